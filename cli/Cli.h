@@ -1,0 +1,82 @@
+// The harn tool's small framework: commands, `show` handlers and `demo` steps register
+// themselves from their own files; main() dispatches.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class CHarnDbs;
+class CProjPath;
+class CAutoIni;
+
+namespace cli {
+
+// Exit codes of every command.
+constexpr int kOk = 0;
+constexpr int kFailed = 1; // the library reported a failure (its message is on stderr)
+constexpr int kUsage = 2;  // wrong usage
+
+using CommandFn = int (*)(const std::vector<std::string>& args);
+
+struct Command {
+    std::string name;
+    std::string usage;   // e.g. "harn ls DIR [--type T] [--json]"
+    std::string summary; // one line for `harn --help`
+    CommandFn run;
+};
+
+struct CommandRegistrar {
+    CommandRegistrar(const char* name, const char* usage, const char* summary, CommandFn run);
+};
+const std::vector<Command>& commands();
+const Command* findCommand(const std::string& name);
+
+// What a `show` handler gets: the opened database with the object's record current.
+struct ShowContext {
+    CHarnDbs& dbs;
+    CProjPath& proj;
+    bool json;
+    std::ostream& out;
+};
+using ShowFn = int (*)(ShowContext& ctx);
+struct ShowRegistrar {
+    ShowRegistrar(int typ, ShowFn fn);
+};
+ShowFn findShow(int typ);
+
+// What a `demo` step gets: the new project's opened database.
+struct DemoContext {
+    CHarnDbs& dbs;
+    CProjPath& proj;
+    CAutoIni* ini;
+    std::ostream& out; // progress lines
+};
+using DemoFn = int (*)(DemoContext& ctx);
+struct DemoStep {
+    int order;
+    std::string name;
+    DemoFn run;
+};
+struct DemoRegistrar {
+    DemoRegistrar(int order, const char* name, DemoFn fn);
+};
+// Steps sorted by order.
+std::vector<DemoStep> demoSteps();
+
+// Text between the library (CP1252) and the terminal (UTF-8).
+std::string toUtf8(const char* cp1252);
+std::string fromUtf8(const std::string& utf8);
+
+// True when `args` holds `flag`; removes it.
+bool takeFlag(std::vector<std::string>& args, const std::string& flag);
+// The value after `option` ("--type T"), removed with it; empty when absent. `missing`
+// is set when the option is given without a value.
+std::string takeOption(std::vector<std::string>& args, const std::string& option, bool& missing);
+// Prints "harn: <message>" and the usage to stderr; returns kUsage.
+int usageError(const Command& cmd, const std::string& message);
+
+// Number text in the C locale, shortest form that reads back ("%.17g" trimmed).
+std::string number(double value);
+
+} // namespace cli

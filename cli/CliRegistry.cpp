@@ -1,0 +1,121 @@
+#include "cli/Cli.h"
+
+#include "platform/Encoding.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <map>
+
+namespace cli {
+namespace {
+
+std::vector<Command>& commandList() {
+    static std::vector<Command> list;
+    return list;
+}
+
+std::map<int, ShowFn>& showMap() {
+    static std::map<int, ShowFn> map;
+    return map;
+}
+
+std::vector<DemoStep>& demoList() {
+    static std::vector<DemoStep> list;
+    return list;
+}
+
+} // namespace
+
+CommandRegistrar::CommandRegistrar(const char* name, const char* usage, const char* summary,
+                                   CommandFn run) {
+    commandList().push_back({name, usage, summary, run});
+}
+
+const std::vector<Command>& commands() {
+    std::sort(commandList().begin(), commandList().end(),
+              [](const Command& a, const Command& b) { return a.name < b.name; });
+    return commandList();
+}
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& c : commandList())
+        if (c.name == name)
+            return &c;
+    return nullptr;
+}
+
+ShowRegistrar::ShowRegistrar(int typ, ShowFn fn) { showMap()[typ] = fn; }
+
+ShowFn findShow(int typ) {
+    auto it = showMap().find(typ);
+    return it == showMap().end() ? nullptr : it->second;
+}
+
+DemoRegistrar::DemoRegistrar(int order, const char* name, DemoFn fn) {
+    demoList().push_back({order, name, fn});
+}
+
+std::vector<DemoStep> demoSteps() {
+    std::vector<DemoStep> steps = demoList();
+    std::stable_sort(steps.begin(), steps.end(),
+                     [](const DemoStep& a, const DemoStep& b) { return a.order < b.order; });
+    return steps;
+}
+
+std::string toUtf8(const char* cp1252) { return platform::cp1252ToUtf8(cp1252 ? cp1252 : ""); }
+std::string fromUtf8(const std::string& utf8) { return platform::utf8ToCp1252(utf8); }
+
+bool takeFlag(std::vector<std::string>& args, const std::string& flag) {
+    auto it = std::find(args.begin(), args.end(), flag);
+    if (it == args.end())
+        return false;
+    args.erase(it);
+    return true;
+}
+
+std::string takeOption(std::vector<std::string>& args, const std::string& option, bool& missing) {
+    missing = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == option) {
+            if (i + 1 >= args.size()) {
+                missing = true;
+                args.erase(args.begin() + static_cast<long>(i));
+                return {};
+            }
+            std::string value = args[i + 1];
+            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            return value;
+        }
+        if (args[i].rfind(option + "=", 0) == 0) {
+            std::string value = args[i].substr(option.size() + 1);
+            args.erase(args.begin() + static_cast<long>(i));
+            return value;
+        }
+    }
+    return {};
+}
+
+int usageError(const Command& cmd, const std::string& message) {
+    std::cerr << "harn " << cmd.name << ": " << message << "\nusage: " << cmd.usage << "\n";
+    return kUsage;
+}
+
+std::string number(double value) {
+    if (std::isnan(value))
+        return "nan";
+    if (std::isinf(value))
+        return value < 0 ? "-inf" : "inf";
+    char buf[64];
+    for (int precision = 6; precision <= 17; ++precision) {
+        std::snprintf(buf, sizeof buf, "%.*g", precision, value);
+        double back = 0;
+        std::sscanf(buf, "%lf", &back);
+        if (back == value)
+            break;
+    }
+    return buf;
+}
+
+} // namespace cli

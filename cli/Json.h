@@ -1,0 +1,48 @@
+// A small JSON writer for the tool's --json output: objects, arrays, strings (UTF-8,
+// escaped) and numbers in the C locale.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+class JsonWriter {
+public:
+    explicit JsonWriter(std::ostream& out, bool pretty = true) : m_out(out), m_pretty(pretty) {}
+
+    JsonWriter& beginObject();
+    JsonWriter& endObject();
+    JsonWriter& beginArray();
+    JsonWriter& endArray();
+    // The key of the next value inside an object.
+    JsonWriter& key(const std::string& name);
+    JsonWriter& value(const std::string& text); // UTF-8 text
+    JsonWriter& value(const char* text);        // UTF-8 text
+    JsonWriter& value(double number);
+    JsonWriter& value(int number);
+    JsonWriter& value(long number);
+    JsonWriter& value(bool flag);
+    JsonWriter& null();
+    // A CP1252 text from the library, converted to UTF-8.
+    JsonWriter& text(const char* cp1252);
+    // Ends the document with a newline.
+    void finish();
+
+    static std::string escape(const std::string& utf8);
+
+private:
+    void beforeValue();
+    void newline();
+    std::ostream& m_out;
+    bool m_pretty;
+    struct Level {
+        bool array;
+        int count;
+    };
+    std::vector<Level> m_levels;
+    bool m_afterKey = false;
+};
+
+} // namespace cli

@@ -1,0 +1,68 @@
+// harn: the command-line tool over the project library.
+#include "cli/Cli.h"
+
+#include "platform/CFile.h"
+#include "platform/UserInterface.h"
+
+#include <clocale>
+#include <cstring>
+#include <iostream>
+
+namespace {
+
+void printHelp() {
+    std::cout << "harn: create, list, show and check the files of an investigation project.\n\n"
+                 "usage: harn COMMAND [ARGS]   (harn COMMAND --help for its options)\n\n"
+                 "commands:\n";
+    for (const cli::Command& c : cli::commands()) {
+        std::cout << "  " << c.name;
+        for (size_t i = c.name.size(); i < 10; ++i)
+            std::cout << ' ';
+        std::cout << c.summary << "\n";
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::setlocale(LC_ALL, "C");
+    if (argc < 2) {
+        printHelp();
+        return cli::kUsage;
+    }
+    std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help") {
+        printHelp();
+        return cli::kOk;
+    }
+    if (name == "--version") {
+        std::cout << "harn 0.1\n";
+        return cli::kOk;
+    }
+    const cli::Command* cmd = cli::findCommand(name);
+    if (!cmd) {
+        std::cerr << "harn: unknown command '" << name << "' (see harn --help)\n";
+        return cli::kUsage;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const std::string& a : args)
+        if (a == "--help" || a == "-h") {
+            std::cout << "usage: " << cmd->usage << "\n" << cmd->summary << "\n";
+            return cli::kOk;
+        }
+    try {
+        return cmd->run(args);
+    } catch (const char* message) {
+        std::cerr << "harn: " << cli::toUtf8(message) << "\n";
+    } catch (const CString& message) {
+        std::cerr << "harn: " << cli::toUtf8(message) << "\n";
+    } catch (const CFileException& e) {
+        std::cerr << "harn: file error (" << e.m_cause << ") " << cli::toUtf8(e.m_strFileName)
+                  << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << "harn: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "harn: unexpected error\n";
+    }
+    return cli::kFailed;
+}

@@ -1,0 +1,2 @@
+// Anchor of the umbrella library target.
+#include "harn.h"

@@ -1,0 +1,23 @@
+// Umbrella header: including it gives every public class of the library.
+#pragma once
+
+#include "platform/CFile.h"
+#include "platform/CStdioFile.h"
+#include "platform/CString.h"
+#include "platform/Clock.h"
+#include "platform/Encoding.h"
+#include "platform/FaultInjection.h"
+#include "platform/FileSystem.h"
+#include "platform/Types.h"
+#include "platform/UserInterface.h"
+
+#include "list/Utilities.h"
+#include "list/list0.h"
+
+#include "host/CAutoIni.h"
+#include "host/CDirSort.h"
+#include "host/CProjPath.h"
+
+#include "database/CHarnDbs.h"
+#include "database/dbstype.h"
+#include "database/harnbhdtype.h"

@@ -1,0 +1,343 @@
+#include "platform/FileSystem.h"
+
+#include "platform/Encoding.h"
+#include "platform/FaultInjection.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+bool exists(const std::string& p) {
+    struct stat st;
+    return ::lstat(p.c_str(), &st) == 0;
+}
+
+// The entry of `folder` whose name equals `name` without regard to case, or empty.
+std::string findNoCase(const std::string& folder, const std::string& name) {
+    DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (!d)
+        return {};
+    std::string found;
+    while (dirent* e = ::readdir(d)) {
+        if (equalNoCase(utf8ToCp1252(e->d_name), name)) {
+            found = e->d_name;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+// State of one stream opened by fopen: the file descriptor and the text-mode translation.
+struct Stream {
+    int fd = -1;
+    bool text = false;
+    bool pendingCR = false; // a CR read at the end of a chunk, not yet known to precede LF
+};
+
+ssize_t streamRead(void* cookie, char* buf, size_t size) {
+    auto* s = static_cast<Stream*>(cookie);
+    if (FaultInjector::shouldFail(FileOp::Read)) {
+        errno = EIO;
+        return -1;
+    }
+    if (!s->text)
+        return ::read(s->fd, buf, size);
+    char raw[4096];
+    size_t out = 0;
+    while (out == 0) {
+        size_t want = size - (s->pendingCR ? 1 : 0);
+        if (want > sizeof raw)
+            want = sizeof raw;
+        if (want == 0)
+            want = 1;
+        ssize_t n = ::read(s->fd, raw, want);
+        if (n < 0)
+            return -1;
+        if (n == 0) {
+            if (s->pendingCR) {
+                s->pendingCR = false;
+                buf[out++] = '\r';
+            }
+            break;
+        }
+        for (ssize_t i = 0; i < n; ++i) {
+            char c = raw[i];
+            if (s->pendingCR) {
+                s->pendingCR = false;
+                if (c == '\n') {
+                    buf[out++] = '\n';
+                    continue;
+                }
+                buf[out++] = '\r';
+            }
+            if (c == '\r')
+                s->pendingCR = true;
+            else
+                buf[out++] = c;
+        }
+    }
+    return static_cast<ssize_t>(out);
+}
+
+bool writeAll(int fd, const char* p, size_t n) {
+    while (n > 0) {
+        ssize_t w = ::write(fd, p, n);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += w;
+        n -= static_cast<size_t>(w);
+    }
+    return true;
+}
+
+ssize_t streamWrite(void* cookie, const char* buf, size_t size) {
+    auto* s = static_cast<Stream*>(cookie);
+    if (FaultInjector::shouldFail(FileOp::Write)) {
+        errno = ENOSPC;
+        return -1;
+    }
+    if (!s->text)
+        return writeAll(s->fd, buf, size) ? static_cast<ssize_t>(size) : -1;
+    std::string out;
+    out.reserve(size + size / 16);
+    for (size_t i = 0; i < size; ++i) {
+        if (buf[i] == '\n')
+            out += '\r';
+        out += buf[i];
+    }
+    return writeAll(s->fd, out.data(), out.size()) ? static_cast<ssize_t>(size) : -1;
+}
+
+int streamSeek(void* cookie, off64_t* pos, int whence) {
+    auto* s = static_cast<Stream*>(cookie);
+    off_t r = ::lseek(s->fd, *pos, whence);
+    if (r < 0)
+        return -1;
+    s->pendingCR = false;
+    *pos = r;
+    return 0;
+}
+
+int streamClose(void* cookie) {
+    auto* s = static_cast<Stream*>(cookie);
+    int r = ::close(s->fd);
+    delete s;
+    return r;
+}
+
+} // namespace
+
+std::string nativePath(const char* windowsPath) {
+    std::string in = windowsPath ? windowsPath : "";
+    std::string out;
+    size_t i = 0;
+    if (!in.empty() && (in[0] == '\\' || in[0] == '/')) {
+        out = "/";
+        while (i < in.size() && (in[i] == '\\' || in[i] == '/'))
+            ++i;
+    }
+    bool missing = false; // once a folder is missing, nothing below it can be matched
+    while (i < in.size()) {
+        size_t j = in.find_first_of("\\/", i);
+        if (j == std::string::npos)
+            j = in.size();
+        std::string comp = in.substr(i, j - i);
+        i = j;
+        while (i < in.size() && (in[i] == '\\' || in[i] == '/'))
+            ++i;
+        if (comp.empty())
+            continue;
+        std::string utf = cp1252ToUtf8(comp);
+        std::string candidate = out.empty() || out.back() == '/' ? out + utf : out + "/" + utf;
+        if (!missing && comp != "." && comp != ".." && !exists(candidate)) {
+            std::string match = findNoCase(out, comp);
+            if (!match.empty())
+                candidate = out.empty() || out.back() == '/' ? out + match : out + "/" + match;
+            else
+                missing = true;
+        }
+        out = candidate;
+    }
+    return out;
+}
+
+std::string windowsPath(const std::string& posixPath) {
+    std::string out = utf8ToCp1252(posixPath);
+    for (char& c : out)
+        if (c == '/')
+            c = '\\';
+    return out;
+}
+
+FILE* fopen(const char* path, const char* mode) {
+    if (!path || !mode || !*mode) {
+        errno = EINVAL;
+        return nullptr;
+    }
+    if (FaultInjector::shouldFail(FileOp::Open)) {
+        errno = EACCES;
+        return nullptr;
+    }
+    bool plus = std::strchr(mode, '+') != nullptr;
+    int flags = 0;
+    switch (mode[0]) {
+    case 'r':
+        flags = plus ? O_RDWR : O_RDONLY;
+        break;
+    case 'w':
+        flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+        break;
+    case 'a':
+        flags = (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+        break;
+    default:
+        errno = EINVAL;
+        return nullptr;
+    }
+    std::string p = nativePath(path);
+    if (isDirectory(path)) {
+        errno = EISDIR;
+        return nullptr;
+    }
+    int fd = ::open(p.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return nullptr;
+    auto* s = new Stream;
+    s->fd = fd;
+    s->text = std::strchr(mode, 'b') == nullptr;
+    cookie_io_functions_t io{streamRead, streamWrite, streamSeek, streamClose};
+    std::string cmode(mode);
+    std::erase(cmode, 'b');
+    std::erase(cmode, 't');
+    FILE* f = ::fopencookie(s, cmode.c_str(), io);
+    if (!f) {
+        ::close(fd);
+        delete s;
+    }
+    return f;
+}
+
+int access(const char* path, int mode) {
+    int m = F_OK;
+    if (mode & 2)
+        m |= W_OK;
+    if (mode & 4)
+        m |= R_OK;
+    return ::access(nativePath(path).c_str(), m) == 0 ? 0 : -1;
+}
+
+int remove(const char* path) {
+    if (FaultInjector::shouldFail(FileOp::Remove)) {
+        errno = EACCES;
+        return -1;
+    }
+    std::string p = nativePath(path);
+    if (isDirectory(path)) {
+        errno = EISDIR;
+        return -1;
+    }
+    return ::unlink(p.c_str()) == 0 ? 0 : -1;
+}
+
+int rename(const char* from, const char* to) {
+    if (FaultInjector::shouldFail(FileOp::Rename)) {
+        errno = EACCES;
+        return -1;
+    }
+    std::string a = nativePath(from);
+    std::string b = nativePath(to);
+    struct stat sa, sb;
+    if (::lstat(a.c_str(), &sa) != 0)
+        return -1;
+    if (::lstat(b.c_str(), &sb) == 0) {
+        if (sa.st_ino != sb.st_ino || sa.st_dev != sb.st_dev) {
+            errno = EEXIST;
+            return -1;
+        }
+        // Same file in another case: keep the new spelling of the name.
+        std::string folder = b.substr(0, b.rfind('/') + 1);
+        std::string name = cp1252ToUtf8(std::string(to).substr(std::string(to).find_last_of("\\/") + 1));
+        b = folder + name;
+    }
+    return ::rename(a.c_str(), b.c_str()) == 0 ? 0 : -1;
+}
+
+int replaceFile(const char* from, const char* to) {
+    if (FaultInjector::shouldFail(FileOp::Rename)) {
+        errno = EACCES;
+        return -1;
+    }
+    return ::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0 ? 0 : -1;
+}
+
+int makeDirectory(const char* path) { return ::mkdir(nativePath(path).c_str(), 0755) == 0 ? 0 : -1; }
+
+bool isDirectory(const char* path) {
+    struct stat st;
+    return ::stat(nativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int64_t fileSize(const char* path) {
+    struct stat st;
+    if (::stat(nativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return st.st_size;
+}
+
+std::vector<DirEntry> listDirectory(const char* path) {
+    std::vector<DirEntry> out;
+    std::string p = nativePath(path);
+    DIR* d = ::opendir(p.empty() ? "." : p.c_str());
+    if (!d)
+        return out;
+    while (dirent* e = ::readdir(d)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0)
+            continue;
+        DirEntry entry;
+        entry.name = utf8ToCp1252(e->d_name);
+        struct stat st;
+        std::string full = p + "/" + e->d_name;
+        if (::stat(full.c_str(), &st) == 0) {
+            entry.isDirectory = S_ISDIR(st.st_mode);
+            entry.size = st.st_size;
+        }
+        out.push_back(std::move(entry));
+    }
+    ::closedir(d);
+    return out;
+}
+
+bool readFile(const char* path, std::string& bytes) {
+    FILE* f = platform::fopen(path, "rb");
+    if (!f)
+        return false;
+    bytes.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
+    bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+bool writeFile(const char* path, const std::string& bytes) {
+    FILE* f = platform::fopen(path, "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    return ok;
+}
+
+} // namespace platform

@@ -1,0 +1,58 @@
+// File-system calls of the library. Every path is in Windows form ("folder\sub\NAME.EXT",
+// CP1252 names); it is mapped here: backslashes become slashes, names are stored as UTF-8,
+// and a component that does not exist with the exact name is matched without regard to
+// case, as on Windows. Every call passes through the fault injector.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The POSIX path for a Windows-form path. Existing components are found without regard
+// to case; missing ones are kept as given (so a create makes them with that name).
+std::string nativePath(const char* windowsPath);
+
+// A POSIX path (UTF-8) in the library's Windows form: slashes become backslashes, UTF-8
+// becomes CP1252. "/home/a/PROJ1" becomes "\home\a\PROJ1".
+std::string windowsPath(const std::string& posixPath);
+
+// Like the CRT's fopen. Without "b" in the mode the stream is in text mode: "\n" is
+// written as CR LF on disk and both CR LF and LF read as "\n". Write errors show at the
+// latest in fclose, which then returns EOF.
+FILE* fopen(const char* path, const char* mode);
+
+// Like the CRT's _access: mode 0 tests existence, 2 writing, 4 reading, 6 both; 0 or -1.
+int access(const char* path, int mode);
+
+// Like the CRT's remove and rename (rename fails when the new name exists, as on Windows,
+// unless it is the same file in another case); 0 or -1.
+int remove(const char* path);
+int rename(const char* from, const char* to);
+
+// Replaces `to` by `from` in one step (the old `to` stays complete until then); 0 or -1.
+int replaceFile(const char* from, const char* to);
+
+// Creates one folder; 0, or -1 (also when it exists already).
+int makeDirectory(const char* path);
+bool isDirectory(const char* path);
+
+// Size of a file in bytes, or -1.
+int64_t fileSize(const char* path);
+
+struct DirEntry {
+    std::string name; // CP1252
+    bool isDirectory = false;
+    int64_t size = 0;
+};
+
+// Entries of a folder (without "." and ".."), in the order the system gives them.
+std::vector<DirEntry> listDirectory(const char* path);
+
+// Whole-file helpers for the tool and for tests (binary, through the same seam).
+bool readFile(const char* path, std::string& bytes);
+bool writeFile(const char* path, const std::string& bytes);
+
+} // namespace platform

@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the build tools and libraries when they are missing (Debian).
+set -euo pipefail
+need=()
+command -v cmake >/dev/null || need+=(cmake)
+command -v g++ >/dev/null || need+=(g++)
+[ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
+[ -d /usr/src/googletest ] || need+=(googletest)
+[ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+if [ ${#need[@]} -gt 0 ]; then
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO=sudo
+    $SUDO apt-get update
+    $SUDO apt-get install -y "${need[@]}"
+fi

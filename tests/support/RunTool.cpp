@@ -1,0 +1,47 @@
+#include "tests/support/RunTool.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <cstdlib>
+#include <stdexcept>
+#include <sys/wait.h>
+
+namespace testing_support {
+
+std::string toolPath() {
+    const char* p = std::getenv("HARN_TOOL");
+    if (!p || !*p)
+        throw std::runtime_error("HARN_TOOL is not set: run the tests through ctest");
+    return p;
+}
+
+namespace {
+std::string quote(const std::string& s) {
+    std::string out = "'";
+    for (char c : s) {
+        if (c == '\'')
+            out += "'\\''";
+        else
+            out += c;
+    }
+    return out + "'";
+}
+} // namespace
+
+ToolResult runTool(const std::vector<std::string>& args, const std::string& input) {
+    TempDir io;
+    std::string cmd = quote(toolPath());
+    for (const std::string& a : args)
+        cmd += " " + quote(a);
+    writeBytes(io.file("in"), input);
+    cmd += " <" + quote(io.file("in")) + " >" + quote(io.file("out")) + " 2>" +
+           quote(io.file("err"));
+    int status = std::system(cmd.c_str());
+    ToolResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readBytes(io.file("out"));
+    r.err = readBytes(io.file("err"));
+    return r;
+}
+
+} // namespace testing_support
