@@ -22,6 +22,39 @@ public:
         return *this;
     }
 
+    // Opening and reading. `mode` 1 is read only, any other value read and write; `skapa` 1
+    // creates a new database. `path` null means the project's own database file; `projnamn`
+    // null names a new database after its folder. 0, -1 refused or failed, -4 head unreadable.
+    int Init(int mode, int skapa, const char* path, const char* projnamn);
+    // The lock protocol: 1000 open, 1002 create (open in mode 1), 1001 close. 0 or -1.
+    int Dbs_rw(int op);
+
+    // Searches; the found element becomes current. `typ` 0 to 8, 0 = any type.
+    // Findid upper-cases `id` in place.
+    int Findid(int typ, char* id);
+    int Findobj(int typ, long filpos);
+    int FindNuel(unsigned long address);
+    // Gives the current record a file base name derived from its id, unique in the list.
+    int Filnamn();
+
+    // Writing. Uppdat op: 0 the current record (and the head when it changed), 1 the record
+    // and the head, 2 only the head, 3 only widen the extent in memory. 0, or -3.
+    int Uppdat(int op);
+    // 0: set the database aside as "temp.dbs" and start an empty one; 1: remove the copy.
+    int Tempfil(int op);
+    // Frees the current record's slot and removes it from the list.
+    int Delete();
+    // Removes the current object's data files, then Delete().
+    int DeleteId();
+    // Removes the current element from the list only.
+    int DeletePost();
+    // Recomputes the project extent from the list and writes the head.
+    int XYZ();
+    // Writes every point object to the point file "Harnplan.PKT".
+    int SkrivAvp();
+    // Writes (op 0) or removes (other op) the current object's entry in the alignment list.
+    int VagPaelUppdat(int op);
+
     // Borehole head: clear, write and read.
     static int BhdNull(harnbhdtype* bhd);
     static int SkrivHead(FILE* stream, harnbhdtype* bhd);
@@ -48,6 +81,17 @@ public:
     CFile m_lasfil;
 
 protected:
+    // Order by the number leading the id, then by the id (key 1); by the number only,
+    // descending (key -1).
+    int Sortval(int key) override;
+
+    // Widens the head's extent by the current record; true when a bound changed.
+    bool WidenExtent();
+    // Path of a file in the project folder: folder\name.
+    CString ProjFile(const char* name) const;
+    // Path of a data file: folder\HarnDbfKat\name + ext.
+    CString DataFile(const char* name, const char* ext) const;
+
     // Path of a borehole file: folder\HarnDbfKat\name.SND.
     CString BoreholePath(const char* name) const;
 };
