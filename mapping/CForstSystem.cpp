@@ -1,0 +1,12 @@
+#include "mapping/CForstSystem.h"
+
+CForstSystem::CForstSystem(const char* fil) {
+    Init(fil, 0);
+}
+
+CForstSystem::CForstSystem(CAutoIni* ini) {
+    (void)ini;
+    Init("", 0);
+}
+
+CForstSystem::~CForstSystem() = default;

@@ -1,0 +1,7 @@
+#include "mapping/CInjSystem.h"
+
+CInjSystem::CInjSystem(const char* fil) {
+    Init(fil, 0);
+}
+
+CInjSystem::~CInjSystem() = default;

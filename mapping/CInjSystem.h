@@ -1,0 +1,12 @@
+// The library list of grouting systems, loaded from its library file when constructed.
+#pragma once
+
+#include "mapping/LibraryFile.h"
+#include "mapping/injtype.h"
+
+class CInjSystem : public CBibLista<injtype> {
+public:
+    // Loads the library file `fil` (a failed load leaves an empty list after its message).
+    explicit CInjSystem(const char* fil);
+    virtual ~CInjSystem();
+};

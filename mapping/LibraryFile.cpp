@@ -1,0 +1,241 @@
+#include "mapping/LibraryFile.h"
+
+#include "list/Utilities.h"
+#include "platform/Clock.h"
+#include "platform/FileSystem.h"
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace libfile {
+
+const char* const kVersion = "1.4";
+
+namespace {
+
+std::FILE* g_bellStream = nullptr;
+
+// The message box of every library-file message: OK button, exclamation icon, no caption.
+void show(const char* text) {
+    ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
+}
+
+void showAboutFile(const char* format, const char* fil) {
+    std::snprintf(g_nameBuffer, kScratchSize, "%s", fil);
+    std::snprintf(g_lineBuffer, kScratchSize, format, g_nameBuffer);
+    show(g_lineBuffer);
+}
+
+int16_t numberOf(const char* record, const Kind& kind) {
+    int16_t nr;
+    std::memcpy(&nr, record + kind.numberOffset, sizeof nr);
+    return nr;
+}
+
+// Writes `bytes` over `fil` through a temporary file beside it, so that a failed write
+// leaves the old file complete.
+bool replaceWith(const char* fil, const std::string& bytes) {
+    std::string temp = std::string(fil) + "$";
+    std::FILE* f = platform::fopen(temp.c_str(), "wb");
+    if (!f)
+        return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    ok = std::fclose(f) == 0 && ok;
+    if (ok && platform::replaceFile(temp.c_str(), fil) == 0)
+        return true;
+    platform::remove(temp.c_str());
+    return false;
+}
+
+// Whole contents of an open binary stream; false when a read fails.
+bool readAll(std::FILE* f, std::string& bytes) {
+    if (std::fseek(f, 0, SEEK_SET) != 0)
+        return false;
+    bytes.clear();
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
+    return !std::ferror(f);
+}
+
+void stopMessage(const char* record, const Kind& kind) {
+    char id[17];
+    recordId(record, id, sizeof id);
+    if (kind.stopInStatusLine) {
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%15s", "Kontroll av databas: stopp på id ",
+                      id);
+        bell(1);
+        ShowStatus(g_lineBuffer);
+        Sleep(300);
+        bell(1);
+    } else {
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%15s",
+                      "Kontroll av databas, förstärk: stopp på id ", id);
+        bell(1);
+        show(g_lineBuffer);
+    }
+}
+
+int create(const char* fil, bibhdtype& hd) {
+    std::FILE* f = platform::fopen(fil, "w+b");
+    if (!f) {
+        showAboutFile("Kan ej öppna biblioteksfil :\n%s", fil);
+        return -3;
+    }
+    std::memset(&hd, 0, sizeof hd);
+    std::strcpy(hd.version, kVersion);
+    hd.text[0] = 0;
+    double v = std::atof(kVersion);
+    hd.verdel = v - static_cast<int>(v);
+    hd.slut = kFirstRecord;
+    bool ok = std::fwrite(&hd, 1, sizeof hd, f) == sizeof hd;
+    ok = std::fclose(f) == 0 && ok;
+    if (!ok) {
+        // Leave no partial header behind.
+        platform::remove(fil);
+        showAboutFile("Kan ej skriva biblioteksfil :\n%s", fil);
+        return -3;
+    }
+    return 0;
+}
+
+} // namespace
+
+void setBellStream(std::FILE* stream) {
+    g_bellStream = stream;
+}
+
+void bell(int count) {
+    std::FILE* out = g_bellStream ? g_bellStream : stdout;
+    for (int i = 0; i < count; ++i)
+        std::fputc('\a', out);
+    std::fflush(out);
+}
+
+void recordId(const void* record, char* out, std::size_t outSize) {
+    const char* id = static_cast<const char*>(record);
+    std::size_t n = 0;
+    while (n < 16 && n + 1 < outSize && id[n])
+        ++n;
+    std::memcpy(out, id, n);
+    out[n] = 0;
+}
+
+bool versionAccepted(const char* version) {
+    char text[sizeof(bibhdtype::version) + 1];
+    std::memcpy(text, version, sizeof(bibhdtype::version));
+    text[sizeof(bibhdtype::version)] = 0;
+    double vFile = 0, vCur = 0;
+    if (std::sscanf(text, "%lf", &vFile) != 1 || !std::isfinite(vFile))
+        return false;
+    std::sscanf(kVersion, "%lf", &vCur);
+    // Integer parts by truncation; a file version beyond the int range is simply newer.
+    double iFile = std::trunc(vFile), iCur = std::trunc(vCur);
+    if (iFile >= iCur && vFile <= vCur)
+        return true;
+    if (std::fabs(vFile - vCur) <= 0.16)
+        return true;
+    return iCur == 1 && vFile >= 0.94;
+}
+
+int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink sink, void* context) {
+    if (!fil)
+        fil = "";
+    if (ny == 1)
+        return create(fil, hd);
+
+    std::FILE* f = platform::fopen(fil, "r+b");
+    if (!f) {
+        showAboutFile("Kan ej öppna biblioteksfil :\n%s", fil);
+        return -3;
+    }
+    if (std::fread(&hd, 1, sizeof hd, f) != sizeof hd) {
+        showAboutFile("Fel vid läsning av databas :\n%s", fil);
+        std::fclose(f);
+        return -4;
+    }
+    if (!versionAccepted(hd.version)) {
+        char text[sizeof(bibhdtype::version) + 1];
+        std::memcpy(text, hd.version, sizeof(bibhdtype::version));
+        text[sizeof(bibhdtype::version)] = 0;
+        bell(2);
+        std::snprintf(g_lineBuffer, kScratchSize, "Gammal version: %s\n", text);
+        std::strcat(g_lineBuffer, "Nu gäller version: ");
+        std::strcat(g_lineBuffer, kVersion);
+        show(g_lineBuffer);
+        std::fclose(f);
+        return -1;
+    }
+
+    const bool packing = hd.hal > 0;
+    // When packing, the file's new contents are built here and written back at the end.
+    std::string image;
+    if (packing && !readAll(f, image))
+        image.clear();
+
+    std::vector<char> record(static_cast<size_t>(kind.length), 0);
+    int64_t p = kFirstRecord, w = kFirstRecord;
+    long freed = 0, loaded = 0;
+    if (std::fseek(f, p, SEEK_SET) == 0) {
+        while (std::fread(record.data(), 1, record.size(), f) == record.size()) {
+            if (numberOf(record.data(), kind) > 0) {
+                if (p >= hd.slut) {
+                    stopMessage(record.data(), kind);
+                    break;
+                }
+                int32_t filpos = static_cast<int32_t>(p);
+                if (packing) {
+                    if (static_cast<size_t>(w) + record.size() <= image.size())
+                        image.replace(static_cast<size_t>(w), record.size(), record.data(),
+                                      record.size());
+                    filpos = static_cast<int32_t>(w);
+                    w += kind.length;
+                }
+                sink(context, record.data(), filpos);
+                ++loaded;
+            } else if (p < hd.slut) {
+                ++freed;
+            }
+            p += kind.length;
+        }
+    }
+    std::fclose(f);
+
+    if (hd.antal != loaded) {
+        bell(1);
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=(",
+                      static_cast<long>(hd.antal), loaded, "),\nvälj Konvertera i Arkiv.");
+        show(g_lineBuffer);
+    }
+    if (hd.hal != freed) {
+        bell(1);
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Fel vid packning antal=(",
+                      static_cast<long>(hd.hal), freed, "),\nvälj Konvertera i Arkiv.");
+        show(g_lineBuffer);
+    }
+
+    if (packing) {
+        const bibhdtype old = hd;
+        hd.slut = static_cast<int32_t>(w);
+        // Fillers over the slots the records moved out of; they never lengthen the file.
+        int16_t minusOne = -1;
+        std::memcpy(record.data() + kind.numberOffset, &minusOne, sizeof minusOne);
+        for (int32_t i = 0; i < hd.hal && static_cast<size_t>(w) + record.size() <= image.size();
+             ++i, w += kind.length)
+            image.replace(static_cast<size_t>(w), record.size(), record.data(), record.size());
+        hd.hal = 0;
+        if (image.size() >= sizeof hd)
+            image.replace(0, sizeof hd, reinterpret_cast<const char*>(&hd), sizeof hd);
+        if (image.size() < sizeof hd || !replaceWith(fil, image)) {
+            hd = old; // the file keeps its old header
+            showAboutFile("Kan ej skriva biblioteksfil :\n%s", fil);
+            return -5;
+        }
+    }
+    return 0;
+}
+
+} // namespace libfile
