@@ -1,0 +1,200 @@
+#include "borehole/CKarnborr.h"
+
+#include "borehole/SndFile.h"
+#include "database/CHarnDbs.h"
+#include "platform/CStdioFile.h"
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+namespace {
+
+// A code and its sub-code: no negative code, no sub-code without a code.
+void codePair(int16_t& kod, int16_t& underkod) {
+    if (kod < 0)
+        kod = 0;
+    if (kod == 0 || underkod < 0)
+        underkod = 0;
+}
+
+void limit(int16_t& value, int low, int high) {
+    if (value < low || value > high)
+        value = 0;
+}
+
+bool sameText(const char* field, std::size_t size, const char* text) {
+    return std::strncmp(field, text, size) == 0;
+}
+
+} // namespace
+
+CKarnborr::CKarnborr(CProjPath* proj, const char* namn) : m_pProj(proj) {
+    std::memset(&m_bhd, 0, sizeof m_bhd);
+    CHarnDbs::BhdNull(&m_bhd);
+    borehole::copyField(m_namn, namn);
+}
+
+CKarnborr::~CKarnborr() = default;
+
+int CKarnborr::Init() {
+    CStdioFile file;
+    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+        return -1;
+    CHarnDbs::LasHead(&file, &m_bhd, 0);
+    int result = -1;
+    int lines = 0;
+    borehole::scanBlocks(
+        file, KB,
+        [&](char* line) {
+            borehole::copyField(m_bhd.metodtext, std::strlen(line) >= 2 ? line + 2 : "");
+            result = 0;
+            lines = 0;
+        },
+        [&](char* line) {
+            if (lines++ == 0)
+                ReadParameters(line);
+            else
+                ReadLine(line);
+        });
+    file.Abort();
+    return result;
+}
+
+void CKarnborr::ReadParameters(const char* line) {
+    float first = 0;
+    int n[6] = {0, 0, 0, 0, 0, 0};
+    int got = std::sscanf(line, "%f%d%d%d%d%d%d", &first, &n[0], &n[1], &n[2], &n[3], &n[4], &n[5]);
+    std::snprintf(m_bhd.slutkod, sizeof m_bhd.slutkod, "%d", n[0]);
+    m_bhd.blockparam = n[1];
+    borehole::copyField(m_bhd.klassystem, got >= 6 && n[4] == 1 ? "RMR-" : "Q-");
+    borehole::copyField(m_bhd.klassland, got == 7 && n[5] == 1 ? "DK" : "SE");
+}
+
+void CKarnborr::ReadLine(char* line) {
+    if (line[0] == '%') {
+        int k = 0;
+        if (std::sscanf(line + 1, "%d", &k) != 1)
+            return;
+        if (std::strlen(line) > 52)
+            line[52] = 0;
+        if (k >= 1 && k <= 6 && m_pael)
+            borehole::copyField(m_pael->textrad[k - 1], std::strlen(line) >= 3 ? line + 3 : "");
+        return;
+    }
+    double first;
+    if (std::sscanf(line, "%lf", &first) != 1)
+        return;
+    // A negative first number (the writer's "-0.00" included) makes an extra line.
+    if (std::signbit(first)) {
+        if (!m_pael || std::fabs(first + m_pael->djup) > 0.01)
+            return;
+        kbtype* r = m_pael;
+        double skip;
+        int e[6];
+        for (int i = 0; i < 6; ++i)
+            e[i] = r->extra[i];
+        std::sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d", &skip, &r->extravarde[0],
+                    &r->extravarde[2], &r->extravarde[1], &r->extravarde[3], &r->extravarde[4],
+                    &e[0], &e[1], &e[2], &e[3], &e[4], &e[5]);
+        for (int i = 0; i < 6; ++i)
+            r->extra[i] = static_cast<int8_t>(e[i]);
+        return;
+    }
+    Ny(1, nullptr);
+    kbtype* r = m_pael;
+    long v[15] = {};
+    double varde = 0;
+    int got = std::sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld", &r->djup, &v[0],
+                          &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10],
+                          &v[11], &v[12], &varde, &v[13]);
+    int16_t* fields[14] = {&r->kod2,      &r->underkod2, &r->vinkel1,   &r->vinkel2, &r->kod3,
+                           &r->underkod3, &r->kod1,      &r->underkod1, &r->klass,   &r->tal2,
+                           &r->procent,   &r->val,       &r->flagga,    &r->tal1};
+    for (int i = 0; i < 14; ++i)
+        *fields[i] = static_cast<int16_t>(v[i]);
+    r->varde = varde;
+    borehole::copyField(r->text, std::strlen(line) >= 61 ? line + 60 : "");
+    ApplyRules(r);
+    if (got < 14)
+        Delete();
+}
+
+void CKarnborr::ApplyRules(kbtype* r) const {
+    limit(r->vinkel1, -360, 360);
+    limit(r->vinkel2, -90, 90);
+    limit(r->procent, 0, 100);
+    limit(r->tal1, 0, 200);
+    limit(r->klass, 0, 5);
+    codePair(r->kod2, r->underkod2);
+    if (!sameText(m_bhd.klassland, sizeof m_bhd.klassland, "DK")) {
+        codePair(r->kod1, r->underkod1);
+        codePair(r->kod3, r->underkod3);
+    }
+    if (r->val != 1 && r->val != 2)
+        r->val = 0;
+    if (r->flagga != 1)
+        r->flagga = 0;
+}
+
+int CKarnborr::Save(CHarnDbs* dbs, int del) {
+    double length = End() == 0 ? m_pael->djup : 0;
+    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [this](FILE* out) {
+        std::fprintf(out, "%f %d %d 0 %d %d %d\n", 0.0, borehole::slutkodValue(m_bhd.slutkod),
+                     m_bhd.blockparam, 1,
+                     sameText(m_bhd.klassystem, sizeof m_bhd.klassystem, "RMR-") ? 1 : 0,
+                     sameText(m_bhd.klassland, sizeof m_bhd.klassland, "DK") ? 1 : 0);
+        if (Home() != 0)
+            return;
+        do {
+            const kbtype& r = *m_pael;
+            CString line;
+            line.Format("%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d"
+                        "         ",
+                        r.djup, r.kod2, r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3,
+                        r.kod1, r.underkod1, r.klass, r.tal2, r.procent, r.val, r.flagga, r.varde,
+                        r.tal1);
+            // The text stands at position 60 over whatever the numbers left there.
+            std::string text = borehole::withTextAt(line, 60, r.text, sizeof r.text - 1);
+            std::fprintf(out, "%s\n", text.c_str());
+            bool extra = false;
+            for (int i = 0; i < 6; ++i)
+                extra = extra || r.extra[i] != 32;
+            for (int i = 0; i < 5; ++i)
+                extra = extra || r.extravarde[i] != 0;
+            if (extra)
+                std::fprintf(out, "%.2f %.1lf %.2lf %.1lf %.1lf %.1lf %d %d %d %d %d %d\n", -r.djup,
+                             r.extravarde[0], r.extravarde[2], r.extravarde[1], r.extravarde[3],
+                             r.extravarde[4], r.extra[0], r.extra[1], r.extra[2], r.extra[3],
+                             r.extra[4], r.extra[5]);
+            for (int k = 0; k < 6; ++k)
+                if (r.textrad[k][0])
+                    std::fprintf(out, "%c%d %.*s\n", '%', k + 1,
+                                 static_cast<int>(sizeof r.textrad[k] - 1), r.textrad[k]);
+        } while ((*this)++);
+    });
+    if (result != 0)
+        return result;
+    dbstype* rec = dbs ? dbs->Get_aktel() : nullptr;
+    if (!rec)
+        return 0;
+    borehole::fillFromHead(rec, m_bhd);
+    rec->dx = rec->dy = rec->dz = 0;
+    bool surveyed = false;
+    if (m_bhd.avvmatt[0] == 'J')
+        surveyed = borehole::extentsFromSurvey(rec, borehole::crdPath(m_pProj, m_namn));
+    if (!surveyed)
+        borehole::extentsFromDirection(m_bhd, length, rec->dx, rec->dy, rec->dz);
+    borehole::setFlag(rec, 1 << KB, del);
+    dbs->Uppdat(0);
+    return 0;
+}
+
+int CKarnborr::DeleteMetod(CHarnDbs* dbs) {
+    CStdioFile file;
+    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+        return -1;
+    CHarnDbs::LasHead(&file, &m_bhd, 1);
+    m_bhd.metod = KB;
+    return Save(dbs, 1);
+}

@@ -1,0 +1,271 @@
+#include "borehole/SndFile.h"
+
+#include "database/CHarnDbs.h"
+#include "list/Utilities.h"
+#include "platform/FileSystem.h"
+#include "platform/UserInterface.h"
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace borehole {
+namespace {
+
+constexpr double kDegToRad = 3.14159265359 / 180;
+
+CString dataFile(const CProjPath* proj, const char* namn, const char* ext) {
+    CString path;
+    path.Format("%s%s%s%s%s%s", proj->ProjKat(), "\\",
+                static_cast<const char*>(CProjPath::HarnDbfKat), "\\", namn, ext);
+    return path;
+}
+
+bool isStar(const CString& line) {
+    return line.GetLength() > 0 && line[0] == '*';
+}
+
+void writeLine(FILE* out, const CString& line) {
+    std::fwrite(line.c_str(), 1, static_cast<size_t>(line.GetLength()), out);
+    std::fputc('\n', out);
+}
+
+// The system box of the file operations: no owner, caption "Filöppning", OK button.
+int fileMessage(const char* format, const char* path) {
+    std::snprintf(g_lineBuffer, kScratchSize, format, path);
+    MessageBoxA(nullptr, g_lineBuffer, "Filöppning", MB_OK | MB_ICONEXCLAMATION);
+    return -3;
+}
+
+} // namespace
+
+CString sndPath(const CProjPath* proj, const char* namn) {
+    return dataFile(proj, namn, ".SND");
+}
+
+CString tmpPath(const CProjPath* proj) {
+    return dataFile(proj, "id.tmp", "");
+}
+
+CString crdPath(const CProjPath* proj, const char* namn) {
+    return dataFile(proj, namn, ".CRD");
+}
+
+bool openForReading(CStdioFile& file, const char* path) {
+    if (platform::access(path, 0) != 0)
+        return false;
+    return file.Open(path, CFile::modeRead | CFile::typeText) != FALSE;
+}
+
+void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
+                const std::function<void(char* line)>& body) {
+    bool nextOpens = true;
+    int current = -1;
+    CString line;
+    while (file.ReadString(line)) {
+        std::snprintf(g_lineBuffer, kScratchSize, "%s", line.c_str());
+        if (g_lineBuffer[0] == '*') {
+            nextOpens = true;
+            continue;
+        }
+        if (nextOpens) {
+            nextOpens = false;
+            if (std::sscanf(g_lineBuffer, "%d", &current) != 1)
+                current = -1;
+            if (wanted >= 0 && current == wanted)
+                opened(g_lineBuffer);
+            continue;
+        }
+        if (wanted >= 0 && current == wanted)
+            body(g_lineBuffer);
+    }
+}
+
+int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
+            const std::function<void(FILE* out)>& writeBody) {
+    CString snd = sndPath(proj, namn);
+    CString tmp = tmpPath(proj);
+
+    CStdioFile in;
+    if (!openForReading(in, snd))
+        return fileMessage("Fel: Hittar inte %s", snd);
+    FILE* out = platform::fopen(tmp, "w");
+    if (!out) {
+        in.Abort();
+        return fileMessage("Fel: Kan ej öppna %s", tmp);
+    }
+
+    const int metod = bhd->metod;
+    auto writeBlock = [&] {
+        std::fprintf(out, "*\n%d %.*s\n", metod, static_cast<int>(sizeof bhd->metodtext - 1),
+                     bhd->metodtext);
+        writeBody(out);
+        std::fputs("*\n", out);
+    };
+
+    bool readFailed = false;
+    try {
+        CHarnDbs::SkrivHead(out, bhd);
+        CString line;
+        bool have;
+        // The old head, up to and including its closing "*".
+        while ((have = in.ReadString(line) != FALSE) && !isStar(line)) {
+        }
+        bool found = false;
+        int number = INT_MIN; // a block without a number keeps the number of the one before
+        while (have) {
+            // Any number of "*" lines may stand between blocks.
+            while (have && isStar(line))
+                have = in.ReadString(line) != FALSE;
+            if (!have)
+                break;
+            int n;
+            if (std::sscanf(line.c_str(), "%d", &n) == 1)
+                number = n;
+            if (metod >= 0 && number == metod) {
+                found = true;
+                if (!del)
+                    writeBlock();
+                while ((have = in.ReadString(line) != FALSE) && !isStar(line)) {
+                }
+            } else {
+                std::fputs("*\n", out);
+                writeLine(out, line);
+                while ((have = in.ReadString(line) != FALSE)) {
+                    writeLine(out, line);
+                    if (isStar(line))
+                        break;
+                }
+            }
+        }
+        if (!found && metod >= 0 && !del)
+            writeBlock();
+    } catch (const CFileException&) {
+        readFailed = true;
+    }
+    in.Abort();
+    bool writeFailed = std::ferror(out) != 0;
+    if (std::fclose(out) != 0)
+        writeFailed = true;
+
+    if (readFailed || writeFailed) {
+        platform::remove(tmp);
+        return readFailed ? fileMessage("Fel vid läsning av %s", snd)
+                          : fileMessage("Fel vid skrivning av %s", tmp);
+    }
+    if (platform::replaceFile(tmp, snd) != 0) {
+        platform::remove(tmp);
+        return fileMessage("Fel: Kan ej ersätta %s", snd);
+    }
+    return 0;
+}
+
+int slutkodValue(const char* slutkod) {
+    char text[sizeof harnbhdtype::slutkod + 1] = {};
+    std::memcpy(text, slutkod, sizeof harnbhdtype::slutkod);
+    int value = 0;
+    if (std::sscanf(text, "%d", &value) == 1 && value >= 90 && value <= 96)
+        return value;
+    return 0;
+}
+
+void fillFromHead(dbstype* rec, const harnbhdtype& bhd) {
+    rec->x = bhd.x;
+    rec->y = bhd.y;
+    rec->z = bhd.z;
+    rec->xyz2[0] = bhd.dval1;
+    rec->xyz2[1] = bhd.dval2;
+    rec->xyz2[2] = bhd.dval3;
+    rec->kod = static_cast<uint8_t>(bhd.kod & 0xff);
+    char text[sizeof bhd.text + 1] = {};
+    std::memcpy(text, bhd.text, sizeof bhd.text);
+    copyField(rec->text, text);
+}
+
+void extentsFromDirection(const harnbhdtype& bhd, double length, double& dx, double& dy,
+                          double& dz) {
+    double a = bhd.azimut * kDegToRad;
+    double i = bhd.lutning * kDegToRad;
+    dx = std::cos(a) * length * std::cos(i);
+    dy = std::sin(a) * length * std::cos(i);
+    dz = std::sin(i) * length;
+}
+
+bool extentsFromSurvey(dbstype* rec, const char* path) {
+    if (platform::access(path, 0) != 0) {
+        std::snprintf(g_lineBuffer, kScratchSize,
+                      "%.15s är markerat som avvikelsemätt men fil\n%s saknas !", rec->id, path);
+        ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
+        return false;
+    }
+    CStdioFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::typeText)) {
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna : %s", path);
+        ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
+        return true;
+    }
+    double x0 = 0, y0 = 0, z0 = 0, zn = 0;
+    double kept[3] = {0, 0, 0};
+    bool any = false;
+    CString line;
+    try {
+        while (file.ReadString(line)) {
+            char text[151];
+            std::snprintf(text, sizeof text, "%s", line.c_str());
+            double x, y, z;
+            if (std::sscanf(text, "%*f %lf %lf %lf", &x, &y, &z) != 3) {
+                std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s", path);
+                ShowStatus(g_lineBuffer);
+                continue;
+            }
+            if (!any) {
+                x0 = x;
+                y0 = y;
+                z0 = z;
+                any = true;
+            }
+            const double diff[3] = {x - x0, y - y0, z - z0};
+            for (int k = 0; k < 3; ++k)
+                if (std::fabs(diff[k]) > std::fabs(kept[k]))
+                    kept[k] = diff[k];
+            zn = z;
+        }
+    } catch (const CFileException&) {
+        // A read failure ends the survey; what was read so far counts.
+        std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s", path);
+        ShowStatus(g_lineBuffer);
+    }
+    file.Abort();
+    rec->dx = kept[0];
+    rec->dy = kept[1];
+    rec->dz = -kept[2];
+    if (!any)
+        return true; // nothing to compare the position with
+    const double X = rec->x, Y = rec->y, Z = rec->z;
+    if (std::fabs(x0 - X) > 0.1 || std::fabs(y0 - Y) > 0.1 || std::fabs(z0 - Z) > 0.1 ||
+        std::fabs((Z - rec->dz) - zn) > 0.1) {
+        std::snprintf(g_lineBuffer, kScratchSize,
+                      "Varning ! id: %.15s, koordinater X,Y,Z och Zstopp\nHarnoplan %.2lf %.2lf "
+                      "%.2lf %.2lf\nCRD-fil %.2lf %.2lf %.2lf %.2lf",
+                      rec->id, X, Y, Z, Z - rec->dz, x0, y0, z0, zn);
+        ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
+    }
+    return true;
+}
+
+std::string withTextAt(const CString& numbers, std::size_t column, const char* text,
+                       std::size_t maxText) {
+    std::string line = numbers.str();
+    line.resize(column, ' ');
+    line.append(text, strnlen(text, maxText));
+    return line;
+}
+
+void setFlag(dbstype* rec, int bit, int del) {
+    if (del == 1)
+        rec->flagg = static_cast<uint8_t>(rec->flagg & ~bit);
+    else
+        rec->flagg = static_cast<uint8_t>(rec->flagg | bit);
+}
+
+} // namespace borehole

@@ -1,0 +1,74 @@
+// The borehole file (.SND) scheme shared by the three method classes: paths, the walk over
+// the method blocks when reading, the safe rewrite that replaces, appends or removes one
+// block, and the parts of the database-record update they have in common.
+#pragma once
+
+#include "database/dbstype.h"
+#include "database/harnbhdtype.h"
+#include "host/CProjPath.h"
+#include "platform/CStdioFile.h"
+#include "platform/CString.h"
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace borehole {
+
+// folder\HarnDbfKat\namn.SND, the temporary folder\HarnDbfKat\id.tmp and the deviation
+// survey folder\HarnDbfKat\namn.CRD.
+CString sndPath(const CProjPath* proj, const char* namn);
+CString tmpPath(const CProjPath* proj);
+CString crdPath(const CProjPath* proj, const char* namn);
+
+// Opens an existing borehole file for reading as text; false when it is missing or cannot
+// be opened.
+bool openForReading(CStdioFile& file, const char* path);
+
+// Walks the lines after the head (the head's closing "*" already consumed). For every block
+// numbered `wanted`, `opened` gets its first line and `body` each further line up to the
+// block's closing "*" line. Lines are handed over in the shared line buffer, without their
+// line end and cut to the buffer. A negative `wanted` finds no block.
+void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
+                const std::function<void(char* line)>& body);
+
+// Writes the head lines and the blocks of the old file to a temporary file: every block of
+// another number unchanged, the block numbered bhd->metod replaced by a new one (or dropped
+// when `del` is not 0), a new one appended when there was none; then the temporary file
+// takes the place of the .SND file in one step. `writeBody` writes the new block's lines
+// between its title line and its closing "*". With a negative metod every block is copied.
+// 0, or -3 when a file cannot be opened, read, written or replaced (a message has been
+// shown; the .SND file is as it was).
+int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
+            const std::function<void(FILE* out)>& writeBody);
+
+// The value of a two-digit block code ("90" to "96") for the parameter line, else 0.
+int slutkodValue(const char* slutkod);
+
+// Position, the three further values, the code and the text of a record from the head.
+void fillFromHead(dbstype* rec, const harnbhdtype& bhd);
+
+// Extents of a hole of length `length` from its azimuth and inclination (whole degrees).
+void extentsFromDirection(const harnbhdtype& bhd, double length, double& dx, double& dy,
+                          double& dz);
+
+// Extents of a hole from its deviation survey. The record's position must already be set;
+// its dx, dy and dz receive the result. Shows the messages of a missing or unreadable file
+// and of a survey that does not start where the record does. Returns false when the file
+// does not exist (the caller then uses direction and length).
+bool extentsFromSurvey(dbstype* rec, const char* path);
+
+// Sets (del not 1) or clears (del 1) a flag bit of the record.
+void setFlag(dbstype* rec, int bit, int del);
+
+// A record line: the formatted numbers, padded with blanks or cut to `column` characters,
+// then the text (at most `maxText` characters) from that column on.
+std::string withTextAt(const CString& numbers, std::size_t column, const char* text,
+                       std::size_t maxText);
+
+// Copies a text into a fixed field, cut to the field.
+template <std::size_t N> void copyField(char (&field)[N], const char* text) {
+    std::snprintf(field, N, "%s", text ? text : "");
+}
+
+} // namespace borehole
