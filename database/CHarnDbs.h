@@ -92,6 +92,15 @@ protected:
     // Path of a data file: folder\HarnDbfKat\name + ext.
     CString DataFile(const char* name, const char* ext) const;
 
+    // Writes the head of a new database into the just created file.
+    void CreateHead(const char* projnamn);
+    // Reads the head and the slots of an open database, packing freed slots.
+    int ReadSlots();
+    // After an exception inside an open pair: drops the file and the lock file.
+    void AbandonOpen();
+    // Whether another record of the list already has the file name `candidate`.
+    bool FilnamnClash(const char* candidate) const;
+
     // Path of a borehole file: folder\HarnDbfKat\name.SND.
     CString BoreholePath(const char* name) const;
 };

@@ -7,6 +7,7 @@
 #include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
 
+#include <cfloat>
 #include <cstring>
 
 namespace {
@@ -38,4 +39,378 @@ int CHarnDbs::Sortval(int key) {
     if (key == 1)
         return nMark < nAkt || (nMark == nAkt && std::strcmp(mark, akt) < 0) ? 1 : 0;
     return nAkt <= nMark ? 1 : 0;
+}
+
+namespace {
+
+constexpr const char* kLasCaption = "Inläsning av Harnoplan - databas";
+
+// OEM-to-ANSI conversion of one fixed text field, never past its end.
+template <size_t N> void oemField(char (&field)[N]) {
+    char copy[N + 1];
+    std::memcpy(copy, field, N);
+    copy[N] = 0;
+    OemToAnsi(copy);
+    std::memcpy(field, copy, N);
+}
+
+bool slotFree(const dbstype& r) {
+    return r.typ == 0 || r.id[0] == 0;
+}
+
+} // namespace
+
+CString CHarnDbs::ProjFile(const char* name) const {
+    CString path;
+    path.Format("%s%s%s", m_pProj->ProjKat(), "\\", name);
+    return path;
+}
+
+CString CHarnDbs::DataFile(const char* name, const char* ext) const {
+    CString path;
+    path.Format("%s%s%s%s%s%s", m_pProj->ProjKat(), "\\",
+                static_cast<const char*>(CProjPath::HarnDbfKat), "\\", name, ext);
+    return path;
+}
+
+void CHarnDbs::AbandonOpen() {
+    m_dbsfil.Abort();
+    CString lock = m_lasfil.GetFilePath();
+    if (platform::access(lock, 0) == 0)
+        platform::remove(lock);
+}
+
+int CHarnDbs::Dbs_rw(int op) {
+    m_lasfil.SetFilePath(ProjFile(CProjPath::HarnDbkNamn));
+    const CString lock = m_lasfil.GetFilePath();
+    const CString dbs = m_dbsfil.GetFilePath();
+    if (op == 1000 || op == 1002) {
+        for (int i = 0; i < 10 && platform::access(lock, 0) == 0; ++i)
+            Sleep(100);
+        if (platform::access(lock, 0) == 0)
+            return -1; // another program has the database open
+        if (!m_lasfil.Open(lock, CFile::modeCreate | CFile::modeWrite))
+            return -1;
+        m_lasfil.Close();
+        if (op == 1002 && m_mode != 1) {
+            if (platform::access(dbs, 6) == 0) {
+                ShowMessage("Databasen finns redan !", MB_OK, MB_ICONEXCLAMATION);
+                platform::remove(lock);
+                return -1;
+            }
+            m_dbsfil.Open(dbs, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive |
+                                   CFile::typeBinary);
+        } else {
+            if (platform::access(dbs, 0) != 0) {
+                platform::remove(lock);
+                return -1;
+            }
+            if (m_mode == 1)
+                m_dbsfil.Open(dbs, CFile::typeBinary | CFile::modeRead);
+            else
+                m_dbsfil.Open(dbs,
+                              CFile::typeBinary | CFile::modeReadWrite | CFile::shareExclusive);
+        }
+        if (m_dbsfil.IsOpen())
+            return 0;
+        platform::remove(lock);
+        return -1;
+    }
+    if (op == 1001) {
+        if (m_dbsfil.IsOpen()) {
+            try {
+                if (m_mode != 1)
+                    m_dbsfil.Flush();
+                m_dbsfil.Close();
+            } catch (...) {
+                AbandonOpen();
+                throw;
+            }
+        }
+        if (platform::access(lock, 0) == 0)
+            platform::remove(lock);
+        return 0;
+    }
+    return -1;
+}
+
+int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) {
+    if (mode != 1 && DbsKoll())
+        platform::remove(ProjFile("TMPCAD.PB$"));
+    m_mode = mode;
+    if (path) {
+        if (Where(nullptr) > 0) {
+            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej läsa databas: %s\nListan ej tom!",
+                          path);
+            MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
+            return -1;
+        }
+        m_dbsfil.SetFilePath(path);
+    } else {
+        m_dbsfil.SetFilePath(ProjFile(CProjPath::HarnDbsNamn));
+    }
+    const CString dbs = m_dbsfil.GetFilePath();
+    // A read-only object cannot write the head of a new database: refused before the
+    // lock is taken.
+    int opened = skapa == 1 && m_mode == 1 ? -1 : Dbs_rw(skapa == 1 ? 1002 : 1000);
+    if (opened != 0 || !m_dbsfil.IsOpen()) {
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna databas: %s",
+                      static_cast<const char*>(dbs));
+        MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
+        return -1;
+    }
+    try {
+        if (skapa == 1)
+            CreateHead(projnamn);
+        else {
+            int r = ReadSlots();
+            if (r != 0)
+                return r;
+        }
+    } catch (...) {
+        AbandonOpen();
+        throw;
+    }
+    return Dbs_rw(1001);
+}
+
+void CHarnDbs::CreateHead(const char* projnamn) {
+    std::memset(&m_hd, 0, sizeof m_hd);
+    if (projnamn) {
+        std::snprintf(m_hd.projnamn, sizeof m_hd.projnamn, "%s", projnamn);
+    } else {
+        // The last folder name of the database path.
+        char folder[kScratchSize];
+        char name[kScratchSize];
+        SplitPath(m_dbsfil.GetFilePath(), folder, nullptr);
+        SplitPath(folder, nullptr, name);
+        std::snprintf(m_hd.projnamn, sizeof m_hd.projnamn, "%.35s", name);
+    }
+    std::strcpy(m_hd.koordsys, "RAK");
+    std::strcpy(m_hd.riktning, "NORR");
+    const char* datum = m_pIni ? m_pIni->Datum() : nullptr;
+    if (datum) {
+        std::snprintf(m_hd.datum, sizeof m_hd.datum, "%.10s", datum);
+    } else {
+        platform::LocalTime t = platform::localTime();
+        int year = t.yearsSince1900 + (t.yearsSince1900 <= 79 ? 2000 : 1900);
+        std::snprintf(m_hd.datum, sizeof m_hd.datum, "%4d-%02d-%02d", year % 10000, t.month % 100,
+                      t.day % 100);
+    }
+    m_hd.slut = kDbsFirstSlot;
+    m_hd.xmin = m_hd.ymin = m_hd.zmin = DBL_MAX;
+    m_hd.xmax = m_hd.ymax = m_hd.zmax = -DBL_MAX;
+    std::snprintf(m_hd.version, sizeof m_hd.version, "%s", m_Dbsver);
+    double v = 0;
+    std::sscanf(m_Dbsver, "%lf", &v);
+    m_hd.verdel = v - static_cast<int>(v);
+    m_dbsfil.Write(&m_hd, kDbsHeadSize);
+}
+
+int CHarnDbs::ReadSlots() {
+    const CString dbs = m_dbsfil.GetFilePath();
+    m_dbsfil.Seek(0, CFile::begin);
+    if (m_dbsfil.Read(&m_hd, kDbsHeadSize) < static_cast<UINT>(kDbsHeadSize)) {
+        std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av databas : %s",
+                      static_cast<const char*>(dbs));
+        MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
+        Dbs_rw(1001);
+        return -4;
+    }
+    oemField(m_hd.text1);
+    oemField(m_hd.projnamn);
+    oemField(m_hd.text2);
+    oemField(m_hd.text3);
+    oemField(m_hd.text4);
+    oemField(m_hd.text5);
+    oemField(m_hd.text6);
+    if (!VersionAccepted(m_hd)) {
+        char version[sizeof m_hd.version + 1] = {};
+        std::memcpy(version, m_hd.version, sizeof m_hd.version);
+        double vFile = 0;
+        std::sscanf(version, "%lf", &vFile);
+        vFile += m_hd.verdel;
+        std::snprintf(g_lineBuffer, kScratchSize,
+                      "Fel vid läsning av databas : %s\nFelaktig version: %.1lf\nNu gäller "
+                      "version: %s\nVälj Konvertera i Arkiv !",
+                      static_cast<const char*>(dbs), vFile, m_Dbsver);
+        MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
+        Dbs_rw(1001);
+        return -1;
+    }
+    // A read-only object cannot write: freed slots are then only counted, not packed.
+    const bool pack = m_hd.hal > 0 && m_mode != 1;
+    long p = kDbsFirstSlot;
+    long w = kDbsFirstSlot;
+    long freed = 0;
+    dbstype slot{};
+    dbstype next{};
+    m_dbsfil.Seek(p, CFile::begin);
+    while (m_dbsfil.Read(&next, kDbsRecordSize) == static_cast<UINT>(kDbsRecordSize)) {
+        std::memcpy(&slot, &next, kDbsRecordSize);
+        slot.filpos = 0;
+        if (slotFree(slot)) {
+            if (p < m_hd.slut)
+                ++freed;
+        } else if (p >= m_hd.slut) {
+            char id[sizeof slot.id + 1] = {};
+            std::memcpy(id, slot.id, sizeof slot.id);
+            CString text;
+            text.Format("%s%8s", "Kontroll av databas: stopp på id ", id);
+            ShowStatus(text);
+            Sleep(300);
+            break;
+        } else {
+            slot.filpos = static_cast<int32_t>(p);
+            Ny(1, &slot);
+            m_pael->id[sizeof slot.id - 1] = 0; // an id is at most 15 characters
+            if (pack) {
+                m_pael->filpos = static_cast<int32_t>(w);
+                m_dbsfil.Seek(w, CFile::begin);
+                m_dbsfil.Write(m_pael, kDbsRecordSize);
+                w += kDbsRecordSize;
+            }
+        }
+        p += kDbsRecordSize;
+        if (pack)
+            m_dbsfil.Seek(p, CFile::begin);
+    }
+    int count = 0;
+    Where(&count);
+    if (m_hd.antal != count) {
+        CString text;
+        text.Format("%s%ld %ld%s", "Osäker databas antal=(", static_cast<long>(m_hd.antal),
+                    static_cast<long>(count), "), välj Konvertera i Arkiv.");
+        ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
+    }
+    if (m_hd.hal != freed) {
+        CString text;
+        text.Format("%s%ld %ld%s", "Fel vid packning antal=(", static_cast<long>(m_hd.hal), freed,
+                    "), välj Konvertera i Arkiv.");
+        ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
+    }
+    if (pack) {
+        m_hd.slut = static_cast<int32_t>(w);
+        m_dbsfil.Seek(w, CFile::begin);
+        slot.typ = 0;
+        slot.id[0] = 0;
+        for (int i = 0; i < m_hd.hal; ++i)
+            m_dbsfil.Write(&slot, kDbsRecordSize);
+        m_hd.hal = 0;
+        m_dbsfil.Seek(0, CFile::begin);
+        m_dbsfil.Write(&m_hd, kDbsHeadSize);
+    }
+    return 0;
+}
+
+int CHarnDbs::Findid(int typ, char* id) {
+    if (typ > 8 || typ < 0)
+        return -1;
+    UpperCaseSwedish(id);
+    int pos = 1;
+    for (Node* n = m_forst; n; n = n->next, ++pos) {
+        if ((typ == 0 || n->rec.typ == typ) && std::strncmp(n->rec.id, id, sizeof n->rec.id) == 0 &&
+            std::strlen(id) < sizeof n->rec.id) {
+            m_aktel = n;
+            m_aktnr = pos;
+            Set_pael();
+            return 0;
+        }
+    }
+    return -1;
+}
+
+int CHarnDbs::Findobj(int typ, long filpos) {
+    if (typ > 8 || typ < 0)
+        return -1;
+    int pos = 1;
+    for (Node* n = m_forst; n; n = n->next, ++pos) {
+        if ((typ == 0 || n->rec.typ == typ) && n->rec.filpos == filpos) {
+            m_aktel = n;
+            m_aktnr = pos;
+            Set_pael();
+            return 0;
+        }
+    }
+    return -1;
+}
+
+int CHarnDbs::FindNuel(unsigned long address) {
+    Set_mark();
+    if (Where(nullptr) >= 0) {
+        int pos = 1;
+        for (Node* n = m_forst; n; n = n->next, ++pos) {
+            if (reinterpret_cast<unsigned long>(&n->rec) == address) {
+                m_aktel = n;
+                m_aktnr = pos;
+                Set_pael();
+                return 0;
+            }
+        }
+    }
+    Goto_mark();
+    return -1;
+}
+
+namespace {
+
+// The character a file name may hold for one upper-cased id character.
+char nameChar(unsigned char c) {
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '-')
+        return static_cast<char>(c);
+    if (c == 197 || c == 196) // Å, Ä
+        return 'A';
+    if (c == 214) // Ö
+        return 'O';
+    if (c == '.' || c == '/' || c == '\\' || c == ':' || c == '+')
+        return '-';
+    return '_';
+}
+
+} // namespace
+
+bool CHarnDbs::FilnamnClash(const char* candidate) const {
+    const dbstype* self = m_pael;
+    for (const Node* n = m_forst; n; n = n->next) {
+        if (&n->rec == self)
+            continue;
+        if (self && self->typ != 0 && n->rec.typ != self->typ)
+            continue;
+        if (std::strncmp(n->rec.filnamn, candidate, sizeof n->rec.filnamn) == 0)
+            return true;
+    }
+    return false;
+}
+
+int CHarnDbs::Filnamn() {
+    if (!m_pael)
+        return -1;
+    char name[9] = {};
+    std::memcpy(name, m_pael->id, 8);
+    UpperCaseSwedish(name);
+    for (char* c = name; *c; ++c)
+        *c = nameChar(static_cast<unsigned char>(*c));
+    char candidate[16];
+    std::snprintf(candidate, sizeof candidate, "%s", name);
+    bool found = !FilnamnClash(candidate);
+    long low = 1;
+    for (int k = 1; k <= 8 && !found; ++k, low *= 10) {
+        int pos = static_cast<int>(std::strlen(candidate));
+        if (8 - k < pos)
+            pos = 8 - k;
+        char base[16];
+        std::memcpy(base, candidate, pos);
+        base[pos] = 0;
+        for (long number = low; number < low * 10; ++number) {
+            std::snprintf(candidate, sizeof candidate, "%s%ld", base, number);
+            if (!FilnamnClash(candidate)) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found)
+        return -1;
+    std::snprintf(m_pael->filnamn, sizeof m_pael->filnamn, "%s", candidate);
+    return 0;
 }
