@@ -23,9 +23,11 @@ CHarnDbs::CHarnDbs(CProjPath* proj, CAutoIni* ini)
     m_hd.xmin = m_hd.ymin = m_hd.zmin = DBL_MAX;
     m_hd.xmax = m_hd.ymax = m_hd.zmax = -DBL_MAX;
     CString path;
-    path.Format("%s%s%s", m_pProj->ProjKat(), "\\", static_cast<const char*>(CProjPath::HarnDbkNamn));
+    path.Format("%s%s%s", m_pProj->ProjKat(), "\\",
+                static_cast<const char*>(CProjPath::HarnDbkNamn));
     m_lasfil.SetFilePath(path);
-    path.Format("%s%s%s", m_pProj->ProjKat(), "\\", static_cast<const char*>(CProjPath::HarnDbsNamn));
+    path.Format("%s%s%s", m_pProj->ProjKat(), "\\",
+                static_cast<const char*>(CProjPath::HarnDbsNamn));
     m_dbsfil.SetFilePath(path);
 }
 
