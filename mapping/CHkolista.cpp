@@ -1,0 +1,5 @@
+#include "mapping/CHkolista.h"
+
+CHkolista::CHkolista() = default;
+
+CHkolista::~CHkolista() = default;

@@ -1,0 +1,65 @@
+// Small text helpers of the line and outcrop readers: whole lines of any length, words and
+// texts cut to the size of the field they go into.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace maptext {
+
+// Reads the next line, of any length, without its line end. False at the end of the file
+// (or on a read error) with nothing read.
+inline bool nextLine(std::FILE* in, std::string& line) {
+    line.clear();
+    char buf[256];
+    bool any = false;
+    while (std::fgets(buf, sizeof buf, in)) {
+        any = true;
+        std::size_t n = std::strlen(buf);
+        if (n > 0 && buf[n - 1] == '\n') {
+            line.append(buf, n - 1);
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            return true;
+        }
+        line.append(buf, n);
+    }
+    return any;
+}
+
+// A block of a line file ends at an empty line or at a line beginning with "*".
+inline bool endsBlock(const std::string& line) {
+    return line.empty() || line[0] == '*';
+}
+
+// The blanks that separate words, as the C library's scanning sees them.
+inline bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// Copies `text` into a field of `size` bytes, cut to size - 1 characters; the rest of the
+// field is zero.
+inline void copyField(char* field, std::size_t size, const char* text) {
+    std::size_t n = text ? strnlen(text, size - 1) : 0;
+    std::memcpy(field, text ? text : "", n);
+    std::memset(field + n, 0, size - n);
+}
+
+// Copies the first word of `text` (as "%s" would scan it) into a field of `size` bytes, cut
+// to size - 1 characters. Without a word the field is left as it was and the result false.
+inline bool scanWord(const char* text, char* field, std::size_t size) {
+    while (*text && isBlank(*text))
+        ++text;
+    if (!*text)
+        return false;
+    std::size_t n = 0;
+    while (text[n] && !isBlank(text[n]))
+        ++n;
+    std::string word(text, n < size - 1 ? n : size - 1);
+    copyField(field, size, word.c_str());
+    return true;
+}
+
+} // namespace maptext
