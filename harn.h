@@ -21,3 +21,13 @@
 #include "database/CHarnDbs.h"
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
+
+#include "mapping/CBergOrMateLista.h"
+#include "mapping/CForstSystem.h"
+#include "mapping/CForstTyper.h"
+#include "mapping/CInjSystem.h"
+#include "mapping/LibraryFile.h"
+#include "mapping/bergmattype.h"
+#include "mapping/fortype.h"
+#include "mapping/injtype.h"
+#include "mapping/systype.h"
