@@ -230,3 +230,39 @@ TEST(LibraryCommand, AmbiguousSizeNeedsAFlag) {
     EXPECT_EQ(runTool({"library"}).exitCode, 2);
     EXPECT_EQ(readBytes(dir.file("A.BIB")), file);
 }
+
+TEST(CodesDemo, DemoProjectGetsACodeFile) {
+    TempDir dir;
+    std::string project = dir.file("DEMO");
+    ToolResult r = runTool({"demo", project});
+    if (r.exitCode == 2 && contains(r.err, "unknown command"))
+        GTEST_SKIP() << "this tool has no demo command";
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "codes: Harnkod.dat with 24 rock and 14 infill codes\n"));
+
+    std::string want = "Kodfil för demoprojektet\n*\n*\n0  \n1 Ss Sandsten 1.100 4 0.000 0\n";
+    const char* rock[] = {"Ks", "Sk", "Kv", "Kk", "Gs", "Gn", "Lt", "Gg", "Gö", "Gr",
+                          "Pf", "Db", "My", "Mg", "Br", "Am", "Ap", "Pm", "Ga", "Kf"};
+    for (int nr = 2; nr <= 21; ++nr) {
+        if (nr == 9)
+            want += "9 Gg Granitgnejs 1.300 5 30.000 0\n";
+        else if (nr == 11)
+            want += "11 Gr Granit 1.200 6 45.000 0\n";
+        else if (nr == 13)
+            want += "13 Db Diabas 0.800 3 90.000 0\n";
+        else
+            want += std::to_string(nr) + " " + rock[nr - 2] + "\n";
+    }
+    want += "40 Pe Pegmatit 1.500 7 60.000 0\n-1 Ok Okänd 1.000 4 0.000 9\n*\n0  \n";
+    const char* infill[] = {"ka", "kl", "gf", "tk", "fe", "kv", "ep",
+                            "hb", "fs", "su", "le", "jo", "of"};
+    for (int nr = 1; nr <= 13; ++nr)
+        want += std::to_string(nr) + " " + infill[nr - 1] + "\n";
+    want += "*\n";
+    EXPECT_EQ(readBytes(project + "/Harnkod.dat"), testing_support::crlf(want));
+
+    r = runTool({"codes", project, "--rock"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(
+        contains(r.out, "\n    40  Pe    Pegmatit         1.500        7     60.000      0\n"));
+}
