@@ -39,6 +39,7 @@ struct Stream {
     int fd = -1;
     bool text = false;
     bool pendingCR = false; // a CR read at the end of a chunk, not yet known to precede LF
+    int writeError = 0;     // errno of a failed write, reported again when closing
 };
 
 ssize_t streamRead(void* cookie, char* buf, size_t size) {
@@ -51,12 +52,8 @@ ssize_t streamRead(void* cookie, char* buf, size_t size) {
         return ::read(s->fd, buf, size);
     char raw[4096];
     size_t out = 0;
-    while (out == 0) {
-        size_t want = size - (s->pendingCR ? 1 : 0);
-        if (want > sizeof raw)
-            want = sizeof raw;
-        if (want == 0)
-            want = 1;
+    while (out == 0 && size > 0) {
+        size_t want = size < sizeof raw ? size : sizeof raw;
         ssize_t n = ::read(s->fd, raw, want);
         if (n < 0)
             return -1;
@@ -67,7 +64,8 @@ ssize_t streamRead(void* cookie, char* buf, size_t size) {
             }
             break;
         }
-        for (ssize_t i = 0; i < n; ++i) {
+        ssize_t i = 0;
+        for (; i < n && out < size; ++i) {
             char c = raw[i];
             if (s->pendingCR) {
                 s->pendingCR = false;
@@ -75,13 +73,18 @@ ssize_t streamRead(void* cookie, char* buf, size_t size) {
                     buf[out++] = '\n';
                     continue;
                 }
-                buf[out++] = '\r';
+                buf[out++] = '\r'; // a CR on its own stays
+                if (out == size)
+                    break; // no room for c: it is given back below
             }
             if (c == '\r')
                 s->pendingCR = true;
             else
                 buf[out++] = c;
         }
+        // Bytes that did not fit go back to the file for the next read.
+        if (i < n && ::lseek(s->fd, static_cast<off_t>(i - n), SEEK_CUR) < 0)
+            return -1;
     }
     return static_cast<ssize_t>(out);
 }
@@ -103,19 +106,27 @@ bool writeAll(int fd, const char* p, size_t n) {
 ssize_t streamWrite(void* cookie, const char* buf, size_t size) {
     auto* s = static_cast<Stream*>(cookie);
     if (FaultInjector::shouldFail(FileOp::Write)) {
-        errno = ENOSPC;
+        s->writeError = errno = ENOSPC;
         return -1;
     }
-    if (!s->text)
-        return writeAll(s->fd, buf, size) ? static_cast<ssize_t>(size) : -1;
-    std::string out;
-    out.reserve(size + size / 16);
-    for (size_t i = 0; i < size; ++i) {
-        if (buf[i] == '\n')
-            out += '\r';
-        out += buf[i];
+    bool ok;
+    if (!s->text) {
+        ok = writeAll(s->fd, buf, size);
+    } else {
+        std::string out;
+        out.reserve(size + size / 16);
+        for (size_t i = 0; i < size; ++i) {
+            if (buf[i] == '\n')
+                out += '\r';
+            out += buf[i];
+        }
+        ok = writeAll(s->fd, out.data(), out.size());
     }
-    return writeAll(s->fd, out.data(), out.size()) ? static_cast<ssize_t>(size) : -1;
+    if (!ok) {
+        s->writeError = errno;
+        return -1;
+    }
+    return static_cast<ssize_t>(size);
 }
 
 int streamSeek(void* cookie, off64_t* pos, int whence) {
@@ -128,10 +139,17 @@ int streamSeek(void* cookie, off64_t* pos, int whence) {
     return 0;
 }
 
+// A write that failed earlier makes the close fail too, so that a caller who only checks
+// fclose still learns that the file is incomplete.
 int streamClose(void* cookie) {
     auto* s = static_cast<Stream*>(cookie);
     int r = ::close(s->fd);
+    int writeError = s->writeError;
     delete s;
+    if (writeError) {
+        errno = writeError;
+        return -1;
+    }
     return r;
 }
 
@@ -266,7 +284,8 @@ int rename(const char* from, const char* to) {
         }
         // Same file in another case: keep the new spelling of the name.
         std::string folder = b.substr(0, b.rfind('/') + 1);
-        std::string name = cp1252ToUtf8(std::string(to).substr(std::string(to).find_last_of("\\/") + 1));
+        std::string name =
+            cp1252ToUtf8(std::string(to).substr(std::string(to).find_last_of("\\/") + 1));
         b = folder + name;
     }
     return ::rename(a.c_str(), b.c_str()) == 0 ? 0 : -1;
@@ -280,7 +299,9 @@ int replaceFile(const char* from, const char* to) {
     return ::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0 ? 0 : -1;
 }
 
-int makeDirectory(const char* path) { return ::mkdir(nativePath(path).c_str(), 0755) == 0 ? 0 : -1; }
+int makeDirectory(const char* path) {
+    return ::mkdir(nativePath(path).c_str(), 0755) == 0 ? 0 : -1;
+}
 
 bool isDirectory(const char* path) {
     struct stat st;
