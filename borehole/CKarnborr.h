@@ -32,7 +32,7 @@ struct kbtype {
 
 class CKarnborr : public list0<kbtype> {
 public:
-    static const int KB = 0;
+    static constexpr int KB = 0;
 
     CKarnborr(CProjPath* proj, const char* namn);
     virtual ~CKarnborr();

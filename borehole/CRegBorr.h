@@ -22,9 +22,9 @@ struct rbtype {
 
 class CRegBorr : public list0<rbtype> {
 public:
-    static const int RB = 3;
-    static const int JB1 = 1;
-    static const int BARABHD = -2;
+    static constexpr int RB = 3;
+    static constexpr int JB1 = 1;
+    static constexpr int BARABHD = -2;
 
     CRegBorr(CProjPath* proj, const char* namn, int metod);
     virtual ~CRegBorr();

@@ -18,7 +18,7 @@ struct vftype {
 
 class CVattenF : public list0<vftype> {
 public:
-    static const int VF = 2;
+    static constexpr int VF = 2;
 
     CVattenF(CProjPath* proj, const char* namn);
     virtual ~CVattenF();
