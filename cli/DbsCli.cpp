@@ -1,0 +1,204 @@
+#include "cli/DbsCli.h"
+
+#include "cli/Cli.h"
+#include "cli/Json.h"
+#include "database/CHarnDbs.h"
+#include "host/CAutoIni.h"
+#include "host/CProjPath.h"
+#include "platform/FileSystem.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <ostream>
+
+namespace cli {
+
+namespace {
+
+// A fixed text field as a string, never past its end.
+template <size_t N> std::string field(const char (&text)[N]) {
+    return std::string(text, strnlen(text, N));
+}
+
+std::string fixed(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", v);
+    return buf;
+}
+
+} // namespace
+
+std::string absoluteFolder(const std::string& dir) {
+    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(dir));
+    std::string s = p.lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+std::unique_ptr<CProjPath> projectFor(const std::string& dir) {
+    return std::make_unique<CProjPath>(absoluteFolder(dir).c_str());
+}
+
+bool makeFolders(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(dir), ec);
+    return std::filesystem::is_directory(std::filesystem::path(dir), ec);
+}
+
+std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const char* name,
+                                        std::string& error) {
+    std::string folder = platform::nativePath(proj.ProjKat());
+    std::string sub = platform::nativePath(proj.DataPath(""));
+    if (!makeFolders(folder) || !makeFolders(sub)) {
+        error = "cannot create the project folder " + toUtf8(proj.ProjKat());
+        return nullptr;
+    }
+    auto dbs = std::make_unique<CHarnDbs>(&proj, ini);
+    if (dbs->Init(0, 1, nullptr, name) != 0)
+        return nullptr;
+    return dbs;
+}
+
+std::string typeName(int typ) {
+    switch (typ) {
+    case 1:
+        return "tunnel";
+    case 2:
+        return "outcrop";
+    case 3:
+        return "borehole";
+    case 4:
+        return "point";
+    case 5:
+        return "line";
+    case 6:
+        return "alignment";
+    default:
+        return "typ " + std::to_string(typ);
+    }
+}
+
+int parseType(const std::string& text) {
+    for (int t = 1; t <= 6; ++t)
+        if (text == typeName(t))
+            return t;
+    if (text.size() == 1 && text[0] >= '1' && text[0] <= '9')
+        return text[0] - '0';
+    return 0;
+}
+
+std::string flagWords(unsigned flagg) {
+    static const struct {
+        unsigned bits;
+        const char* word;
+    } kWords[] = {{0x01, "KB"},  {0x02, "JB1"}, {0x04, "VF"}, {0x08, "RB"},
+                  {0x30, "GVR"}, {0x40, "KR"},  {0x80, "SP"}};
+    std::string out;
+    for (const auto& w : kWords) {
+        if (flagg & w.bits) {
+            if (!out.empty())
+                out += ",";
+            out += w.word;
+        }
+    }
+    return out;
+}
+
+void recordJson(JsonWriter& json, const dbstype& r) {
+    json.beginObject();
+    json.key("typ").value(static_cast<int>(r.typ));
+    json.key("type").value(typeName(r.typ));
+    json.key("id").text(field(r.id).c_str());
+    json.key("filnamn").text(field(r.filnamn).c_str());
+    json.key("kod").value(static_cast<int>(r.kod));
+    json.key("reftyp").value(static_cast<int>(r.reftyp));
+    json.key("flagg").value(static_cast<int>(r.flagg));
+    json.key("flags").beginArray();
+    std::string words = flagWords(r.flagg);
+    for (size_t start = 0; start < words.size();) {
+        size_t comma = words.find(',', start);
+        if (comma == std::string::npos)
+            comma = words.size();
+        json.value(words.substr(start, comma - start));
+        start = comma + 1;
+    }
+    json.endArray();
+    json.key("x").value(r.x);
+    json.key("y").value(r.y);
+    json.key("z").value(r.z);
+    json.key("xyz2").beginArray().value(r.xyz2[0]).value(r.xyz2[1]).value(r.xyz2[2]).endArray();
+    json.key("dx").value(r.dx);
+    json.key("dy").value(r.dy);
+    json.key("dz").value(r.dz);
+    json.key("text").text(field(r.text).c_str());
+    json.key("filpos").value(static_cast<int>(r.filpos));
+    json.endObject();
+}
+
+void recordText(std::ostream& out, const dbstype& r) {
+    out << "type      " << typeName(r.typ) << " (" << static_cast<int>(r.typ) << ")\n"
+        << "id        " << toUtf8(field(r.id).c_str()) << "\n"
+        << "file name " << toUtf8(field(r.filnamn).c_str()) << "\n"
+        << "code      " << static_cast<int>(r.kod) << "\n"
+        << "reftyp    " << static_cast<int>(r.reftyp) << "\n"
+        << "flags     " << static_cast<int>(r.flagg);
+    std::string words = flagWords(r.flagg);
+    if (!words.empty())
+        out << " (" << words << ")";
+    out << "\n"
+        << "corner    " << number(r.x) << " " << number(r.y) << " " << number(r.z) << "\n"
+        << "xyz2      " << number(r.xyz2[0]) << " " << number(r.xyz2[1]) << " " << number(r.xyz2[2])
+        << "\n"
+        << "extent    " << number(r.dx) << " " << number(r.dy) << " " << number(r.dz) << "\n"
+        << "text      " << toUtf8(field(r.text).c_str()) << "\n"
+        << "slot      " << r.filpos << "\n";
+}
+
+void printListing(CHarnDbs& dbs, int typ, bool json, std::ostream& out) {
+    if (json) {
+        JsonWriter w(out);
+        w.beginArray();
+        if (dbs.Home() == 0) {
+            do {
+                const dbstype* r = dbs.Get_aktel();
+                if (typ == 0 || r->typ == typ)
+                    recordJson(w, *r);
+            } while (dbs++);
+        }
+        w.endArray();
+        w.finish();
+        return;
+    }
+    char line[512];
+    std::snprintf(line, sizeof line, "%-10s %-15s %-8s %12s %12s %10s %9s %9s %9s %s\n", "TYPE",
+                  "ID", "FILE", "X", "Y", "Z", "DX", "DY", "DZ", "FLAGS");
+    out << line;
+    int rows = 0;
+    if (dbs.Home() == 0) {
+        do {
+            const dbstype* r = dbs.Get_aktel();
+            if (typ != 0 && r->typ != typ)
+                continue;
+            ++rows;
+            // Identifiers and names are padded by their width on the terminal, not in bytes.
+            std::string id = toUtf8(field(r->id).c_str());
+            std::string fil = toUtf8(field(r->filnamn).c_str());
+            std::string idCol =
+                id + std::string(field(r->id).size() < 15 ? 15 - field(r->id).size() : 0, ' ');
+            std::string filCol =
+                fil +
+                std::string(field(r->filnamn).size() < 8 ? 8 - field(r->filnamn).size() : 0, ' ');
+            std::snprintf(line, sizeof line, "%-10s %s %s %12s %12s %10s %9s %9s %9s %s\n",
+                          typeName(r->typ).c_str(), idCol.c_str(), filCol.c_str(),
+                          fixed(r->x).c_str(), fixed(r->y).c_str(), fixed(r->z).c_str(),
+                          fixed(r->dx).c_str(), fixed(r->dy).c_str(), fixed(r->dz).c_str(),
+                          flagWords(r->flagg).c_str());
+            out << line;
+        } while (dbs++);
+    }
+    out << rows << (rows == 1 ? " object\n" : " objects\n");
+}
+
+} // namespace cli

@@ -1,0 +1,48 @@
+// Helpers the database commands share: the project folder from the command line, names of
+// object types and flag bits, and the listing of the database in text and JSON.
+#pragma once
+
+#include "database/dbstype.h"
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+class CHarnDbs;
+class CProjPath;
+class CAutoIni;
+
+namespace cli {
+
+class JsonWriter;
+
+// A project folder given on the command line (UTF-8, relative or absolute), made absolute.
+std::string absoluteFolder(const std::string& dir);
+
+// The project's paths for a folder given on the command line.
+std::unique_ptr<CProjPath> projectFor(const std::string& dir);
+
+// Creates a folder and any missing parents (UTF-8 POSIX path); false when it cannot.
+bool makeFolders(const std::string& dir);
+
+// Creates the project folder, its database subfolder and a new database (Init with
+// creation); null after a failure (the library's message has been shown).
+std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const char* name,
+                                        std::string& error);
+
+// Type names: 1 tunnel, 2 outcrop, 3 borehole, 4 point, 5 line, 6 alignment; others "typ N".
+std::string typeName(int typ);
+// A type given as a number (1-9) or a name; 0 when not recognised.
+int parseType(const std::string& text);
+// The method flag bits of a record in words ("KB", "JB1", "VF", "RB", "GVR", "KR", "SP").
+std::string flagWords(unsigned flagg);
+
+// One record as a JSON object.
+void recordJson(JsonWriter& json, const dbstype& r);
+// One record as labelled text lines.
+void recordText(std::ostream& out, const dbstype& r);
+
+// The listing of a loaded database: every record (of type `typ`, 0 = all), in list order.
+void printListing(CHarnDbs& dbs, int typ, bool json, std::ostream& out);
+
+} // namespace cli
