@@ -52,14 +52,15 @@ int CHarnDbs::BhdNull(harnbhdtype* bhd) {
 }
 
 int CHarnDbs::SkrivHead(FILE* stream, harnbhdtype* bhd) {
-    std::fprintf(stream, "%-15s %-15s\n", bhd->id, bhd->text);
+    // The precisions only stop at the end of a field that holds no terminating zero.
+    std::fprintf(stream, "%-15.16s %-15.20s\n", bhd->id, bhd->text);
     std::fprintf(stream, "%f\n", bhd->x);
     std::fprintf(stream, "%f %d\n", bhd->y, static_cast<int>(bhd->ival1));
     std::fprintf(stream, "%f %f\n", bhd->z, bhd->zberg);
     std::fprintf(stream, "%f %f\n", bhd->dval1, bhd->dval5);
     std::fprintf(stream, "%f %f %d %d\n", bhd->dval2, bhd->dval3,
-                 std::strcmp(bhd->jn1, "NEJ") == 0 ? 0 : 1,
-                 std::strcmp(bhd->avvmatt, "NEJ") == 0 ? 0 : 1);
+                 std::strncmp(bhd->jn1, "NEJ", sizeof bhd->jn1) == 0 ? 0 : 1,
+                 std::strncmp(bhd->avvmatt, "NEJ", sizeof bhd->avvmatt) == 0 ? 0 : 1);
     std::fprintf(stream, "%f %d %d\n", static_cast<double>(bhd->fval1), bhd->azimut, bhd->lutning);
     return 0;
 }
@@ -172,8 +173,9 @@ bool CHarnDbs::VersionAccepted(const dbshdtype& hd) {
     if (std::sscanf(version, "%lf", &vFile) != 1)
         return false; // a version text that is not a number is of a wrong version
     vFile += hd.verdel;
-    int iCur = static_cast<int>(vCur);
-    int iFile = static_cast<int>(vFile);
+    // Integer parts by truncation, kept as doubles: a damaged head may hold any value.
+    double iCur = std::trunc(vCur);
+    double iFile = std::trunc(vFile);
     return (iFile >= iCur && vFile <= vCur) || std::fabs(vFile - vCur) <= 0.16 ||
            (iCur == 1 && vFile >= 0.94);
 }

@@ -44,6 +44,9 @@ int CDirSort::Init(const char* pattern, int files, int folders, int descending, 
     std::string mask = slash == std::string::npos ? p : p.substr(slash + 1);
     if (mask.empty())
         mask = "*.*";
+    // A second Init lists afresh.
+    while (Home() == 0)
+        Delete();
     if (!platform::isDirectory(folder.c_str()))
         return -1;
     m_descending = descending;
