@@ -41,7 +41,8 @@ void BM_Floor_StableSort(benchmark::State& state) {
         std::vector<Rec> v;
         for (size_t i = 0; i < k.size(); ++i)
             v.push_back({k[i], static_cast<int>(i)});
-        std::stable_sort(v.begin(), v.end(), [](const Rec& a, const Rec& b) { return a.key < b.key; });
+        std::stable_sort(v.begin(), v.end(),
+                         [](const Rec& a, const Rec& b) { return a.key < b.key; });
         benchmark::DoNotOptimize(v.data());
     }
 }

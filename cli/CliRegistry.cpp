@@ -46,7 +46,9 @@ const Command* findCommand(const std::string& name) {
     return nullptr;
 }
 
-ShowRegistrar::ShowRegistrar(int typ, ShowFn fn) { showMap()[typ] = fn; }
+ShowRegistrar::ShowRegistrar(int typ, ShowFn fn) {
+    showMap()[typ] = fn;
+}
 
 ShowFn findShow(int typ) {
     auto it = showMap().find(typ);
@@ -64,8 +66,12 @@ std::vector<DemoStep> demoSteps() {
     return steps;
 }
 
-std::string toUtf8(const char* cp1252) { return platform::cp1252ToUtf8(cp1252 ? cp1252 : ""); }
-std::string fromUtf8(const std::string& utf8) { return platform::utf8ToCp1252(utf8); }
+std::string toUtf8(const char* cp1252) {
+    return platform::cp1252ToUtf8(cp1252 ? cp1252 : "");
+}
+std::string fromUtf8(const std::string& utf8) {
+    return platform::utf8ToCp1252(utf8);
+}
 
 bool takeFlag(std::vector<std::string>& args, const std::string& flag) {
     auto it = std::find(args.begin(), args.end(), flag);
@@ -85,7 +91,8 @@ std::string takeOption(std::vector<std::string>& args, const std::string& option
                 return {};
             }
             std::string value = args[i + 1];
-            args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
+            args.erase(args.begin() + static_cast<long>(i),
+                       args.begin() + static_cast<long>(i) + 2);
             return value;
         }
         if (args[i].rfind(option + "=", 0) == 0) {

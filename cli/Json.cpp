@@ -72,7 +72,9 @@ JsonWriter& JsonWriter::value(const std::string& text) {
     return *this;
 }
 
-JsonWriter& JsonWriter::value(const char* text) { return value(std::string(text ? text : "")); }
+JsonWriter& JsonWriter::value(const char* text) {
+    return value(std::string(text ? text : ""));
+}
 
 JsonWriter& JsonWriter::value(double number) {
     beforeValue();
@@ -107,9 +109,13 @@ JsonWriter& JsonWriter::null() {
     return *this;
 }
 
-JsonWriter& JsonWriter::text(const char* cp1252) { return value(toUtf8(cp1252)); }
+JsonWriter& JsonWriter::text(const char* cp1252) {
+    return value(toUtf8(cp1252));
+}
 
-void JsonWriter::finish() { m_out << '\n'; }
+void JsonWriter::finish() {
+    m_out << '\n';
+}
 
 std::string JsonWriter::escape(const std::string& utf8) {
     std::string out;

@@ -31,19 +31,33 @@ void ShowStatus(const char* text) {
         ui.statusText(text ? text : "");
 }
 
-void ShowStatus(CString text) { ShowStatus(static_cast<const char*>(text)); }
+void ShowStatus(CString text) {
+    ShowStatus(static_cast<const char*>(text));
+}
 
 void UpperCaseSwedish(char* text) {
     if (!text)
         return;
     for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p) {
         switch (*p) {
-        case 229: *p = 197; break;
-        case 228: *p = 196; break;
-        case 246: *p = 214; break;
-        case 134: *p = 143; break;
-        case 132: *p = 142; break;
-        case 148: *p = 153; break;
+        case 229:
+            *p = 197;
+            break;
+        case 228:
+            *p = 196;
+            break;
+        case 246:
+            *p = 214;
+            break;
+        case 134:
+            *p = 143;
+            break;
+        case 132:
+            *p = 142;
+            break;
+        case 148:
+            *p = 153;
+            break;
         default:
             if (*p >= 'a' && *p <= 'z')
                 *p = static_cast<unsigned char>(*p - 32);
@@ -56,19 +70,44 @@ void OemToAnsi(char* text) {
         return;
     for (unsigned char* p = reinterpret_cast<unsigned char*>(text); *p; ++p) {
         switch (*p) {
-        case 134: *p = 229; break;
-        case 143: *p = 197; break;
-        case 132: *p = 228; break;
-        case 142: *p = 196; break;
-        case 148: *p = 246; break;
-        case 153: *p = 214; break;
-        case 145: *p = 230; break;
-        case 146: *p = 198; break;
-        case 155: *p = 248; break;
-        case 237: *p = 216; break;
-        case 130: *p = 233; break;
-        case 144: *p = 201; break;
-        default: break;
+        case 134:
+            *p = 229;
+            break;
+        case 143:
+            *p = 197;
+            break;
+        case 132:
+            *p = 228;
+            break;
+        case 142:
+            *p = 196;
+            break;
+        case 148:
+            *p = 246;
+            break;
+        case 153:
+            *p = 214;
+            break;
+        case 145:
+            *p = 230;
+            break;
+        case 146:
+            *p = 198;
+            break;
+        case 155:
+            *p = 248;
+            break;
+        case 237:
+            *p = 216;
+            break;
+        case 130:
+            *p = 233;
+            break;
+        case 144:
+            *p = 201;
+            break;
+        default:
+            break;
         }
     }
 }

@@ -40,7 +40,9 @@ CFile::CFile(const char* path, UINT flags) {
         throw error;
 }
 
-CFile::~CFile() { Abort(); }
+CFile::~CFile() {
+    Abort();
+}
 
 BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
     Abort();
@@ -114,7 +116,9 @@ void CFile::Abort() {
     }
 }
 
-void CFile::raise(int cause) const { throw CFileException(cause, errno, m_path); }
+void CFile::raise(int cause) const {
+    throw CFileException(cause, errno, m_path);
+}
 
 UINT CFile::Read(void* buffer, UINT count) {
     if (!m_stream)
@@ -217,4 +221,6 @@ char* CStdioFile::ReadString(char* buffer, UINT max) {
     return r;
 }
 
-void CStdioFile::WriteString(const char* text) { Write(text, static_cast<UINT>(std::strlen(text))); }
+void CStdioFile::WriteString(const char* text) {
+    Write(text, static_cast<UINT>(std::strlen(text)));
+}
