@@ -22,6 +22,10 @@
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
 
+#include "borehole/CKarnborr.h"
+#include "borehole/CRegBorr.h"
+#include "borehole/CVattenF.h"
+
 #include "mapping/CBergOrMateLista.h"
 #include "mapping/CForstSystem.h"
 #include "mapping/CForstTyper.h"
