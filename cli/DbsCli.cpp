@@ -21,9 +21,16 @@ template <size_t N> std::string field(const char (&text)[N]) {
     return std::string(text, strnlen(text, N));
 }
 
+// Adding 0 turns a negative zero into 0, so no "-0" is shown.
+double plain(double v) {
+    return v + 0.0;
+}
+
 std::string fixed(double v) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", v);
+    std::snprintf(buf, sizeof buf, "%.3f", plain(v));
+    if (std::strcmp(buf, "-0.000") == 0)
+        std::snprintf(buf, sizeof buf, "0.000");
     return buf;
 }
 
@@ -125,13 +132,16 @@ void recordJson(JsonWriter& json, const dbstype& r) {
         start = comma + 1;
     }
     json.endArray();
-    json.key("x").value(r.x);
-    json.key("y").value(r.y);
-    json.key("z").value(r.z);
-    json.key("xyz2").beginArray().value(r.xyz2[0]).value(r.xyz2[1]).value(r.xyz2[2]).endArray();
-    json.key("dx").value(r.dx);
-    json.key("dy").value(r.dy);
-    json.key("dz").value(r.dz);
+    json.key("x").value(plain(r.x));
+    json.key("y").value(plain(r.y));
+    json.key("z").value(plain(r.z));
+    json.key("xyz2").beginArray();
+    for (double v : r.xyz2)
+        json.value(plain(v));
+    json.endArray();
+    json.key("dx").value(plain(r.dx));
+    json.key("dy").value(plain(r.dy));
+    json.key("dz").value(plain(r.dz));
     json.key("text").text(field(r.text).c_str());
     json.key("filpos").value(static_cast<int>(r.filpos));
     json.endObject();
@@ -148,10 +158,12 @@ void recordText(std::ostream& out, const dbstype& r) {
     if (!words.empty())
         out << " (" << words << ")";
     out << "\n"
-        << "corner    " << number(r.x) << " " << number(r.y) << " " << number(r.z) << "\n"
-        << "xyz2      " << number(r.xyz2[0]) << " " << number(r.xyz2[1]) << " " << number(r.xyz2[2])
-        << "\n"
-        << "extent    " << number(r.dx) << " " << number(r.dy) << " " << number(r.dz) << "\n"
+        << "corner    " << number(plain(r.x)) << " " << number(plain(r.y)) << " "
+        << number(plain(r.z)) << "\n"
+        << "xyz2      " << number(plain(r.xyz2[0])) << " " << number(plain(r.xyz2[1])) << " "
+        << number(plain(r.xyz2[2])) << "\n"
+        << "extent    " << number(plain(r.dx)) << " " << number(plain(r.dy)) << " "
+        << number(plain(r.dz)) << "\n"
         << "text      " << toUtf8(field(r.text).c_str()) << "\n"
         << "slot      " << r.filpos << "\n";
 }
