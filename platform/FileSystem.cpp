@@ -160,7 +160,7 @@ std::string nativePath(const char* windowsPath) {
     std::string out;
     size_t i = 0;
     if (!in.empty() && (in[0] == '\\' || in[0] == '/')) {
-        out = "/";
+        out.push_back('/');
         while (i < in.size() && (in[i] == '\\' || in[i] == '/'))
             ++i;
     }
