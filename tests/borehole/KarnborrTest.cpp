@@ -144,6 +144,32 @@ TEST_F(KarnborrTest, InitThenSaveGivesTheSameFileAndSavingTwiceToo) {
     EXPECT_EQ(sndBytes(), once);
 }
 
+TEST_F(KarnborrTest, BlockWithExtraLinesIsRewrittenIdentically) {
+    // Every section carries its extra line: Init and Save give the file back byte for byte.
+    const std::string file =
+        kHead + "*\n0 Kärna\n0.000000 92 -1 0 1 0 1\n" +
+        " 12.50  3  1  45 -30 2 4 11  2 3 1995  85 1 1    2.125 150  Granit, grå\n"
+        "-12.50 1.5 3.25 2.5 4.5 5.5 1 2 3 4 5 -6\n"
+        "%2 Sprickzon\n"
+        "%5 Kärnförlust 0,2 m\n"
+        "  0.00  0  0   0   0 0 0  0  0 0    0   0 0 0    0.000   0  Topp\n"
+        "-0.00 7.0 0.00 0.0 0.0 0.0 32 32 32 32 32 32\n"
+        "%1 a\n%2 b\n%3 c\n%4 d\n%5 e\n%6 f\n"
+        // Too wide for its column, -360 pushes the rest along; the text still starts at 60.
+        "999.99  0  0 -360  90 0 0 -7 -2 5 -999 100 2 0 -999.125 200 1234567890123456789\n"
+        "-999.99 0.0 0.00 0.0 0.0 0.0 0 0 0 0 0 0\n"
+        "*\n";
+    writeSnd(file);
+    CKarnborr kb(&proj, "B1");
+    ASSERT_EQ(kb.Init(), 0);
+    EXPECT_STREQ(kb.m_bhd.klassland, "DK");
+    kb.m_bhd.metod = CKarnborr::KB;
+    ASSERT_EQ(kb.Save(nullptr, 0), 0);
+    EXPECT_EQ(sndBytes(), crlf(file));
+    ASSERT_EQ(kb.Save(nullptr, 0), 0);
+    EXPECT_EQ(sndBytes(), crlf(file));
+}
+
 TEST_F(KarnborrTest, SaveAfterPlainInitRewritesOnlyTheHead) {
     writeSnd(kHead + kCoreBlock);
     CKarnborr kb(&proj, "B1");
