@@ -93,7 +93,8 @@ public:
                 return 0;
             }
         }
-        m_aktel = nullptr;
+        m_aktel = nullptr; // no current element: position 0
+        m_aktnr = 0;
         Set_pael();
         return -1;
     }

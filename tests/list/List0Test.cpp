@@ -411,6 +411,8 @@ TEST(List0SetAktel, FindsARecordByAddressNotByContents) {
     EXPECT_EQ(where(l), 2);
     EXPECT_EQ(l.Set_aktel(&copy), -1);
     EXPECT_EQ(l.Get_aktel(), nullptr);
+    EXPECT_EQ(where(l), 0); // not empty, but no current element
+    EXPECT_EQ(countOf(l), 3);
     EXPECT_EQ(l++, nullptr);
 }
 
