@@ -50,17 +50,21 @@ int CHellar::Init() {
     std::FILE* in = platform::fopen(path, "r");
     if (!in)
         return -1;
-    ReadFile(in);
+    maptext::Lines lines;
+    const bool read = lines.read(in);
     std::fclose(in);
+    if (!read)
+        return -1;
+    ReadFile(lines);
     return 0;
 }
 
-void CHellar::ReadFile(std::FILE* in) {
+void CHellar::ReadFile(maptext::Lines& in) {
     std::string line;
 
     // Lead block: skipped up to and including its closing line.
     bool more;
-    while ((more = maptext::nextLine(in, line)) && !endsLead(line)) {
+    while ((more = in.next(line)) && !endsLead(line)) {
     }
     if (!more)
         return;
@@ -68,7 +72,7 @@ void CHellar::ReadFile(std::FILE* in) {
     // Head block, up to the first line beginning with "*". An empty line is a line whose
     // fields stay as they were.
     for (int nr = 1;; ++nr) {
-        if (!maptext::nextLine(in, line))
+        if (!in.next(line))
             return;
         if (!line.empty() && line[0] == '*')
             break;
@@ -102,7 +106,7 @@ void CHellar::ReadFile(std::FILE* in) {
 
     // Point block: every line is a point, whatever of it converts.
     helltype* hell = m_pael;
-    while (maptext::nextLine(in, line) && !maptext::endsBlock(line)) {
+    while (in.next(line) && !maptext::endsBlock(line)) {
         if (!hell->pPunkter)
             hell->pPunkter = new CHkolista;
         CHkolista* punkter = hell->pPunkter;

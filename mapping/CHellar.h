@@ -13,6 +13,9 @@
 #include <cstdio>
 
 class CHarnDbs;
+namespace maptext {
+class Lines;
+}
 class CProjPath;
 
 class CHellar : public list0<helltype> {
@@ -48,5 +51,5 @@ public:
     char m_namn[12]; // base name of the outcrop file, at most 11 characters
 
 private:
-    void ReadFile(std::FILE* in);
+    void ReadFile(maptext::Lines& in);
 };

@@ -79,16 +79,20 @@ int CLinjeData::Init(int medMetod) {
     std::FILE* in = platform::fopen(path, "r");
     if (!in)
         return -1;
-    ReadFile(in, medMetod);
+    maptext::Lines lines;
+    const bool read = lines.read(in);
     std::fclose(in);
+    if (!read)
+        return -1;
+    ReadFile(lines, medMetod);
     return 0;
 }
 
-void CLinjeData::ReadFile(std::FILE* in, int medMetod) {
+void CLinjeData::ReadFile(maptext::Lines& in, int medMetod) {
     std::string line;
 
     // Head block.
-    for (int nr = 1; maptext::nextLine(in, line) && !maptext::endsBlock(line); ++nr) {
+    for (int nr = 1; in.next(line) && !maptext::endsBlock(line); ++nr) {
         const char* text = line.c_str();
         if (nr == 2) {
             if (medMetod == 1)
@@ -112,7 +116,7 @@ void CLinjeData::ReadFile(std::FILE* in, int medMetod) {
     }
 
     // Point block: a line with fewer than four numbers is dropped.
-    while (maptext::nextLine(in, line) && !maptext::endsBlock(line)) {
+    while (in.next(line) && !maptext::endsBlock(line)) {
         Ny(1, nullptr);
         lintype* p = m_pael;
         int used = 0;
@@ -127,11 +131,11 @@ void CLinjeData::ReadFile(std::FILE* in, int medMetod) {
     // Column blocks: a name line, then one value line per point from the first on. Surplus
     // value lines stay on the last point.
     for (int i = 0; i < 5; ++i) {
-        if (!maptext::nextLine(in, line))
+        if (!in.next(line))
             return;
         maptext::scanWord(line.c_str(), m_kolnamn[i], sizeof m_kolnamn[i]);
         bool points = Home() == 0;
-        while (maptext::nextLine(in, line) && !maptext::endsBlock(line)) {
+        while (in.next(line) && !maptext::endsBlock(line)) {
             if (!points)
                 continue;
             lintype* p = m_pael;

@@ -8,7 +8,12 @@
 #include "mapping/lintype.h"
 #include "platform/CString.h"
 
+#include <cstdio>
+
 class CHarnDbs;
+namespace maptext {
+class Lines;
+}
 class CProjPath;
 
 class CLinjeData : public list0<lintype> {
@@ -56,6 +61,6 @@ protected:
     static const char JORDART[12][4];
 
 private:
-    void ReadFile(std::FILE* in, int medMetod);
+    void ReadFile(maptext::Lines& in, int medMetod);
     void WriteFile(std::FILE* out, const char* id, double ext[6]);
 };

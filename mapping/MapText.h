@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace maptext {
 
@@ -28,6 +29,30 @@ inline bool nextLine(std::FILE* in, std::string& line) {
     }
     return any;
 }
+
+// The lines of a text file, all read before any is parsed, so that a read error changes
+// nothing in the object being filled.
+class Lines {
+public:
+    // False on a read error.
+    bool read(std::FILE* in) {
+        std::string line;
+        while (nextLine(in, line))
+            m_lines.push_back(line);
+        return !std::ferror(in);
+    }
+    // The next line; false at the end.
+    bool next(std::string& line) {
+        if (m_next >= m_lines.size())
+            return false;
+        line = m_lines[m_next++];
+        return true;
+    }
+
+private:
+    std::vector<std::string> m_lines;
+    std::size_t m_next = 0;
+};
 
 // A block of a line file ends at an empty line or at a line beginning with "*".
 inline bool endsBlock(const std::string& line) {

@@ -1,5 +1,6 @@
 #include "mapping/CHellar.h"
 
+#include "platform/FaultInjection.h"
 #include "tests/mapping/LinjeDataFixture.h"
 
 #include <cstring>
@@ -269,6 +270,20 @@ TEST_F(HellarTest, MissingFileLeavesOneEmptyOutcropThatRegistersAZeroExtent) {
     EXPECT_EQ(d.dy, 0);
     EXPECT_EQ(d.dz, 0);
     EXPECT_STREQ(d.text, "kvar");
+}
+
+TEST_F(HellarTest, ReadErrorLeavesTheOutcropEmpty) {
+    writeBytes(lad("R1"), "\n1\n2 2 2\n3 3 3\n*\n1 1 1 A\n");
+    CHellar h(proj.get(), "R1");
+    {
+        platform::FaultScope scope;
+        platform::FaultInjector::failNth(platform::FileOp::Read, 1, true);
+        EXPECT_EQ(h.Init(), -1);
+    }
+    ASSERT_EQ(count(h), 1);
+    EXPECT_EQ(points(h), nullptr);
+    EXPECT_EQ(h.m_rad2[0], 0);
+    EXPECT_EQ(h.m_rad3[0], 0);
 }
 
 TEST_F(HellarTest, WithoutAnOutcropSaveToDbsRefusesAndChangesNothing) {

@@ -373,6 +373,28 @@ TEST_F(LinjeDataTest, MissingFileLeavesTheObjectUnchanged) {
     EXPECT_TRUE(ui.events.empty());
 }
 
+TEST_F(LinjeDataTest, ReadErrorLeavesTheObjectUnchanged) {
+    writeBytes(lje("R1"), "R1\n3\n5 4 1\n80 let\n*\n0 1 1 1 a\n*\nNamn\n2 b\n*\n");
+    CLinjeData l(proj.get(), "R1", CLinjeData::SP);
+    point(l, 1, 2, 3, 4, "p");
+    {
+        platform::FaultScope scope;
+        platform::FaultInjector::failNth(platform::FileOp::Read, 1, true);
+        EXPECT_EQ(l.Init(1), -1);
+    }
+    EXPECT_EQ(count(l), 1);
+    EXPECT_EQ(l.m_metod, CLinjeData::SP);
+    EXPECT_EQ(l.m_kod, 0);
+    EXPECT_EQ(l.m_tal, 90);
+    EXPECT_STREQ(l.m_jordart, "");
+    EXPECT_STREQ(l.m_kolnamn[0], "");
+    EXPECT_EQ(at(l, 1)->kolval[0], 0);
+    // Read again without the fault, the same file fills the object.
+    ASSERT_EQ(l.Init(1), 0);
+    EXPECT_EQ(count(l), 2);
+    EXPECT_EQ(l.m_kod, 5);
+}
+
 TEST_F(LinjeDataTest, OverlongWordsAndLinesAreCutToTheirFields) {
     const std::string longId(10000, 'I');
     std::string file = longId +
