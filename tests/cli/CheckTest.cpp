@@ -1,0 +1,119 @@
+// `harn check`: a consistent project passes; each kind of damage is reported as an error
+// with exit code 1, in text and in JSON.
+#include "tests/support/RunTool.h"
+#include "tests/support/TestSupport.h"
+
+#include "database/CHarnDbs.h"
+#include "host/CProjPath.h"
+#include "platform/Encoding.h"
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+using testing_support::readBytes;
+using testing_support::runTool;
+using testing_support::writeBytes;
+
+namespace {
+
+const std::string kSnd = "B1                             \n1000.000000\n2000.000000 0\n"
+                         "100.000000 0.000000\n0.000000 0.000000\n0.000000 0.000000 0 0\n"
+                         "0.000000 0 90\n*\n0 Kärna\n0.000000 95 0 0 1 1 0\n*\n";
+
+class CheckTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CProjPath::ResetNames();
+        ASSERT_EQ(runTool({"new", project()}).exitCode, 0);
+        CProjPath proj(project().c_str());
+        CHarnDbs d(&proj, nullptr);
+        ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
+        dbstype r{};
+        r.typ = 3;
+        r.flagg = 0x01; // core drilling
+        std::strcpy(r.id, "B1");
+        d.Ny(1, &r);
+        ASSERT_EQ(d.Filnamn(), 0);
+        ASSERT_EQ(d.Uppdat(0), 0);
+        writeBytes(snd(), testing_support::crlf(kSnd));
+    }
+    std::string project() const { return dir.path() + "/PROJ1"; }
+    std::string snd() const { return project() + "/HARNDB/B1.SND"; }
+    std::string dbs() const { return project() + "/HARNPLAN.DBS"; }
+
+    testing_support::TempDir dir;
+};
+
+TEST_F(CheckTest, ConsistentProjectPasses) {
+    auto r = runTool({"check", project()});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, "1 objects checked: 0 errors, 0 warnings\n");
+}
+
+TEST_F(CheckTest, EachDamageIsAnError) {
+    struct Case {
+        const char* what;
+        std::function<void()> damage;
+        const char* expected; // part of the finding
+    };
+    const std::string good = readBytes(dbs());
+    const Case cases[] = {
+        {"missing borehole file", [&] { std::remove(snd().c_str()); }, "B1.SND is missing"},
+        {"flag without block",
+         [&] {
+             writeBytes(snd(), testing_support::crlf(kSnd.substr(0, kSnd.find("*\n0 ")) + "*"));
+         },
+         "B1: the database record says core drilling but the file has no such block"},
+        {"block without flag",
+         [&] {
+             std::string b = good;
+             b[600 + 4] = 0; // flagg of the first slot
+             writeBytes(dbs(), b);
+         },
+         "B1: the file has core drilling but the database record's flag is not set"},
+        {"wrong type count",
+         [&] {
+             std::string b = good;
+             b[224 + 2 * 4] = 2; // typantal of boreholes
+             writeBytes(dbs(), b);
+         },
+         "head counts 2 objects of type borehole, the database holds 1"},
+        {"lower-case id",
+         [&] {
+             std::string b = good;
+             b[600 + 80] = 'b';
+             writeBytes(dbs(), b);
+         },
+         "identifier is not in upper case"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeBytes(dbs(), good);
+        writeBytes(snd(), testing_support::crlf(kSnd));
+        c.damage();
+        auto r = runTool({"check", project()});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("1 errors"), std::string::npos) << r.out;
+    }
+}
+
+TEST_F(CheckTest, JsonCountsFindingsAndLibraryMessagesCount) {
+    std::string b = readBytes(dbs());
+    b[220] = 3; // antal: the library's own count check reports it
+    writeBytes(dbs(), b);
+    auto r = runTool({"check", project(), "--json"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("\"objects\": 1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\"errors\": 1"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find(platform::cp1252ToUtf8("Osäker databas antal=(3 1)")), std::string::npos)
+        << r.out;
+}
+
+TEST_F(CheckTest, MissingDatabaseAndUsage) {
+    EXPECT_EQ(runTool({"check", dir.path() + "/NONE"}).exitCode, 1);
+    EXPECT_EQ(runTool({"check"}).exitCode, 2);
+}
+
+} // namespace
