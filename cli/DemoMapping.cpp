@@ -119,8 +119,8 @@ int saveOutcrop(cli::DemoContext& ctx, const DemoOutcrop& d, const std::string& 
     if (!r)
         return -1;
     CHellar h(&ctx.proj, r->filnamn);
-    if (!platform::writeFile(h.Filnamn(), bytes)) {
-        std::cerr << "harn demo: cannot write " << cli::toUtf8(h.Filnamn()) << "\n";
+    if (!platform::writeFile(h.Sokvag(), bytes)) {
+        std::cerr << "harn demo: cannot write " << cli::toUtf8(h.Sokvag()) << "\n";
         return -3;
     }
     if (h.Init() != 0)

@@ -54,7 +54,7 @@ void showJson(CLinjeData& l, const dbstype& rec, std::ostream& out) {
     const std::vector<int> cols = namedColumns(l);
     w.beginObject();
     w.key("id").text(field(rec.id).c_str());
-    w.key("file").text(l.Filnamn());
+    w.key("file").text(l.Sokvag());
     w.key("metod").value(l.m_metod);
     w.key("method").value(methodName(l.m_metod));
     w.key("kod").value(l.m_kod);
@@ -104,7 +104,7 @@ void showText(CLinjeData& l, const dbstype& rec, std::ostream& out) {
     int n = 0;
     l.Where(&n);
     out << "line       " << cli::toUtf8(field(rec.id).c_str()) << "\n"
-        << "file       " << cli::toUtf8(l.Filnamn()) << "\n"
+        << "file       " << cli::toUtf8(l.Sokvag()) << "\n"
         << "method     " << methodName(l.m_metod) << " (" << l.m_metod << ")\n"
         << "code       " << l.m_kod << "\n"
         << "number     " << l.m_tal << "\n"
@@ -151,7 +151,7 @@ int showLine(cli::ShowContext& ctx) {
     // No method of its own: the method and the column names come from the file.
     CLinjeData l(&ctx.proj, field(rec.filnamn).c_str(), -1);
     if (l.Init(1) != 0) {
-        std::cerr << "harn show: cannot read the line file " << cli::toUtf8(l.Filnamn()) << "\n";
+        std::cerr << "harn show: cannot read the line file " << cli::toUtf8(l.Sokvag()) << "\n";
         return cli::kFailed;
     }
     if (ctx.json)

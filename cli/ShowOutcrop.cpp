@@ -36,7 +36,7 @@ void showJson(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     cli::JsonWriter w(out);
     w.beginObject();
     w.key("id").text(field(rec.id).c_str());
-    w.key("file").text(h.Filnamn());
+    w.key("file").text(h.Sokvag());
     w.key("rad2").beginArray().value(h.m_rad2[0]).value(h.m_rad2[1]).value(h.m_rad2[2]).endArray();
     w.key("rad3").beginArray().value(h.m_rad3[0]).value(h.m_rad3[1]).value(h.m_rad3[2]).endArray();
     w.key("rad4tal").value(h.m_rad4tal);
@@ -75,7 +75,7 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     if (punkter)
         punkter->Where(&n);
     out << "outcrop    " << cli::toUtf8(field(rec.id).c_str()) << "\n"
-        << "file       " << cli::toUtf8(h.Filnamn()) << "\n"
+        << "file       " << cli::toUtf8(h.Sokvag()) << "\n"
         << "row 2      " << triple(h.m_rad2) << "\n"
         << "row 3      " << triple(h.m_rad3) << "\n"
         << "row 4      " << cli::number(h.m_rad4tal) << "\n"
@@ -112,7 +112,7 @@ int showOutcrop(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
     CHellar h(&ctx.proj, field(rec.filnamn).c_str());
     if (h.Init() != 0) {
-        std::cerr << "harn show: cannot read the outcrop file " << cli::toUtf8(h.Filnamn()) << "\n";
+        std::cerr << "harn show: cannot read the outcrop file " << cli::toUtf8(h.Sokvag()) << "\n";
         return cli::kFailed;
     }
     h.Home();

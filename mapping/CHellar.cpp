@@ -36,7 +36,7 @@ CHellar::~CHellar() {
     } while ((*this)++);
 }
 
-CString CHellar::Filnamn() const {
+CString CHellar::Sokvag() const {
     CString path;
     path.Format("%s%s%s%s%s.LAD", m_pProj ? m_pProj->ProjKat() : "", "\\",
                 static_cast<const char*>(CProjPath::HarnDbfKat), "\\", m_namn);
@@ -46,7 +46,7 @@ CString CHellar::Filnamn() const {
 int CHellar::Init() {
     Ny(1, nullptr);
     m_pael->pPunkter = nullptr;
-    CString path = Filnamn();
+    CString path = Sokvag();
     std::FILE* in = platform::fopen(path, "r");
     if (!in)
         return -1;

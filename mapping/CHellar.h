@@ -39,7 +39,7 @@ public:
     int SaveToDbs(CHarnDbs* dbs);
 
     // Path of the outcrop file.
-    CString Filnamn() const;
+    CString Sokvag() const;
 
     double m_rad2[3];
     double m_rad3[3]; // go into the record's xyz2

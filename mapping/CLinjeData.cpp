@@ -67,7 +67,7 @@ int CLinjeData::SetMetod(int metod) {
     return 0;
 }
 
-CString CLinjeData::Filnamn() const {
+CString CLinjeData::Sokvag() const {
     CString path;
     path.Format("%s%s%s%s%s.LJE", m_pProj ? m_pProj->ProjKat() : "", "\\",
                 static_cast<const char*>(CProjPath::HarnDbfKat), "\\", m_namn);
@@ -75,7 +75,7 @@ CString CLinjeData::Filnamn() const {
 }
 
 int CLinjeData::Init(int medMetod) {
-    CString path = Filnamn();
+    CString path = Sokvag();
     std::FILE* in = platform::fopen(path, "r");
     if (!in)
         return -1;
@@ -197,7 +197,7 @@ void CLinjeData::WriteFile(std::FILE* out, const char* id, double ext[6]) {
 }
 
 int CLinjeData::Save(CHarnDbs* dbs) {
-    const CString path = Filnamn();
+    const CString path = Sokvag();
     // Written beside the line file and put in its place, so a failed write loses nothing.
     const CString temp = path + "$";
     std::FILE* out = platform::fopen(temp, "w");

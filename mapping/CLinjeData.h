@@ -45,7 +45,7 @@ public:
     int Save(CHarnDbs* dbs);
 
     // Path of the line file.
-    CString Filnamn() const;
+    CString Sokvag() const;
 
     char m_kolnamn[5][16]; // column names, at most 15 characters
     int m_kod;             // 0 to 5

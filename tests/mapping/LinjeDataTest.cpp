@@ -155,8 +155,7 @@ TEST_F(LinjeDataTest, ConstructorDefaultsAndNameCut) {
     EXPECT_EQ(kr.m_tal, 90);
     EXPECT_EQ(kr.m_varde, 0);
     EXPECT_STREQ(kr.m_jordart, "");
-    EXPECT_EQ(std::string(kr.Filnamn()),
-              std::string(proj->ProjKat()) + "\\HARNDB\\ABCDEFGHIJK.LJE");
+    EXPECT_EQ(std::string(kr.Sokvag()), std::string(proj->ProjKat()) + "\\HARNDB\\ABCDEFGHIJK.LJE");
     for (int m = CLinjeData::SP; m <= CLinjeData::LI; ++m) {
         CLinjeData l(proj.get(), "X", m);
         EXPECT_EQ(l.m_metod, m);
