@@ -10,6 +10,7 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -254,6 +255,18 @@ TEST_F(ShowMappingTest, DemoSavesLinesOfEveryMethodAndOutcropsFromTheSamples) {
     ASSERT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_TRUE(contains(shown.out, "\"kod\": \"Dia\"")) << shown.out;
     EXPECT_TRUE(contains(shown.out, "\"kind\": \"none\"")) << shown.out;
+}
+
+TEST_F(ShowMappingTest, DemoWithoutTheSampleFilesFails) {
+    TempDir empty;
+    ::setenv("HARN_SAMPLES", empty.path().c_str(), 1);
+    auto r = runTool({"demo", project()});
+    ::unsetenv("HARN_SAMPLES");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(
+        contains(r.err, "cannot read the sample file " + empty.path() + "/outcrops/HALL1.LAD"))
+        << r.err;
+    EXPECT_TRUE(contains(r.err, "step 'lines and outcrops' failed")) << r.err;
 }
 
 } // namespace
