@@ -10,22 +10,21 @@
 
 namespace maptext {
 
-// Reads the next line, of any length, without its line end. False at the end of the file
-// (or on a read error) with nothing read.
+// Reads the next line, of any length, without its line end (LF or CR LF). False at the end
+// of the file (or on a read error) with nothing read. Bytes are taken one by one so that a
+// zero byte inside a line cannot hide its line end.
 inline bool nextLine(std::FILE* in, std::string& line) {
     line.clear();
-    char buf[256];
+    int c;
     bool any = false;
-    while (std::fgets(buf, sizeof buf, in)) {
+    while ((c = std::getc(in)) != EOF) {
         any = true;
-        std::size_t n = std::strlen(buf);
-        if (n > 0 && buf[n - 1] == '\n') {
-            line.append(buf, n - 1);
+        if (c == '\n') {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             return true;
         }
-        line.append(buf, n);
+        line.push_back(static_cast<char>(c));
     }
     return any;
 }
