@@ -202,12 +202,12 @@ void printListing(CHarnDbs& dbs, int typ, bool json, std::ostream& out) {
             std::string filCol =
                 fil +
                 std::string(field(r->filnamn).size() < 8 ? 8 - field(r->filnamn).size() : 0, ' ');
-            std::snprintf(line, sizeof line, "%-10s %s %s %12s %12s %10s %9s %9s %9s %s\n",
+            std::snprintf(line, sizeof line, "%-10s %s %s %12s %12s %10s %9s %9s %9s",
                           typeName(r->typ).c_str(), idCol.c_str(), filCol.c_str(),
                           fixed(r->x).c_str(), fixed(r->y).c_str(), fixed(r->z).c_str(),
-                          fixed(r->dx).c_str(), fixed(r->dy).c_str(), fixed(r->dz).c_str(),
-                          flagWords(r->flagg).c_str());
-            out << line;
+                          fixed(r->dx).c_str(), fixed(r->dy).c_str(), fixed(r->dz).c_str());
+            std::string words = flagWords(r->flagg);
+            out << line << (words.empty() ? "" : " ") << words << "\n";
         } while (dbs++);
     }
     out << rows << (rows == 1 ? " object\n" : " objects\n");

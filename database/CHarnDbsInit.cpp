@@ -294,7 +294,10 @@ int CHarnDbs::ReadSlots() {
         m_dbsfil.Seek(w, CFile::begin);
         slot.typ = 0;
         slot.id[0] = 0;
-        for (int i = 0; i < m_hd.hal; ++i)
+        // A damaged head may claim more freed slots than the file holds: no more free slots
+        // are written than slots were read, so the file never grows without bound.
+        const long slotsRead = (p - kDbsFirstSlot) / kDbsRecordSize;
+        for (long i = 0; i < m_hd.hal && i < slotsRead; ++i)
             m_dbsfil.Write(&slot, kDbsRecordSize);
         m_hd.hal = 0;
         m_dbsfil.Seek(0, CFile::begin);
