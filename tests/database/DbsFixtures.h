@@ -1,5 +1,5 @@
 // Helpers of the database tests: a project folder with its database subfolder, byte images
-// of heads and records as the file holds them, and the events of the recording sink.
+// of heads and records as the file holds them, the list and the recorded events as text.
 #pragma once
 
 #include "database/CHarnDbs.h"
@@ -15,8 +15,12 @@
 
 namespace dbs_test {
 
+using testing_support::exists;
+using testing_support::readBytes;
+using testing_support::writeBytes;
+
 // The head a new database gets, with the given project name and date.
-inline dbshdtype newHead(const char* projnamn, const char* datum) {
+inline dbshdtype newHead(const char* projnamn = "PROJ1", const char* datum = "2026-03-04") {
     dbshdtype h;
     std::memset(&h, 0, sizeof h);
     std::strcpy(h.version, "1.5");
@@ -28,6 +32,18 @@ inline dbshdtype newHead(const char* projnamn, const char* datum) {
     h.xmax = h.ymax = h.zmax = -DBL_MAX;
     h.verdel = 0.5;
     h.slut = 600;
+    return h;
+}
+
+// A head of a database holding records: counters (`typ` gives the nine counters, one digit
+// each), freed slots and end offset.
+inline dbshdtype head(int antal, int slut, int hal = 0, const char* typ = "000000000") {
+    dbshdtype h = newHead("P", "2026-01-01");
+    h.antal = antal;
+    h.slut = slut;
+    h.hal = hal;
+    for (int t = 0; t < 9 && typ[t]; ++t)
+        h.typantal[t] = typ[t] - '0';
     return h;
 }
 
@@ -60,7 +76,6 @@ inline std::string fileOf(const dbshdtype& h, std::initializer_list<dbstype> slo
         s += bytesOf(r);
     return s;
 }
-
 inline dbshdtype headOf(const std::string& file) {
     dbshdtype h;
     std::memset(&h, 0, sizeof h);
@@ -75,8 +90,19 @@ inline dbstype slotOf(const std::string& file, long offset) {
     return r;
 }
 
-// A project folder (with its database subfolder) in a temporary folder, and a database
-// object over it that sees the protected members.
+// The head's counters and extent in one line: "antal=2 hal=0 slut=848 typ=001010000
+// x=5:11 y=20:26 z=30:33" (typ: the nine counters, one digit each).
+inline std::string summary(const dbshdtype& h) {
+    std::string typ;
+    for (int32_t n : h.typantal)
+        typ += n >= 0 && n <= 9 ? static_cast<char>('0' + n) : '?';
+    char s[256];
+    std::snprintf(s, sizeof s, "antal=%d hal=%d slut=%d typ=%s x=%g:%g y=%g:%g z=%g:%g", h.antal,
+                  h.hal, h.slut, typ.c_str(), h.xmin, h.xmax, h.ymin, h.ymax, h.zmin, h.zmax);
+    return s;
+}
+
+// A database object that sees the protected members.
 class TestDbs : public CHarnDbs {
 public:
     using CHarnDbs::CHarnDbs;
@@ -87,10 +113,19 @@ public:
         Where(&n);
         return n;
     }
+    // The list as "ID@filpos ..." in list order.
+    std::string ids() {
+        std::string s;
+        for (Node* n = m_forst; n; n = n->next)
+            s += (s.empty() ? "" : " ") + std::string(n->rec.id) + "@" +
+                 std::to_string(n->rec.filpos);
+        return s;
+    }
     void setMarkRecord(dbstype* mark) { m_pmark = mark; }
     void setCurrentRecord(dbstype* akt) { m_pael = akt; }
 };
 
+// A project folder PROJ1 with its database subfolder in a fresh temporary folder.
 class DbsTest : public testing_support::RecordingTest {
 protected:
     void SetUp() override {
@@ -104,6 +139,8 @@ protected:
     std::string dbsFile() const { return root + "/HARNPLAN.DBS"; }
     std::string lockFile() const { return root + "/HARNPLAN.LCK"; }
     std::string dataFile(const std::string& name) const { return root + "/HARNDB/" + name; }
+    // summary() of the head in the file.
+    std::string fileHead() const { return summary(headOf(readBytes(dbsFile()))); }
     // The Windows form of a path below the project folder.
     std::string win(const std::string& relative) const {
         return std::string(proj->ProjKat()) + "\\" + relative;
@@ -124,17 +161,29 @@ protected:
         d.Ny(1, &copy);
         ASSERT_EQ(d.Uppdat(0), 0);
     }
-    void expectMessage(size_t i, const std::string& text, const std::string& caption,
-                       UINT flags = MB_ICONEXCLAMATION,
-                       platform::MessageCall call = platform::MessageCall::MessageBoxA) {
-        auto m = ui.messages();
-        ASSERT_LT(i, m.size()) << "missing message " << text;
-        EXPECT_EQ(m[i].text, text);
-        EXPECT_EQ(m[i].caption, caption);
-        EXPECT_EQ(m[i].flags, flags);
-        EXPECT_EQ(static_cast<int>(m[i].call), static_cast<int>(call));
+    // Every recorded event, one per line: "call/flags caption: text" or "status: text".
+    std::string events() const {
+        std::string s;
+        for (const auto& e : ui.events) {
+            if (e.kind == platform::RecordingUserInterface::Event::Kind::Status) {
+                s += "status: " + e.text + "\n";
+                continue;
+            }
+            char flags[16];
+            std::snprintf(flags, sizeof flags, "%x", e.flags);
+            s += std::string(platform::messageCallName(e.call)) + "/" + flags + " " + e.caption +
+                 ": " + e.text + "\n";
+        }
+        return s;
+    }
+    // A message box with the exclamation icon as events() shows it.
+    static std::string box(const std::string& caption, const std::string& text) {
+        return "MessageBoxA/30 " + caption + ": " + text + "\n";
     }
 
+    const std::string kApp = platform::applicationTitle();
+    const std::string kLas = "Inläsning av Harnoplan - databas";
+    const std::string kUpp = "Uppdatering av Harnoplan - databas";
     std::string root;
     std::unique_ptr<CProjPath> proj;
     CAutoIni ini;

@@ -4,19 +4,14 @@
 #include "tests/database/DbsFixtures.h"
 
 #include "platform/FaultInjection.h"
-#include "platform/FileSystem.h"
 
 #include <chrono>
+#include <unistd.h>
 
 using namespace dbs_test;
 using testing_support::crlf;
-using testing_support::exists;
-using testing_support::readBytes;
-using testing_support::writeBytes;
 
 namespace {
-
-const char* kUpp = "Uppdatering av Harnoplan - databas";
 
 class UppdatTest : public DbsTest {
 protected:
@@ -25,193 +20,119 @@ protected:
         create();
         d = open(0);
     }
+    std::string marker() const { return root + "/TMPPROG.PB$"; }
     std::unique_ptr<TestDbs> d;
 };
 
-TEST_F(UppdatTest, FirstRecordGoesToOffset600AndSetsTheHead) {
-    add(*d, record(3, "B1", "B1", 10, 20, 30, 1, 2, 3));
-    std::string file = readBytes(dbsFile());
-    ASSERT_EQ(file.size(), 724u);
-    EXPECT_EQ(file.substr(324, 276), std::string(276, '\0'));
-    dbstype want = record(3, "B1", "B1", 10, 20, 30, 1, 2, 3);
-    EXPECT_EQ(file.substr(600), bytesOf(want));
-    dbshdtype h = headOf(file);
-    EXPECT_EQ(h.slut, 724);
-    EXPECT_EQ(h.antal, 1);
-    EXPECT_EQ(h.typantal[2], 1);
-    EXPECT_EQ(h.hal, 0);
-    EXPECT_EQ(h.xmin, 10);
-    EXPECT_EQ(h.xmax, 11);
-    EXPECT_EQ(h.ymin, 20);
-    EXPECT_EQ(h.ymax, 22);
-    EXPECT_EQ(h.zmin, 30);
-    EXPECT_EQ(h.zmax, 33);
-    EXPECT_EQ(d->cur()->filpos, 600);
-    EXPECT_EQ(bytesOf(d->m_hd), file.substr(0, 324));
+TEST_F(UppdatTest, ExtentRuleAndCounters) {
+    const std::pair<dbstype, const char*> steps[] = {
+        {record(3, "B1", "B1", 0, 0, 0, 10, 10, 10), "antal=1 hal=0 slut=724 typ=001000000"
+                                                     " x=0:10 y=0:10 z=0:10"},
+        {record(3, "B2", "B2", -5, 2, 2, 20, 1, 1), "antal=2 hal=0 slut=848 typ=002000000"
+                                                    " x=-5:15 y=0:10 z=0:10"},
+        {record(6, "V", "V", 100, 100, 100, 5, 5, 5), "antal=3 hal=0 slut=972 typ=002001000"
+                                                      " x=-5:15 y=0:10 z=0:10"},
+        {record(1, "T1", "T1", 0, 0, -50, 500, 500), "antal=4 hal=0 slut=1096 typ=102001000"
+                                                     " x=-5:15 y=0:10 z=0:10"},
+        {record(1, "T2", "T2", 0, 5, -1, 30, 1), "antal=5 hal=0 slut=1220 typ=202001000"
+                                                 " x=-5:30 y=0:10 z=-1:10"},
+        {record(12, "Q", "Q", 1, 1, 1), "antal=6 hal=0 slut=1344 typ=202001000"
+                                        " x=-5:30 y=0:10 z=-1:10"}, // no counter above 9
+    };
+    std::string file = bytesOf(d->m_hd) + std::string(276, '\0');
+    for (const auto& [r, want] : steps) {
+        add(*d, r);
+        EXPECT_EQ(fileHead(), want) << r.id;
+        file += bytesOf(r);
+    }
+    // The slots from 600 on in order, the head as in memory, nothing else.
+    std::memcpy(file.data(), &d->m_hd, 324);
+    EXPECT_EQ(readBytes(dbsFile()), file);
+    EXPECT_EQ(d->ids(), "B1@600 B2@724 V@848 T1@972 T2@1096 Q@1220");
     EXPECT_FALSE(exists(lockFile()));
-    EXPECT_TRUE(ui.events.empty());
-
-    add(*d, record(5, "L1", "L1", 5, 25, 31, 1, 1, 1));
-    file = readBytes(dbsFile());
-    h = headOf(file);
-    EXPECT_EQ(file.size(), 848u);
-    EXPECT_EQ(h.slut, 848);
-    EXPECT_EQ(h.antal, 2);
-    EXPECT_EQ(h.typantal[4], 1);
-    EXPECT_EQ(h.xmin, 5);
-    EXPECT_EQ(h.xmax, 11);
-    EXPECT_EQ(h.ymax, 26);
-    EXPECT_EQ(h.zmin, 30);
-    EXPECT_EQ(d->cur()->filpos, 724);
+    EXPECT_EQ(events(), "");
 }
 
-TEST_F(UppdatTest, RecordInsideTheExtentWritesOnlyItsSlot) {
+TEST_F(UppdatTest, OpsDecideWhetherTheHeadIsWritten) {
     add(*d, record(3, "B1", "B1", 0, 0, 0, 10, 10, 10));
-    add(*d, record(3, "B2", "B2", 1, 1, 1, 1, 1, 1));
-    std::string head = readBytes(dbsFile()).substr(0, 324);
-    std::strcpy(d->m_hd.text1, "only in memory");
-    d->cur()->kod = 7;
+    std::strcpy(d->m_hd.text3, "one"); // a list of one element always writes the head
     ASSERT_EQ(d->Uppdat(0), 0);
+    EXPECT_STREQ(headOf(readBytes(dbsFile())).text3, "one");
+    add(*d, record(3, "B2", "B2", 1, 1, 1, 1, 1, 1));
+    const std::string head = readBytes(dbsFile()).substr(0, 324);
+    std::strcpy(d->m_hd.text1, "mem");
+    d->cur()->kod = 7;
+    ASSERT_EQ(d->Uppdat(0), 0); // inside the extent: only the slot
     std::string file = readBytes(dbsFile());
     EXPECT_EQ(file.substr(0, 324), head);
     EXPECT_EQ(slotOf(file, 724).kod, 7);
-    // Uppdat(1) always writes the head; Uppdat(2) only the head.
     ASSERT_EQ(d->Uppdat(1), 0);
-    EXPECT_STREQ(headOf(readBytes(dbsFile())).text1, "only in memory");
+    EXPECT_STREQ(headOf(readBytes(dbsFile())).text1, "mem");
     d->cur()->kod = 9;
     std::strcpy(d->m_hd.text2, "two");
-    ASSERT_EQ(d->Uppdat(2), 0);
+    ASSERT_EQ(d->Uppdat(2), 0); // only the head
     file = readBytes(dbsFile());
     EXPECT_STREQ(headOf(file).text2, "two");
     EXPECT_EQ(slotOf(file, 724).kod, 7);
 }
 
-TEST_F(UppdatTest, SingleElementAlwaysWritesTheHead) {
-    add(*d, record(2, "H1", "H1", 5, 5, 5, 1, 1, 1));
-    std::strcpy(d->m_hd.text3, "set");
-    ASSERT_EQ(d->Uppdat(0), 0);
-    EXPECT_STREQ(headOf(readBytes(dbsFile())).text3, "set");
+TEST_F(UppdatTest, RefusalsWriteNothing) {
+    const std::string path = win("HARNPLAN.DBS");
+    struct Case {
+        const char* what;
+        int mode;
+        bool addRecord, lock, removeDbs;
+        int op, result;
+        std::string events;
+    } cases[] = {
+        {"read only", 1, true, false, false, 0, -3,
+         box(kUpp, "Kan ej öppna databas : " + path + "\nBehörighet: Read only !")},
+        {"op 3 read only", 1, true, false, false, 3, 0, ""},
+        {"locked", 0, true, true, false, 0, -3, box(kUpp, "Kan ej öppna databas: " + path)},
+        {"no record", 0, false, false, false, 0, -1, ""},
+        {"missing", 0, true, false, true, 1, -3, box(kUpp, "Kan ej öppna databas: " + path)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui.clear();
+        auto db = open(c.mode);
+        dbstype r = record(3, "B1", "B1", 1, 2, 3, 1, 1, 1);
+        if (c.addRecord)
+            db->Ny(1, &r);
+        if (c.lock)
+            writeBytes(lockFile(), "");
+        if (c.removeDbs)
+            ::unlink(dbsFile().c_str());
+        const std::string before = readBytes(dbsFile());
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(db->Uppdat(c.op), c.result);
+        double waited =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        EXPECT_TRUE(c.lock ? waited >= 0.9 && waited < 3.0 : waited < 0.5) << waited;
+        EXPECT_EQ(events(), c.events);
+        EXPECT_EQ(readBytes(dbsFile()), before);
+        EXPECT_EQ(exists(dbsFile()), !c.removeDbs);
+        EXPECT_EQ(exists(lockFile()), c.lock); // another program's lock stays
+        EXPECT_FALSE(exists(marker()));
+        if (c.addRecord) {
+            EXPECT_EQ(db->cur()->filpos, 0);
+        }
+        EXPECT_EQ(db->m_hd.xmin, c.op == 3 ? 1 : DBL_MAX); // op 3 widens in memory
+        ::unlink(lockFile().c_str());
+    }
 }
 
-TEST_F(UppdatTest, ExtentGrowsOnlyOutwardsInAListOfSeveral) {
-    add(*d, record(3, "B1", "B1", 0, 0, 0, 10, 10, 10));
-    add(*d, record(3, "B2", "B2", -5, 2, 2, 20, 1, 1));
-    EXPECT_EQ(d->m_hd.xmin, -5);
-    EXPECT_EQ(d->m_hd.xmax, 15);
-    EXPECT_EQ(d->m_hd.ymin, 0);
-    EXPECT_EQ(d->m_hd.ymax, 10);
-    EXPECT_EQ(d->m_hd.zmax, 10);
-}
-
-TEST_F(UppdatTest, AlignmentsAndTunnelsAtTheOriginLeaveTheExtent) {
-    add(*d, record(3, "B1", "B1", 1, 1, 1, 1, 1, 1));
-    add(*d, record(6, "VAG.VL", "VAG", 100, 100, 100, 5, 5, 5));
-    add(*d, record(1, "T1", "T1", 0, 0, -50, 500, 500, 0));
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.xmin, 1);
-    EXPECT_EQ(h.xmax, 2);
-    EXPECT_EQ(h.zmin, 1);
-    EXPECT_EQ(h.antal, 3);
-    EXPECT_EQ(h.typantal[5], 1);
-    EXPECT_EQ(h.typantal[0], 1);
-    // A tunnel elsewhere does count.
-    add(*d, record(1, "T2", "T2", 0, 5, 0, 10, 1, 0));
-    EXPECT_EQ(d->m_hd.xmin, 0);
-    EXPECT_EQ(d->m_hd.xmax, 10);
-}
-
-TEST_F(UppdatTest, TypesAboveNineAreNotCounted) {
-    add(*d, record(12, "Q", "Q"));
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.antal, 1);
-    for (int t = 0; t < 9; ++t)
-        EXPECT_EQ(h.typantal[t], 0);
-}
-
-TEST_F(UppdatTest, OpThreeOnlyWidensInMemoryEvenReadOnly) {
-    auto ro = open(1);
-    dbstype r = record(3, "B1", "B1", 1, 2, 3, 1, 1, 1);
-    ro->Ny(1, &r);
-    std::string before = readBytes(dbsFile());
-    EXPECT_EQ(ro->Uppdat(3), 0);
-    EXPECT_EQ(ro->m_hd.xmin, 1);
-    EXPECT_EQ(ro->m_hd.zmax, 4);
-    EXPECT_EQ(ro->cur()->filpos, 0);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-    EXPECT_FALSE(exists(root + "/TMPPROG.PB$"));
-    EXPECT_TRUE(ui.events.empty());
-}
-
-TEST_F(UppdatTest, ReadOnlyModeIsRefused) {
-    auto ro = open(1);
-    dbstype r = record(3, "B1", "B1");
-    ro->Ny(1, &r);
-    std::string before = readBytes(dbsFile());
-    EXPECT_EQ(ro->Uppdat(0), -3);
-    expectMessage(0, "Kan ej öppna databas : " + win("HARNPLAN.DBS") + "\nBehörighet: Read only !",
-                  kUpp);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-    EXPECT_FALSE(exists(lockFile()));
-}
-
-TEST_F(UppdatTest, HeldLockMakesUppdatFailAndLeavesTheLock) {
-    dbstype r = record(3, "B1", "B1");
-    d->Ny(1, &r);
-    writeBytes(lockFile(), "");
-    std::string before = readBytes(dbsFile());
-    auto t0 = std::chrono::steady_clock::now();
-    EXPECT_EQ(d->Uppdat(0), -3);
-    double waited = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    EXPECT_GE(waited, 0.9);
-    EXPECT_LT(waited, 3.0);
-    expectMessage(0, "Kan ej öppna databas: " + win("HARNPLAN.DBS"), kUpp);
-    EXPECT_TRUE(exists(lockFile()));
-    EXPECT_EQ(readBytes(dbsFile()), before);
-    EXPECT_EQ(d->cur()->filpos, 0);
-}
-
-TEST_F(UppdatTest, MissingDatabaseIsReported) {
-    dbstype r = record(3, "B1", "B1");
-    d->Ny(1, &r);
-    ::unlink(dbsFile().c_str());
-    EXPECT_EQ(d->Uppdat(1), -3);
-    expectMessage(0, "Kan ej öppna databas: " + win("HARNPLAN.DBS"), kUpp);
-    EXPECT_FALSE(exists(lockFile()));
-    EXPECT_FALSE(exists(dbsFile()));
-}
-
-TEST_F(UppdatTest, WritesTheProjectDatabaseWhateverPathInitUsed) {
-    std::string copy = readBytes(dbsFile());
-    writeBytes(root + "/COPY.DBS", copy);
-    TestDbs other(proj.get(), &ini);
-    std::string path = win("COPY.DBS");
-    ASSERT_EQ(other.Init(0, 0, path.c_str(), nullptr), 0);
-    add(other, record(5, "L1", "L1"));
-    EXPECT_EQ(readBytes(root + "/COPY.DBS"), copy);
-    EXPECT_EQ(readBytes(dbsFile()).size(), 724u);
-}
-
-TEST_F(UppdatTest, NoCurrentRecordChangesNothing) {
-    std::string before = readBytes(dbsFile());
-    EXPECT_EQ(d->Uppdat(0), -1);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-    EXPECT_FALSE(exists(root + "/TMPPROG.PB$"));
-    EXPECT_EQ(d->Uppdat(2), 0); // the head needs no record
-}
-
-TEST_F(UppdatTest, ChangeMarkerHoldsTheSettingsDateAndIsKept) {
+TEST_F(UppdatTest, ChangeMarkerHoldsTheSettingsDateOrItsPathAndIsKept) {
     add(*d, record(3, "B1", "B1"));
-    EXPECT_EQ(readBytes(root + "/TMPPROG.PB$"), "2026-03-04\r\n");
+    EXPECT_EQ(readBytes(marker()), "2026-03-04\r\n");
     ini.SetDatum("1999-12-31");
     add(*d, record(3, "B2", "B2"));
-    EXPECT_EQ(readBytes(root + "/TMPPROG.PB$"), "2026-03-04\r\n");
-}
-
-TEST_F(UppdatTest, ChangeMarkerWithoutSettingsHoldsItsOwnPath) {
+    EXPECT_EQ(readBytes(marker()), "2026-03-04\r\n");
+    ::unlink(marker().c_str());
     TestDbs bare(proj.get(), nullptr);
     ASSERT_EQ(bare.Init(0, 0, nullptr, nullptr), 0);
-    add(bare, record(3, "B1", "B1"));
-    EXPECT_EQ(readBytes(root + "/TMPPROG.PB$"), win("TMPPROG.PB$") + "\r\n");
+    add(bare, record(3, "B3", "B3"));
+    EXPECT_EQ(readBytes(marker()), win("TMPPROG.PB$") + "\r\n");
 }
 
 TEST_F(UppdatTest, DiskErrorDuringAWriteLeavesNoLockBehind) {
@@ -228,177 +149,96 @@ TEST_F(UppdatTest, DiskErrorDuringAWriteLeavesNoLockBehind) {
 
 // ---- deleting ----
 
-class DeleteTest : public UppdatTest {
-protected:
-    void SetUp() override {
-        UppdatTest::SetUp();
-        add(*d, record(3, "B1", "B1", 1, 1, 1));
-        add(*d, record(5, "L1", "L1", 2, 2, 2));
-        add(*d, record(2, "H1", "H1", 3, 3, 3));
-    }
-};
-
-TEST_F(DeleteTest, DeletingTheLastSlotLowersTheEnd) {
-    char id[16] = "H1";
-    ASSERT_EQ(d->Findid(2, id), 0);
-    EXPECT_EQ(d->Delete(), 0);
+TEST_F(UppdatTest, DeleteFreesTheSlotAndTheNextInitPacks) {
+    for (const dbstype& r : {record(3, "B1", "B1", 1, 1, 1), record(5, "L1", "L1", 2, 2, 2),
+                             record(2, "H1", "H1", 3, 3, 3)})
+        add(*d, r);
+    char h1[16] = "H1", b1[16] = "B1";
+    ASSERT_EQ(d->Findid(2, h1), 0);
+    EXPECT_EQ(d->Delete(), 0); // the last slot: slut goes down; the extent is not narrowed
+    EXPECT_EQ(fileHead(), "antal=2 hal=0 slut=848 typ=001010000 x=1:3 y=1:3 z=1:3");
     std::string file = readBytes(dbsFile());
-    dbshdtype h = headOf(file);
-    EXPECT_EQ(h.slut, 848);
-    EXPECT_EQ(h.hal, 0);
-    EXPECT_EQ(h.antal, 2);
-    EXPECT_EQ(h.typantal[1], 0);
-    EXPECT_EQ(slotOf(file, 848).typ, 0);
-    EXPECT_EQ(slotOf(file, 848).id[0], 0);
-    EXPECT_EQ(h.xmax, 3); // the extent is not narrowed
-    EXPECT_EQ(d->count(), 2);
+    EXPECT_EQ(slotOf(file, 848).typ + slotOf(file, 848).id[0], 0);
     EXPECT_STREQ(d->cur()->id, "L1");
+    ASSERT_EQ(d->Findid(3, b1), 0);
+    EXPECT_EQ(d->Delete(), 0); // another slot: hal goes up
+    EXPECT_EQ(fileHead(), "antal=1 hal=1 slut=848 typ=000010000 x=1:3 y=1:3 z=1:3");
+    file = readBytes(dbsFile());
+    EXPECT_EQ(slotOf(file, 600).typ + slotOf(file, 600).id[0], 0);
+    EXPECT_EQ(d->ids(), "L1@724");
+    dbstype fresh = record(3, "NY", "NY");
+    d->Ny(1, &fresh);
+    EXPECT_EQ(d->Delete(), 0); // never written: only taken from the list
+    d->Home();
+    EXPECT_EQ(d->DeletePost(), -1); // the list only; empty afterwards
+    EXPECT_EQ(readBytes(dbsFile()), file);
+
+    EXPECT_EQ(open(0)->ids(), "L1@600");
+    EXPECT_EQ(fileHead(), "antal=1 hal=0 slut=724 typ=000010000 x=1:3 y=1:3 z=1:3");
+    EXPECT_EQ(events(), "");
+    // Read only: the message of Uppdat; the list and the counters change in memory only.
+    const std::string packed = readBytes(dbsFile());
+    auto ro = open(1);
+    ro->Home();
+    ro->Delete();
+    EXPECT_EQ(events(), box(kUpp, "Kan ej öppna databas : " + win("HARNPLAN.DBS") +
+                                      "\nBehörighet: Read only !"));
+    EXPECT_EQ(ro->count(), 0);
+    EXPECT_EQ(summary(ro->m_hd), "antal=0 hal=0 slut=600 typ=000000000 x=1:3 y=1:3 z=1:3");
+    EXPECT_EQ(readBytes(dbsFile()), packed);
     EXPECT_FALSE(exists(lockFile()));
 }
 
-TEST_F(DeleteTest, DeletingAnotherSlotRaisesHalAndTheNextInitPacks) {
-    char id[16] = "B1";
-    ASSERT_EQ(d->Findid(3, id), 0);
-    EXPECT_EQ(d->Delete(), 0);
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.slut, 972);
-    EXPECT_EQ(h.hal, 1);
-    EXPECT_EQ(h.antal, 2);
-    EXPECT_EQ(h.typantal[2], 0);
-    EXPECT_EQ(slotOf(readBytes(dbsFile()), 600).typ, 0);
-
-    auto again = open(0);
-    EXPECT_TRUE(ui.events.empty());
-    ASSERT_EQ(again->count(), 2);
-    again->Home();
-    EXPECT_STREQ(again->cur()->id, "L1");
-    EXPECT_EQ(again->cur()->filpos, 600);
-    h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.slut, 848);
-    EXPECT_EQ(h.hal, 0);
-}
-
-TEST_F(DeleteTest, UnwrittenRecordIsOnlyTakenFromTheList) {
-    std::string before = readBytes(dbsFile());
-    dbstype r = record(3, "NY", "NY");
-    d->Ny(1, &r);
-    EXPECT_EQ(d->Delete(), 0);
-    EXPECT_EQ(d->count(), 3);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-}
-
-TEST_F(DeleteTest, ReadOnlyDeleteChangesOnlyMemory) {
-    auto ro = open(1);
-    std::string before = readBytes(dbsFile());
-    ro->Home();
-    EXPECT_EQ(ro->Delete(), 0);
-    expectMessage(0, "Kan ej öppna databas : " + win("HARNPLAN.DBS") + "\nBehörighet: Read only !",
-                  kUpp);
-    EXPECT_EQ(ro->count(), 2);
-    EXPECT_EQ(ro->m_hd.antal, 2);
-    EXPECT_EQ(ro->m_hd.hal, 1);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-}
-
-TEST_F(DeleteTest, DeletePostLeavesTheFile) {
-    std::string before = readBytes(dbsFile());
-    d->Home();
-    EXPECT_EQ(d->DeletePost(), 0);
-    EXPECT_EQ(d->count(), 2);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-}
-
-class DeleteIdTest : public UppdatTest {
-protected:
-    void touch(const std::string& name) { writeBytes(dataFile(name), "x"); }
-    void deleteObject(const dbstype& r) {
-        add(*d, r);
-        ASSERT_EQ(d->DeleteId(), 0);
-    }
-};
-
-TEST_F(DeleteIdTest, RemovesTheFilesOfEachType) {
+TEST_F(UppdatTest, DeleteIdRemovesTheFilesOfEachType) {
     for (const char* n : {"T1.LAT", "T1.odb", "T1.Tko", "T1.LAF", "H1.LAD", "B1.SND", "B1.gvr",
-                          "L1.LJE", "VAG.VL", "VAG"})
-        touch(n);
-    deleteObject(record(1, "T1", "T1"));
-    deleteObject(record(2, "H1", "H1"));
-    deleteObject(record(3, "B1", "B1"));
-    deleteObject(record(5, "L1", "L1"));
-    deleteObject(record(6, "VAG.VL", "VAG"));
+                          "B2.snd", "B2.GVR", "L1.LJE", "VAG.VL", "VAG", "P1", "X7"})
+        writeBytes(dataFile(n), "x");
+    dbstype gvr = record(3, "B2", "B2");
+    gvr.flagg = 0x20;
+    for (const dbstype& r :
+         {record(1, "T1", "T1"), record(2, "H1", "H1"), record(3, "B1", "B1"), gvr,
+          record(5, "L1", "L1"), record(6, "VAG.VL", "VAG"), record(4, "P1", "P1")}) {
+        add(*d, r);
+        EXPECT_EQ(d->DeleteId(), 0);
+        EXPECT_EQ(d->count(), 0) << r.id;
+    }
     EXPECT_EQ(testing_support::listNames(root + "/HARNDB"),
-              (std::vector<std::string>{"B1.gvr", "T1.LAF", "VAG"}));
-    EXPECT_EQ(d->count(), 0);
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.antal, 0);
-    EXPECT_EQ(h.slut, 600);
-    EXPECT_TRUE(ui.events.empty()); // missing files are skipped silently
-}
-
-TEST_F(DeleteIdTest, BoreholeWithTheGvrFlagLosesItsGvrFile) {
-    touch("B2.snd");
-    touch("B2.GVR");
-    dbstype r = record(3, "B2", "B2");
-    r.flagg = 0x20;
-    deleteObject(r);
-    EXPECT_EQ(testing_support::listNames(root + "/HARNDB"), std::vector<std::string>{"B2.snd"});
-}
-
-TEST_F(DeleteIdTest, PointHasNoFilesButIsFreed) {
-    touch("P1");
-    deleteObject(record(4, "P1", "P1"));
-    EXPECT_TRUE(exists(dataFile("P1")));
-    EXPECT_EQ(d->count(), 0);
+              (std::vector<std::string>{"B1.gvr", "B2.snd", "P1", "T1.LAF", "VAG", "X7"}));
     EXPECT_EQ(headOf(readBytes(dbsFile())).antal, 0);
-}
-
-TEST_F(DeleteIdTest, OtherTypesAreLeftAlone) {
-    add(*d, record(7, "X7", "X7"));
-    touch("X7");
+    add(*d, record(7, "X7", "X7")); // other types are left alone
     EXPECT_EQ(d->DeleteId(), 0);
     EXPECT_EQ(d->count(), 1);
     EXPECT_EQ(headOf(readBytes(dbsFile())).antal, 1);
     EXPECT_TRUE(exists(dataFile("X7")));
+    EXPECT_EQ(events(), ""); // missing files are skipped silently
 }
 
 // ---- extent ----
 
 TEST_F(UppdatTest, XyzRecomputesTheExtent) {
+    const std::string zero = "x=0:0 y=0:0 z=0:0";
+    EXPECT_EQ(d->XYZ(), 0); // an empty list
+    EXPECT_NE(fileHead().find(zero), std::string::npos);
     add(*d, record(3, "B1", "B1", 0, 0, 5, 10, 10, 0));
     add(*d, record(3, "B2", "B2", 100, 100, -7, 1, 1, 0));
     add(*d, record(3, "B3", "B3", 50, 50, 2, 1, 1, 0));
     d->Home();
     (*d)++;
     d->Set_mark();
-    EXPECT_EQ(d->DeletePost(), 0); // B2 goes from the list only; the extent still has it
+    EXPECT_EQ(d->DeletePost(), 0); // B2 leaves the list only; the extent still has it
     EXPECT_EQ(d->m_hd.xmax, 101);
     d->Home();
     EXPECT_EQ(d->XYZ(), 0);
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.xmin, 0);
-    EXPECT_EQ(h.xmax, 51);
-    EXPECT_EQ(h.ymax, 51);
-    EXPECT_EQ(h.zmin, 2);
-    EXPECT_EQ(h.zmax, 5);
+    EXPECT_NE(fileHead().find("x=0:51 y=0:51 z=2:5"), std::string::npos) << fileHead();
     EXPECT_EQ(d->Where(nullptr), 2); // the last element is current
     EXPECT_EQ(d->Goto_mark(), 0);    // the mark stays on the element current before
     EXPECT_EQ(d->Where(nullptr), 1);
-}
-
-TEST_F(UppdatTest, XyzOfOnlyAlignmentsIsAllZero) {
+    while (d->Home() == 0 && d->DeletePost() == 0) {
+    }
     add(*d, record(6, "V1", "V1", 5, 5, 5, 1, 1, 1));
-    add(*d, record(6, "V2", "V2", 7, 7, 7, 1, 1, 1));
-    EXPECT_EQ(d->XYZ(), 0);
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    for (double v : {h.xmin, h.xmax, h.ymin, h.ymax, h.zmin, h.zmax})
-        EXPECT_EQ(v, 0);
-}
-
-TEST_F(UppdatTest, XyzOfAnEmptyListIsAllZero) {
-    EXPECT_EQ(d->XYZ(), 0);
-    dbshdtype h = headOf(readBytes(dbsFile()));
-    EXPECT_EQ(h.xmin, 0);
-    EXPECT_EQ(h.zmax, 0);
+    add(*d, record(6, "V2", "V2", 7, 7, 7));
+    EXPECT_EQ(d->XYZ(), 0); // only alignments
+    EXPECT_NE(fileHead().find(zero), std::string::npos) << fileHead();
 }
 
 // ---- full rewrite ----
@@ -406,17 +246,13 @@ TEST_F(UppdatTest, XyzOfAnEmptyListIsAllZero) {
 TEST_F(UppdatTest, TempfilSetsTheDatabaseAsideForARewrite) {
     add(*d, record(3, "B1", "B1", 1, 1, 1));
     add(*d, record(5, "L1", "L1", 2, 2, 2));
-    std::string old = readBytes(dbsFile());
+    const std::string old = readBytes(dbsFile());
     ASSERT_EQ(d->Tempfil(0), 0);
     EXPECT_EQ(readBytes(root + "/temp.dbs"), old);
     EXPECT_EQ(readBytes(dbsFile()), old.substr(0, 324)); // the unchanged head only
-    EXPECT_EQ(d->m_hd.slut, 600);
-    EXPECT_EQ(d->m_hd.antal, 0);
-    EXPECT_EQ(d->m_hd.typantal[2], 0);
+    EXPECT_EQ(summary(d->m_hd), "antal=0 hal=0 slut=600 typ=000000000 x=1:2 y=1:2 z=1:2");
     EXPECT_FALSE(exists(lockFile()));
-
-    // Rewrite in another order.
-    d->End();
+    d->End(); // rewritten in another order
     d->cur()->filpos = 0;
     ASSERT_EQ(d->Uppdat(0), 0);
     d->Home();
@@ -424,48 +260,39 @@ TEST_F(UppdatTest, TempfilSetsTheDatabaseAsideForARewrite) {
     ASSERT_EQ(d->Uppdat(0), 0);
     ASSERT_EQ(d->Tempfil(1), 0);
     EXPECT_FALSE(exists(root + "/temp.dbs"));
-    std::string file = readBytes(dbsFile());
-    dbshdtype h = headOf(file);
-    EXPECT_EQ(h.antal, 2);
-    EXPECT_EQ(h.slut, 848);
-    EXPECT_EQ(h.typantal[2], 1);
-    EXPECT_EQ(h.typantal[4], 1);
-    EXPECT_STREQ(slotOf(file, 600).id, "L1");
-    EXPECT_STREQ(slotOf(file, 724).id, "B1");
-    EXPECT_TRUE(ui.events.empty());
+    EXPECT_EQ(fileHead(), "antal=2 hal=0 slut=848 typ=001010000 x=1:2 y=1:2 z=1:2");
+    EXPECT_EQ(open(0)->ids(), "L1@600 B1@724");
+    EXPECT_EQ(events(), "");
 }
 
-TEST_F(UppdatTest, TempfilRefusesALockedOrReadOnlyDatabase) {
+TEST_F(UppdatTest, TempfilRefusalsKeepTheDatabase) {
     ui.setStatusLine(true);
-    std::string before = readBytes(dbsFile());
-    auto ro = open(1);
-    EXPECT_EQ(ro->Tempfil(0), -3);
-    writeBytes(lockFile(), "");
-    EXPECT_EQ(d->Tempfil(0), -3);
-    auto s = ui.statuses();
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0].text, "Kan ej öppna databas : " + win("HARNPLAN.DBS"));
-    EXPECT_EQ(s[1].text, s[0].text);
-    EXPECT_EQ(readBytes(dbsFile()), before);
-    EXPECT_FALSE(exists(root + "/temp.dbs"));
-    EXPECT_EQ(d->Tempfil(7), 0);
-}
-
-TEST_F(UppdatTest, TempfilThatCannotRenameKeepsTheDatabase) {
     add(*d, record(3, "B1", "B1"));
-    std::string before = readBytes(dbsFile());
-    platform::FaultScope scope;
-    platform::FaultInjector::failNth(platform::FileOp::Rename, 1);
-    EXPECT_EQ(d->Tempfil(0), -3);
+    const std::string before = readBytes(dbsFile());
+    EXPECT_EQ(open(1)->Tempfil(0), -3); // read only
+    writeBytes(lockFile(), "");
+    EXPECT_EQ(d->Tempfil(0), -3); // locked
+    ::unlink(lockFile().c_str());
+    {
+        platform::FaultScope scope;
+        platform::FaultInjector::failNth(platform::FileOp::Rename, 1);
+        EXPECT_EQ(d->Tempfil(0), -3); // cannot be set aside
+    }
+    const std::string status = "status: Kan ej öppna databas : " + win("HARNPLAN.DBS") + "\n";
+    EXPECT_EQ(events(), status + status + status);
     EXPECT_EQ(readBytes(dbsFile()), before);
     EXPECT_EQ(d->m_hd.antal, 1);
-    EXPECT_FALSE(exists(lockFile()));
+    EXPECT_FALSE(exists(root + "/temp.dbs") || exists(lockFile()));
+    EXPECT_EQ(d->Tempfil(7), 0);
 }
 
 // ---- point file ----
 
 TEST_F(UppdatTest, SkrivAvpWritesEveryPoint) {
-    dbstype p1 = record(4, "P1", "P1", 1.5, 2.25, -3, 0, 0, 0);
+    const std::string pkt = root + "/Harnplan.PKT";
+    EXPECT_EQ(d->SkrivAvp(), 0);
+    EXPECT_EQ(readBytes(pkt), "*\r\n");
+    dbstype p1 = record(4, "P1", "P1", 1.5, 2.25, -3);
     p1.xyz2[0] = 10;
     p1.xyz2[1] = 20.0006;
     p1.xyz2[2] = 1234.5678;
@@ -473,31 +300,20 @@ TEST_F(UppdatTest, SkrivAvpWritesEveryPoint) {
     std::strcpy(p1.text, "Fixpunkt");
     add(*d, p1);
     add(*d, record(3, "B1", "B1", 1, 1, 1));
-    add(*d, record(4, "P2", "P2", 0, 0, 0));
+    add(*d, record(4, "P2", "P2"));
     d->Home();
     EXPECT_EQ(d->SkrivAvp(), 0);
-    EXPECT_EQ(readBytes(root + "/Harnplan.PKT"),
-              crlf("P1\n"
-                   "  1.500   2.250  -3.000  10.000  20.001 1234.568 200 P1\n"
-                   "Fixpunkt\n"
-                   "\n"
-                   "P2\n"
-                   "  0.000   0.000   0.000   0.000   0.000   0.000 0 P2\n"
-                   "\n"
-                   "\n"
-                   "*\n"));
+    EXPECT_EQ(readBytes(pkt), crlf("P1\n"
+                                   "  1.500   2.250  -3.000  10.000  20.001 1234.568 200 P1\n"
+                                   "Fixpunkt\n\n"
+                                   "P2\n"
+                                   "  0.000   0.000   0.000   0.000   0.000   0.000 0 P2\n"
+                                   "\n\n*\n"));
     EXPECT_EQ(d->Where(nullptr), 3);
-}
-
-TEST_F(UppdatTest, SkrivAvpWithoutPointsWritesOnlyTheEnd) {
-    EXPECT_EQ(d->SkrivAvp(), 0);
-    EXPECT_EQ(readBytes(root + "/Harnplan.PKT"), "*\r\n");
-}
-
-TEST_F(UppdatTest, SkrivAvpReportsAFileThatCannotBeCreated) {
-    testing_support::makeDirs(root + "/Harnplan.PKT");
+    ::unlink(pkt.c_str());
+    testing_support::makeDirs(pkt);
     EXPECT_EQ(d->SkrivAvp(), -3);
-    expectMessage(0, "Fel: Hittar inte " + win("Harnplan.PKT"), "Filöppning");
+    EXPECT_EQ(events(), box("Filöppning", "Fel: Hittar inte " + win("Harnplan.PKT")));
 }
 
 // ---- alignment list ----
@@ -513,73 +329,43 @@ protected:
     }
 };
 
-TEST_F(VagTest, MissingListIsCreatedWithTheEntry) {
+TEST_F(VagTest, EntryIsWrittenOnceLastAndRemoved) {
     add(*d, record(6, "VAG1.VL", "VAG1"));
-    EXPECT_EQ(d->VagPaelUppdat(0), 0);
+    EXPECT_EQ(d->VagPaelUppdat(0), 0); // a missing list is created first
     EXPECT_EQ(readBytes(list()), crlf("*\n" + entry("VAG1.VL", "VAG1") + "*\n"));
-    EXPECT_FALSE(exists(dataFile("Pbvl$.tmp")));
-    EXPECT_TRUE(ui.events.empty());
-}
-
-TEST_F(VagTest, RewritingKeepsOneEntryLastAndRemovingDropsIt) {
-    writeBytes(list(), crlf("Väglinjer\n*\nVAG1.VL x\nANNAN y z\n\n*\nefter\n"));
-    add(*d, record(6, "VAG1.VL", "VAG1"));
+    // Plain line ends are read; long lines are copied whole; lines after the second "*" go.
+    const std::string longLine = "LANG " + std::string(400, 'x');
+    writeBytes(list(), "Väglinjer\n*\nVAG1.VL x\n" + longLine + "\n\n*\nefter\n");
     EXPECT_EQ(d->VagPaelUppdat(0), 0);
     EXPECT_EQ(d->VagPaelUppdat(0), 0);
     EXPECT_EQ(readBytes(list()),
-              crlf("Väglinjer\n*\nANNAN y z\n\n" + entry("VAG1.VL", "VAG1") + "*\n"));
+              crlf("Väglinjer\n*\n" + longLine + "\n\n" + entry("VAG1.VL", "VAG1") + "*\n"));
     EXPECT_EQ(d->VagPaelUppdat(1), 0);
-    EXPECT_EQ(readBytes(list()), crlf("Väglinjer\n*\nANNAN y z\n\n*\n"));
-}
-
-TEST_F(VagTest, ListWithPlainLineEndsIsRead) {
-    writeBytes(list(), "*\nA 1\n*\n");
-    add(*d, record(6, "B", "B"));
-    EXPECT_EQ(d->VagPaelUppdat(0), 0);
-    EXPECT_EQ(readBytes(list()), crlf("*\nA 1\n" + entry("B", "B") + "*\n"));
-}
-
-TEST_F(VagTest, LongLinesAreCopiedWhole) {
-    std::string longLine = "LANG " + std::string(400, 'x');
-    writeBytes(list(), crlf("*\n" + longLine + "\n*\n"));
-    add(*d, record(6, "C", "C"));
-    EXPECT_EQ(d->VagPaelUppdat(1), 0);
-    EXPECT_EQ(readBytes(list()), crlf("*\n" + longLine + "\n*\n"));
+    EXPECT_EQ(readBytes(list()), crlf("Väglinjer\n*\n" + longLine + "\n\n*\n"));
+    EXPECT_FALSE(exists(dataFile("Pbvl$.tmp")));
+    EXPECT_EQ(events(), "");
 }
 
 TEST_F(VagTest, FileErrorsAreReportedAndTheListIsKept) {
+    EXPECT_EQ(d->VagPaelUppdat(0), -1); // no current record
     add(*d, record(6, "V", "V"));
     platform::FaultScope scope;
-    // The new list cannot be created.
-    platform::FaultInjector::failNth(platform::FileOp::Open, 1);
+    platform::FaultInjector::failNth(platform::FileOp::Open, 1); // the new list
     EXPECT_EQ(d->VagPaelUppdat(0), -1);
     EXPECT_FALSE(exists(list()));
-    // The temporary file cannot be created.
-    std::string before = crlf("*\nA 1\n*\n");
+    const std::string before = crlf("*\nA 1\n*\n");
     writeBytes(list(), before);
     platform::FaultInjector::reset();
-    platform::FaultInjector::failNth(platform::FileOp::Open, 2);
+    platform::FaultInjector::failNth(platform::FileOp::Open, 2); // the temporary file
     EXPECT_EQ(d->VagPaelUppdat(0), -1);
-    EXPECT_EQ(readBytes(list()), before);
-    // The list cannot be opened.
     platform::FaultInjector::reset();
-    platform::FaultInjector::failNth(platform::FileOp::Open, 1);
+    platform::FaultInjector::failNth(platform::FileOp::Open, 1); // the list
     EXPECT_EQ(d->VagPaelUppdat(0), -1);
     EXPECT_EQ(readBytes(list()), before);
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 3u);
-    expectMessage(0, "Kan ej skapa väglinjefil : " + win("HARNDB\\VAGLINJE.LIS"),
-                  platform::applicationTitle(), MB_ICONEXCLAMATION);
-    expectMessage(1, "Kan ej temporär fil : " + win("HARNDB\\Pbvl$.tmp"),
-                  platform::applicationTitle());
-    expectMessage(2, "Kan ej öppna väglinje : " + win("HARNDB\\VAGLINJE.LIS"),
-                  platform::applicationTitle());
+    EXPECT_EQ(events(), box(kApp, "Kan ej skapa väglinjefil : " + win("HARNDB\\VAGLINJE.LIS")) +
+                            box(kApp, "Kan ej temporär fil : " + win("HARNDB\\Pbvl$.tmp")) +
+                            box(kApp, "Kan ej öppna väglinje : " + win("HARNDB\\VAGLINJE.LIS")));
     EXPECT_FALSE(exists(dataFile("Pbvl$.tmp")));
-}
-
-TEST_F(VagTest, NoCurrentRecordLeavesTheList) {
-    EXPECT_EQ(d->VagPaelUppdat(0), -1);
-    EXPECT_FALSE(exists(list()));
 }
 
 } // namespace
