@@ -37,24 +37,12 @@ protected:
         EXPECT_EQ(dbs->Uppdat(0), 0);
         return dbs->Get_aktel();
     }
-    // Makes the record with this id current again.
-    dbstype* select(int typ, const char* id) {
-        char text[16] = {};
-        std::strncpy(text, id, 15);
-        EXPECT_EQ(dbs->Findid(typ, text), 0);
-        return dbs->Get_aktel();
-    }
 
     std::string dataFile(const std::string& name) const { return root + "/HARNDB/" + name; }
     std::string dbsFile() const { return root + "/HARNPLAN.DBS"; }
     // The 124 bytes of a record's slot as the database file holds them.
-    dbstype slotOnDisk(const dbstype* rec) const {
-        std::string bytes = testing_support::readBytes(dbsFile());
-        dbstype r;
-        std::memset(&r, 0, sizeof r);
-        if (rec->filpos > 0 && bytes.size() >= static_cast<size_t>(rec->filpos) + kDbsRecordSize)
-            std::memcpy(&r, bytes.data() + rec->filpos, kDbsRecordSize);
-        return r;
+    std::string slotOnDisk(const dbstype* rec) const {
+        return testing_support::readBytes(dbsFile()).substr(rec->filpos, kDbsRecordSize);
     }
     // Record bytes without the memory-only slot offset.
     static std::string image(const dbstype& r) {
