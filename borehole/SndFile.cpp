@@ -5,7 +5,6 @@
 #include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
 
-#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -112,16 +111,17 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
         while ((have = in.ReadString(line) != FALSE) && !isStar(line)) {
         }
         bool found = false;
-        int number = INT_MIN; // a block without a number keeps the number of the one before
         while (have) {
             // Any number of "*" lines may stand between blocks.
             while (have && isStar(line))
                 have = in.ReadString(line) != FALSE;
             if (!have)
                 break;
-            int n;
-            if (std::sscanf(line.c_str(), "%d", &n) == 1)
-                number = n;
+            // A block without a number matches no method, as for the readers, so it is
+            // copied and never taken for (and lost with) the object's block.
+            int number;
+            if (std::sscanf(line.c_str(), "%d", &number) != 1)
+                number = -1;
             if (metod >= 0 && number == metod) {
                 found = true;
                 if (!del)
