@@ -1,63 +1,54 @@
 // The library files of reinforcement systems, reinforcement types and grouting systems:
-// creation, the version check, loading with packing, the count checks and the stop message.
+// creation, the version check, loading with packing, the count checks, the stop message and
+// the type lookup.
 #include "mapping/CForstSystem.h"
 #include "mapping/CForstTyper.h"
 #include "mapping/CInjSystem.h"
 #include "platform/FaultInjection.h"
-#include "platform/UserInterface.h"
+#include "tests/mapping/LibraryFileBytes.h"
 #include "tests/support/TestSupport.h"
 
-#include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
+using libtest::header;
+using libtest::put;
 using testing_support::readBytes;
 using testing_support::writeBytes;
 
 namespace {
 
-template <class V> void put(std::string& bytes, size_t at, V value) {
-    std::memcpy(&bytes[at], &value, sizeof value);
-}
+struct Kind {
+    const char* name;
+    int length, numberOffset;
+};
+const Kind kSystem{"system", 312, 16}, kTypes{"types", 656, 652}, kGrouting{"grouting", 288, 212};
 
-std::string header(const char* version, int32_t antal, int32_t hal, int32_t slut,
-                   double verdel = 0.4) {
-    std::string h(300, '\0');
-    std::strncpy(&h[0], version, 6);
-    // Bytes the library does not interpret, to see that they are kept.
-    h[10] = 'H';
-    put<int32_t>(h, 24, antal);
-    put<int32_t>(h, 40, 77);
-    put<int32_t>(h, 104, hal);
-    put<double>(h, 108, verdel);
-    put<int32_t>(h, 116, slut);
-    for (size_t i = 120; i < 300; ++i)
-        h[i] = static_cast<char>(i);
-    return h;
-}
+// What a test sees of a loaded list.
+struct Loaded {
+    int result;
+    std::vector<int32_t> offsets;
+    std::string firstRecord, header;
+};
 
-std::string record(int length, int numberOffset, const char* id, int16_t nr, char fill) {
-    std::string r(static_cast<size_t>(length), fill);
-    std::memset(&r[0], 0, 16);
-    std::strncpy(&r[0], id, 16);
-    put<int16_t>(r, static_cast<size_t>(numberOffset), nr);
-    return r;
-}
-
-std::string sysrec(const char* id, int16_t nr, char fill) {
-    return record(312, 16, id, nr, fill);
-}
-
-template <class L> std::vector<int32_t> offsets(L& list) {
-    std::vector<int32_t> out;
-    if (list.Home() == 0) {
+template <class L> Loaded loadAs(const std::string& fil) {
+    L l(fil.c_str());
+    Loaded out{l.Resultat(), {}, {}, std::string(reinterpret_cast<const char*>(&l.Huvud()), 120)};
+    if (l.Home() == 0) {
+        out.firstRecord.assign(reinterpret_cast<const char*>(l.Get_aktel()), l.Postlangd());
         do {
-            out.push_back(list.Get_aktel()->filpos);
-        } while (list++);
+            out.offsets.push_back(l.Get_aktel()->filpos);
+        } while (l++);
     }
     return out;
+}
+
+Loaded load(const Kind& k, const std::string& fil) {
+    return k.length == 312   ? loadAs<CForstSystem>(fil)
+           : k.length == 656 ? loadAs<CForstTyper>(fil)
+                             : loadAs<CInjSystem>(fil);
 }
 
 // Creates library files (Init is protected).
@@ -66,289 +57,250 @@ public:
     using CBibLista<systype>::Init;
 };
 
-// Bell characters go to a temporary file so a test can count them.
-class Bells {
-public:
-    Bells() : m_file(std::tmpfile()) { libfile::setBellStream(m_file); }
-    ~Bells() {
-        libfile::setBellStream(nullptr);
-        std::fclose(m_file);
+class LibraryFile : public testing_support::RecordingTest {
+protected:
+    void SetUp() override {
+        RecordingTest::SetUp();
+        libfile::setBellStream(m_bells);
+        ui.setStatusLine(true);
     }
-    std::string text() {
-        std::fflush(m_file);
-        std::rewind(m_file);
-        std::string out;
-        int c;
-        while ((c = std::fgetc(m_file)) != EOF)
-            out += static_cast<char>(c);
+    void TearDown() override {
+        libfile::setBellStream(nullptr);
+        std::fclose(m_bells);
+        RecordingTest::TearDown();
+    }
+    std::string path() const { return dir.file("LIB.BIB"); }
+    std::string win() const { return dir.winPath() + "\\LIB.BIB"; }
+    // Every event as "box: text" (checking the OK button, the exclamation icon and the
+    // application title) or "status: text"; then cleared.
+    std::vector<std::string> events() {
+        std::vector<std::string> out;
+        for (const auto& e : ui.events) {
+            if (e.kind == platform::RecordingUserInterface::Event::Kind::Status) {
+                out.push_back("status: " + e.text);
+                continue;
+            }
+            EXPECT_EQ(e.flags, MB_OK | MB_ICONEXCLAMATION);
+            EXPECT_EQ(e.caption, platform::applicationTitle());
+            out.push_back("box: " + e.text);
+        }
+        ui.clear();
         return out;
+    }
+    // Bell characters written since the last call.
+    int bells() {
+        std::fflush(m_bells);
+        long end = std::ftell(m_bells);
+        int n = static_cast<int>(end - m_bellsSeen);
+        m_bellsSeen = end;
+        return n;
     }
 
 private:
-    std::FILE* m_file;
-};
-
-class LibraryFile : public testing_support::RecordingTest {
-protected:
-    std::string path(const char* name) const { return dir.file(name); }
-    std::string win(const char* name) const { return dir.winPath() + "\\" + name; }
-    // The message texts shown, in order; each must come as an OK box with the exclamation
-    // icon and the application title.
-    std::vector<std::string> messages() const {
-        std::vector<std::string> out;
-        for (const auto& e : ui.messages()) {
-            EXPECT_EQ(e.flags, MB_OK | MB_ICONEXCLAMATION);
-            EXPECT_EQ(e.caption, platform::applicationTitle());
-            out.push_back(e.text);
-        }
-        return out;
-    }
-    Bells bells;
+    std::FILE* m_bells = std::tmpfile();
+    long m_bellsSeen = 0;
 };
 
 } // namespace
 
 TEST_F(LibraryFile, NewFileIsTheEmptyHeaderAndLoadsEmpty) {
     Creator c;
-    EXPECT_EQ(c.Init(win("NY.BIB").c_str(), 1), 0);
+    EXPECT_EQ(c.Init(win().c_str(), 1), 0);
     std::string want(120, '\0');
     std::memcpy(&want[0], "1.4", 3);
     put<double>(want, 108, 1.4 - 1);
     put<int32_t>(want, 116, 300);
-    EXPECT_EQ(readBytes(path("NY.BIB")), want);
-    double verdel;
-    std::memcpy(&verdel, &want[108], 8);
-    EXPECT_NEAR(verdel, 0.4, 1e-12);
-
-    CForstSystem sys(win("NY.BIB").c_str());
-    EXPECT_EQ(sys.Resultat(), 0);
-    EXPECT_EQ(sys.Where(nullptr), -1);
-    EXPECT_STREQ(sys.Huvud().version, "1.4");
-    EXPECT_EQ(sys.Huvud().slut, 300);
-    EXPECT_EQ(sys.Postlangd(), 312);
+    EXPECT_EQ(readBytes(path()), want);
+    for (const Kind* k : {&kSystem, &kTypes, &kGrouting}) {
+        Loaded l = load(*k, win());
+        EXPECT_EQ(l.result, 0);
+        EXPECT_TRUE(l.offsets.empty());
+        EXPECT_EQ(l.header, want);
+    }
+    EXPECT_EQ(readBytes(path()), want);
     EXPECT_TRUE(ui.events.empty());
-    EXPECT_EQ(bells.text(), "");
-    EXPECT_EQ(readBytes(path("NY.BIB")), want);
+    EXPECT_EQ(bells(), 0);
 }
 
 TEST_F(LibraryFile, VersionCheck) {
-    for (const char* ok : {"0.94", "1.0", "1.4", "2.0", "1.5", "9.9"}) {
-        writeBytes(path("V.BIB"), header(ok, 0, 0, 300));
-        CForstSystem sys(win("V.BIB").c_str());
-        EXPECT_EQ(sys.Resultat(), 0) << ok;
+    for (const char* ok : {"0.94", "1.0", "1.4", "1.5", "2.0"}) {
+        writeBytes(path(), header(ok, 0, 0, 300));
+        EXPECT_EQ(load(kSystem, win()).result, 0) << ok;
     }
     EXPECT_TRUE(ui.events.empty());
-    EXPECT_EQ(bells.text(), "");
-
-    for (const char* old : {"0.9", "0.5", "abc", ""}) {
-        ui.clear();
-        std::string file = header(old, 1, 0, 612) + sysrec("A", 1, 'a');
-        writeBytes(path("V.BIB"), file);
-        CForstSystem sys(win("V.BIB").c_str());
-        EXPECT_EQ(sys.Resultat(), -1) << old;
-        EXPECT_EQ(sys.Where(nullptr), -1);
-        EXPECT_EQ(messages(), std::vector<std::string>{std::string("Gammal version: ") + old +
-                                                       "\nNu gäller version: 1.4"});
-        EXPECT_EQ(readBytes(path("V.BIB")), file);
+    for (const char* old : {"0.93", "0.9", "abc", ""}) {
+        const std::string file = header(old, 1, 0, 612) + libtest::record(312, 16, "A", 1);
+        writeBytes(path(), file);
+        Loaded l = load(kSystem, win());
+        EXPECT_EQ(l.result, -1) << old;
+        EXPECT_TRUE(l.offsets.empty());
+        EXPECT_EQ(events(), std::vector<std::string>{std::string("box: Gammal version: ") + old +
+                                                     "\nNu gäller version: 1.4"});
+        EXPECT_EQ(bells(), 2);
+        EXPECT_EQ(readBytes(path()), file);
     }
-    EXPECT_EQ(bells.text(), "\a\a\a\a\a\a\a\a");
 }
 
-TEST_F(LibraryFile, PackingMovesRecordsTogetherAndLeavesFillers) {
-    std::string a = sysrec("SYS-A", 1, 'a');
-    std::string freed = sysrec("GAMMAL", 0, 'f');
-    std::string b = sysrec("SYS-B", 2, 'b');
-    std::string file = header("1.4", 2, 1, 1236) + a + freed + b;
-    writeBytes(path("FS.BIB"), file);
-
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(sys.Resultat(), 0);
-    EXPECT_EQ(offsets(sys), (std::vector<int32_t>{300, 612}));
-    sys.Home();
-    EXPECT_STREQ(sys.Get_aktel()->id, "SYS-A");
-    EXPECT_EQ(std::memcmp(sys.Get_aktel(), a.data(), 312), 0);
-    sys++;
-    EXPECT_STREQ(sys.Get_aktel()->id, "SYS-B");
-    EXPECT_EQ(sys.Get_aktel()->nr, 2);
-    EXPECT_EQ(sys.Huvud().slut, 924);
-    EXPECT_EQ(sys.Huvud().hal, 0);
-    EXPECT_TRUE(ui.events.empty());
-
-    std::string filler = b;
-    put<int16_t>(filler, 16, -1);
-    std::string want = header("1.4", 2, 0, 924) + a + b + filler;
-    EXPECT_EQ(readBytes(path("FS.BIB")), want);
-    EXPECT_EQ(testing_support::listNames(dir.path()), std::vector<std::string>{"FS.BIB"});
-
-    // Loading the packed file changes nothing more.
-    CForstSystem again(win("FS.BIB").c_str());
-    EXPECT_EQ(offsets(again), (std::vector<int32_t>{300, 612}));
-    EXPECT_EQ(readBytes(path("FS.BIB")), want);
-    EXPECT_TRUE(ui.events.empty());
+// Records in a short notation: "A1 FRI0 B-1" are records A (number 1), FRI (0), B (-1).
+// With `firstInUse` only the first record in use.
+std::string records(const Kind& k, const std::string& list, bool firstInUse = false) {
+    std::string out, id;
+    std::istringstream in(list);
+    while (in >> id) {
+        std::size_t digit = id.find_first_of("-0123456789");
+        int16_t nr = static_cast<int16_t>(std::stoi(id.substr(digit)));
+        if (firstInUse && nr <= 0)
+            continue;
+        out += libtest::record(k.length, k.numberOffset, id.substr(0, digit).c_str(), nr);
+        if (firstInUse)
+            break;
+    }
+    return out;
 }
 
-TEST_F(LibraryFile, FreedRecordWithoutHalIsLoadedInPlaceWithPackingWarning) {
-    std::string file = header("1.4", 2, 0, 1236) + sysrec("SYS-A", 1, 'a') +
-                       sysrec("GAMMAL", -1, 'f') + sysrec("SYS-B", 2, 'b');
-    writeBytes(path("FS.BIB"), file);
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(sys.Resultat(), 0);
-    EXPECT_EQ(offsets(sys), (std::vector<int32_t>{300, 924}));
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Fel vid packning antal=(0 1),\nvälj Konvertera i Arkiv."});
-    EXPECT_EQ(bells.text(), "\a");
-    EXPECT_EQ(readBytes(path("FS.BIB")), file);
+// One table for the scan, the count checks, the stop and the packing, run for each kind.
+// Offsets and `slut` are counted in records behind offset 300.
+TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
+    struct Case {
+        const char* file;
+        int32_t antal, hal, slut;
+        int cut; // bytes missing at the file's end
+        std::vector<int> loaded;
+        const char *stop, *antalWarning, *halWarning;
+        int32_t newSlut;   // -1: the file stays as it was
+        const char* after; // the records from offset 300 after packing
+    } cases[] = {
+        {"A1 FRI0 B2", 2, 1, 3, 0, {0, 1}, "", "", "", 2, "A1 B2 B-1"},
+        {"A1 FRI-1 B2", 2, 0, 3, 0, {0, 2}, "", "", "0 1", -1, ""},
+        {"A1 B5", 3, 2, 2, 0, {0, 1}, "", "3 2", "2 0", 2, "A1 B5"},
+        {"X0 B2", 1, 1000000, 2, 0, {0}, "", "", "1000000 1", 1, "B2 B-1"},
+        {"A1 STOPPER3 C4", 1, 0, 1, 0, {0}, "STOPPER", "", "", -1, ""},
+        {"F0 A1 ST3 C4", 1, 1, 2, 0, {0}, "ST", "", "", 1, "A1 ST-1 ST3 C4"},
+        {"A1 HALV2", 1, 0, 1, 100, {0}, "", "", "", -1, ""},
+        {"A1 FRI0 X-1", 1, 0, 1, 0, {0}, "", "", "", -1, ""}, // free records at or behind slut
+    };
+    for (const Kind* k : {&kSystem, &kTypes, &kGrouting}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(k->name) + ": " + c.file);
+            std::string file =
+                header("1.4", c.antal, c.hal, 300 + c.slut * k->length) + records(*k, c.file);
+            file.resize(file.size() - c.cut);
+            writeBytes(path(), file);
+            Loaded l = load(*k, win());
+            EXPECT_EQ(l.result, 0);
+
+            std::vector<int32_t> offsets;
+            for (int slot : c.loaded)
+                offsets.push_back(300 + slot * k->length);
+            EXPECT_EQ(l.offsets, offsets);
+            EXPECT_EQ(l.firstRecord, records(*k, c.file, true));
+            std::vector<std::string> want;
+            char text[200];
+            if (*c.stop) {
+                std::snprintf(text, sizeof text, "%s%15s",
+                              k == &kTypes ? "status: Kontroll av databas: stopp på id "
+                                           : "box: Kontroll av databas, förstärk: stopp på id ",
+                              c.stop);
+                want.push_back(text);
+            }
+            if (*c.antalWarning)
+                want.push_back("box: Osäker databas antal=(" + std::string(c.antalWarning) +
+                               "),\nvälj Konvertera i Arkiv.");
+            if (*c.halWarning)
+                want.push_back("box: Fel vid packning antal=(" + std::string(c.halWarning) +
+                               "),\nvälj Konvertera i Arkiv.");
+            EXPECT_EQ(events(), want);
+            EXPECT_EQ(bells(), static_cast<int>(want.size()) + (*c.stop && k == &kTypes ? 1 : 0));
+            std::string after = file;
+            if (c.newSlut >= 0) {
+                after =
+                    header("1.4", c.antal, 0, 300 + c.newSlut * k->length) + records(*k, c.after);
+                after += file.substr(after.size());
+            }
+            EXPECT_EQ(readBytes(path()), after);
+            EXPECT_EQ(l.header, after.substr(0, 120));
+        }
+    }
+    EXPECT_EQ(testing_support::listNames(dir.path()), std::vector<std::string>{"LIB.BIB"});
 }
 
-TEST_F(LibraryFile, CountMismatchWarnsAndKeepsTheList) {
-    std::string file = header("1.4", 3, 2, 924) + sysrec("A", 1, 'a') + sysrec("B", 5, 'b');
-    writeBytes(path("FS.BIB"), file);
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(sys.Resultat(), 0);
-    EXPECT_EQ(offsets(sys), (std::vector<int32_t>{300, 612}));
-    EXPECT_EQ(messages(), (std::vector<std::string>{
-                              "Osäker databas antal=(3 2),\nvälj Konvertera i Arkiv.",
-                              "Fel vid packning antal=(2 0),\nvälj Konvertera i Arkiv."}));
-    EXPECT_EQ(bells.text(), "\a\a");
-    // Packing with nothing freed: slut stays, hal goes to 0; the fillers never lengthen the
-    // file, so none fits behind the last record.
-    std::string want = header("1.4", 3, 0, 924) + sysrec("A", 1, 'a') + sysrec("B", 5, 'b');
-    EXPECT_EQ(readBytes(path("FS.BIB")), want);
-}
-
-TEST_F(LibraryFile, HugeHalWritesFillersOnlyUpToTheFileEnd) {
-    std::string b = sysrec("B", 2, 'b');
-    std::string file = header("1.4", 1, 1000000, 924) + sysrec("X", 0, 'x') + b;
-    writeBytes(path("FS.BIB"), file);
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(offsets(sys), std::vector<int32_t>{300});
-    std::string filler = b;
-    put<int16_t>(filler, 16, -1);
-    EXPECT_EQ(readBytes(path("FS.BIB")), header("1.4", 1, 0, 612) + b + filler);
-    EXPECT_EQ(messages(), std::vector<std::string>{
-                              "Fel vid packning antal=(1000000 1),\nvälj Konvertera i Arkiv."});
-}
-
-TEST_F(LibraryFile, RecordInUseBehindSlutStopsTheScan) {
-    std::string file = header("1.4", 1, 0, 612) + sysrec("A", 1, 'a') + sysrec("STOPPER", 3, 's') +
-                       sysrec("C", 4, 'c');
-    writeBytes(path("FS.BIB"), file);
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(offsets(sys), std::vector<int32_t>{300});
-    EXPECT_EQ(messages(), std::vector<std::string>{
-                              "Kontroll av databas, förstärk: stopp på id         STOPPER"});
-    EXPECT_EQ(bells.text(), "\a");
-    EXPECT_EQ(readBytes(path("FS.BIB")), file);
-}
-
-TEST_F(LibraryFile, StopWhilePackingFillsFromTheStoppedRecord) {
-    std::string stop = sysrec("ST", 3, 's');
-    std::string file = header("1.4", 1, 1, 924) + sysrec("F", 0, 'f') + sysrec("A", 1, 'a') + stop +
-                       sysrec("C", 4, 'c');
-    writeBytes(path("FS.BIB"), file);
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(offsets(sys), std::vector<int32_t>{300});
-    EXPECT_EQ(messages(), std::vector<std::string>{
-                              "Kontroll av databas, förstärk: stopp på id              ST"});
-    std::string filler = stop;
-    put<int16_t>(filler, 16, -1);
-    EXPECT_EQ(readBytes(path("FS.BIB")),
-              header("1.4", 1, 0, 612) + sysrec("A", 1, 'a') + filler + stop + sysrec("C", 4, 'c'));
-}
-
-TEST_F(LibraryFile, OpenAndHeaderFailures) {
-    CForstSystem missing(win("SAKNAS.BIB").c_str());
+TEST_F(LibraryFile, FailuresShowTheirMessage) {
+    CForstSystem missing(win().c_str());
     EXPECT_EQ(missing.Resultat(), -3);
-    EXPECT_EQ(missing.Where(nullptr), -1);
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Kan ej öppna biblioteksfil :\n" + win("SAKNAS.BIB")});
+    EXPECT_EQ(events(), std::vector<std::string>{"box: Kan ej öppna biblioteksfil :\n" + win()});
+    CForstSystem fromSettings(static_cast<CAutoIni*>(nullptr));
+    EXPECT_EQ(fromSettings.Resultat(), -3);
+    EXPECT_EQ(events(), std::vector<std::string>{"box: Kan ej öppna biblioteksfil :\n"});
 
-    ui.clear();
-    writeBytes(path("KORT.BIB"), header("1.4", 0, 0, 300).substr(0, 119));
-    CInjSystem kort(win("KORT.BIB").c_str());
-    EXPECT_EQ(kort.Resultat(), -4);
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Fel vid läsning av databas :\n" + win("KORT.BIB")});
-    EXPECT_EQ(readBytes(path("KORT.BIB")).size(), 119u);
+    writeBytes(path(), header("1.4", 0, 0, 300).substr(0, 119));
+    EXPECT_EQ(load(kGrouting, win()).result, -4);
+    EXPECT_EQ(events(), std::vector<std::string>{"box: Fel vid läsning av databas :\n" + win()});
+    EXPECT_EQ(readBytes(path()).size(), 119u);
 
-    // A file that cannot be opened for writing is refused as well.
-    ui.clear();
-    platform::FaultInjector::failNth(platform::FileOp::Open, 1);
-    writeBytes(path("OK.BIB"), header("1.4", 0, 0, 300));
-    CForstTyper typer(win("OK.BIB").c_str());
-    EXPECT_EQ(typer.Resultat(), -3);
-    EXPECT_EQ(messages().size(), 1u);
-    EXPECT_EQ(bells.text(), "");
-}
-
-TEST_F(LibraryFile, SettingsConstructorShowsTheOpenMessageWithAnEmptyName) {
-    CAutoIni* ini = nullptr;
-    CForstSystem sys(ini);
-    EXPECT_EQ(sys.Resultat(), -3);
-    EXPECT_EQ(sys.Where(nullptr), -1);
-    EXPECT_EQ(messages(), std::vector<std::string>{"Kan ej öppna biblioteksfil :\n"});
-}
-
-TEST_F(LibraryFile, FailedPackingKeepsTheFileAndTheList) {
-    std::string file = header("1.4", 2, 1, 1236) + sysrec("SYS-A", 1, 'a') +
-                       sysrec("GAMMAL", 0, 'f') + sysrec("SYS-B", 2, 'b');
+    // A packing that cannot be written leaves the file and the header as they were.
+    const std::string file = header("1.4", 2, 1, 1236) + records(kSystem, "A1 F0 B2");
     for (platform::FileOp op : {platform::FileOp::Write, platform::FileOp::Rename}) {
-        ui.clear();
-        writeBytes(path("FS.BIB"), file);
+        writeBytes(path(), file);
         platform::FaultInjector::reset();
         platform::FaultInjector::failNth(op, 1, true);
-        CForstSystem sys(win("FS.BIB").c_str());
+        Loaded l = load(kSystem, win());
         platform::FaultInjector::reset();
-        EXPECT_EQ(sys.Resultat(), -5);
-        EXPECT_EQ(offsets(sys), (std::vector<int32_t>{300, 612}));
-        EXPECT_EQ(sys.Huvud().hal, 1);
-        EXPECT_EQ(sys.Huvud().slut, 1236);
-        EXPECT_EQ(messages(),
-                  std::vector<std::string>{"Kan ej skriva biblioteksfil :\n" + win("FS.BIB")});
-        EXPECT_EQ(readBytes(path("FS.BIB")), file);
-        EXPECT_EQ(testing_support::listNames(dir.path()), std::vector<std::string>{"FS.BIB"});
+        EXPECT_EQ(l.result, -5);
+        EXPECT_EQ(l.offsets, (std::vector<int32_t>{300, 612}));
+        EXPECT_EQ(l.header, file.substr(0, 120));
+        EXPECT_EQ(events(),
+                  std::vector<std::string>{"box: Kan ej skriva biblioteksfil :\n" + win()});
+        EXPECT_EQ(readBytes(path()), file);
+        EXPECT_EQ(testing_support::listNames(dir.path()), std::vector<std::string>{"LIB.BIB"});
     }
-}
 
-TEST_F(LibraryFile, FailedCreationLeavesNoFile) {
+    // A new file whose header cannot be written is removed.
     platform::FaultInjector::failNth(platform::FileOp::Write, 1, true);
     Creator c;
-    EXPECT_EQ(c.Init(win("NY.BIB").c_str(), 1), -3);
+    EXPECT_EQ(c.Init((dir.winPath() + "\\NY.BIB").c_str(), 1), -3);
     platform::FaultInjector::reset();
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Kan ej skriva biblioteksfil :\n" + win("NY.BIB")});
-    EXPECT_FALSE(testing_support::exists(path("NY.BIB")));
+    EXPECT_EQ(events(), std::vector<std::string>{"box: Kan ej skriva biblioteksfil :\n" +
+                                                 dir.winPath() + "\\NY.BIB"});
+    EXPECT_FALSE(testing_support::exists(dir.file("NY.BIB")));
 }
 
-TEST_F(LibraryFile, TruncatedLastRecordIsNotLoaded) {
-    std::string file =
-        header("1.4", 1, 0, 612) + sysrec("A", 1, 'a') + sysrec("HALV", 2, 'h').substr(0, 200);
-    writeBytes(path("FS.BIB"), file);
-    CForstSystem sys(win("FS.BIB").c_str());
-    EXPECT_EQ(offsets(sys), std::vector<int32_t>{300});
-    EXPECT_TRUE(ui.events.empty());
-}
-
-TEST_F(LibraryFile, GroutingSystemsUseTheNumberAtByte212) {
-    auto inj = [](const char* id, int16_t nr, char fill) { return record(288, 212, id, nr, fill); };
-    std::string a = inj("INJ-1", 1, 'a');
-    // A positive byte 16 does not make a grouting record used.
-    std::string freed = inj("FRI", 0, 'f');
-    put<int16_t>(freed, 16, 5);
-    std::string b = inj("INJ-2", 7, 'b');
-    writeBytes(path("INJ.BIB"), header("1.4", 2, 1, 300 + 3 * 288) + a + freed + b);
-    CInjSystem sys(win("INJ.BIB").c_str());
-    EXPECT_EQ(offsets(sys), (std::vector<int32_t>{300, 588}));
-    sys.End();
-    EXPECT_EQ(sys.Get_aktel()->nr, 7);
-    EXPECT_EQ(sys.Postlangd(), 288);
-    std::string filler = b;
-    put<int16_t>(filler, 212, -1);
-    EXPECT_EQ(readBytes(path("INJ.BIB")), header("1.4", 2, 0, 876) + a + b + filler);
-    EXPECT_TRUE(ui.events.empty());
-
-    writeBytes(path("INJ.BIB"), header("1.4", 0, 0, 300) + inj("EFTER", 2, 'e'));
-    CInjSystem stop(win("INJ.BIB").c_str());
-    EXPECT_EQ(messages(), std::vector<std::string>{
-                              "Kontroll av databas, förstärk: stopp på id           EFTER"});
+TEST_F(LibraryFile, FindnumLooksUpGroupAndTypeNumber) {
+    // Records A to D with (grupp, typnr) (1, 1), (1, 2), (2, 1), (1, 2).
+    std::string file = header("1.4", 4, 0, 300 + 4 * 656) + records(kTypes, "A1 B1 C2 D1");
+    for (int i = 0; int typnr : {1, 2, 1, 2})
+        put<int16_t>(file, 300 + 656 * i++ + 654, static_cast<int16_t>(typnr));
+    writeBytes(path(), file);
+    struct Typer : CForstTyper {
+        using CForstTyper::CForstTyper;
+        int pos() const { return m_aktnr; }
+    } t(win().c_str());
+    const struct {
+        int mark; // position of the marked record, 0 none
+        short typnr, grupp;
+        int lage, result, pos; // pos: the current record afterwards (starting at the last)
+    } cases[] = {
+        {0, 0, 1, 1, 0, 4},  // typnr below 1: the list untouched
+        {0, 2, 1, 1, 0, 2},  // lage 1: the first match becomes current
+        {0, 1, 2, 1, 0, 3},  //
+        {0, 9, 9, 1, 0, 4},  // no match: the last record is current
+        {1, 1, 1, 0, 0, 4},  // lage 0: only the marked record has the pair
+        {1, 1, 2, 0, -1, 3}, // another record has it
+        {1, 5, 5, 0, 0, 4},  //
+        {2, 2, 1, 0, -1, 4}, // D has the pair of the marked B
+        {2, 2, 1, 2, 0, 4},  // other lage values
+        {2, 2, 1, -1, 0, 4}, //
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.typnr << " " << c.grupp << " " << c.lage);
+        t.Home();
+        for (int i = 1; i < c.mark; ++i)
+            t++;
+        if (c.mark)
+            t.Set_mark();
+        t.End();
+        EXPECT_EQ(t.Findnum(c.typnr, c.grupp, c.lage), c.result);
+        EXPECT_EQ(t.pos(), c.pos);
+    }
+    CForstTyper empty((dir.winPath() + "\\SAKNAS.BIB").c_str());
+    EXPECT_EQ(empty.Findnum(1, 1, 0), 0);
 }
