@@ -71,8 +71,12 @@ int runCodes(const std::vector<std::string>& argsIn) {
         return cli::usageError(cmd, args.empty() ? "missing DIR" : "too many arguments");
 
     CProjPath proj(cli::fromUtf8(args[0]).c_str());
-    if (!platform::isDirectory(proj.ProjKat()))
-        return cli::usageError(cmd, "no project folder " + args[0]);
+    // A missing folder is a failure like a missing project of the other commands, not a
+    // usage error.
+    if (!platform::isDirectory(proj.ProjKat())) {
+        std::cerr << "harn codes: no project folder " << args[0] << "\n";
+        return cli::kFailed;
+    }
 
     Kodlista probe(nullptr, &proj, 0);
     CString kodfil = probe.Kodfil();
