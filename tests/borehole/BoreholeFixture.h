@@ -1,25 +1,99 @@
 // A project folder with its database subfolder and one borehole file, B1.SND, for the tests
-// of the borehole method classes.
+// of the borehole method classes; shared helpers.
 #pragma once
 
+#include "borehole/CKarnborr.h"
+#include "borehole/CRegBorr.h"
+#include "borehole/CVattenF.h"
 #include "database/harnbhdtype.h"
 #include "host/CProjPath.h"
 #include "tests/support/TestSupport.h"
 
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
+
+// Records are built with designated initializers; the fields left out are zero.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 namespace borehole_test {
 
 // The head block of B1 as the database writes it: at x 1000, y 2000, ground level 100,
 // rock level 95, both flags "NEJ", azimuth 0, vertical. No closing "*".
-inline const std::string kHead = "B1                             \n"
-                                 "1000.000000\n"
-                                 "2000.000000 0\n"
-                                 "100.000000 95.000000\n"
-                                 "0.000000 0.000000\n"
-                                 "0.000000 0.000000 0 0\n"
-                                 "0.000000 0 90\n";
+inline const std::string kHead = "B1                             \n1000.000000\n2000.000000 0\n"
+                                 "100.000000 95.000000\n0.000000 0.000000\n"
+                                 "0.000000 0.000000 0 0\n0.000000 0 90\n";
+
+// Contents of tests/data/borehole/<name>.
+inline std::string golden(const std::string& name) {
+    const std::string here = __FILE__;
+    return testing_support::readBytes(here.substr(0, here.rfind('/')) + "/../data/borehole/" +
+                                      name);
+}
+
+template <std::size_t N> void setText(char (&field)[N], const char* text) {
+    std::snprintf(field, N, "%s", text);
+}
+
+// The records of a list, first to last.
+template <class L> auto records(L& list) {
+    std::vector<std::remove_reference_t<decltype(*list.Get_aktel())>> out;
+    if (list.Home() == 0)
+        do
+            out.push_back(*list.Get_aktel());
+        while (list++);
+    return out;
+}
+
+// A record as one line of text. Core drilling: the sixteen columns in file order, "|" the
+// text, "|" the six extra values "/" the five values when any is given, "|%k text" per
+// remark. Registered drilling: djup sjunktid hastighet "|" rbvarde 1 to 6 "|" text.
+// Water-loss tests: vfvarde 1 to 6, vfkod "|" text.
+inline std::string describe(const kbtype& r) {
+    char s[200];
+    std::snprintf(s, sizeof s, "%g %d %d %d %d %d %d %d %d %d %d %d %d %d %g %d|%s", r.djup, r.kod2,
+                  r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3, r.kod1, r.underkod1,
+                  r.klass, r.tal2, r.procent, r.val, r.flagga, r.varde, r.tal1, r.text);
+    std::string out = s, extra = "|";
+    bool given = false;
+    for (int e : r.extra) {
+        given = given || e != 0;
+        extra += std::to_string(e) + " ";
+    }
+    extra.back() = '/';
+    for (double v : r.extravarde) {
+        given = given || v != 0;
+        std::snprintf(s, sizeof s, "%g ", v);
+        extra += s;
+    }
+    if (given)
+        out += extra.substr(0, extra.size() - 1);
+    for (int k = 0; k < 6; ++k)
+        if (r.textrad[k][0])
+            out += "|%" + std::to_string(k + 1) + " " + r.textrad[k];
+    return out;
+}
+inline std::string describe(const rbtype& r) {
+    char s[200];
+    std::snprintf(s, sizeof s, "%g %d %g|%g %g %g %g %g %g|%s", static_cast<double>(r.djup),
+                  r.sjunktid, r.hastighet, r.rbvarde[0], r.rbvarde[1], r.rbvarde[2], r.rbvarde[3],
+                  r.rbvarde[4], r.rbvarde[5], r.text);
+    return s;
+}
+inline std::string describe(const vftype& r) {
+    char s[200];
+    std::snprintf(s, sizeof s, "%g %g %g %g %g %g %d|%s", r.vfvarde[0], r.vfvarde[1], r.vfvarde[2],
+                  r.vfvarde[3], r.vfvarde[4], r.vfvarde[5], r.vfkod, r.text);
+    return s;
+}
+// The parameters a block gave the head, `first` in front, then each record described.
+template <class L> std::vector<std::string> described(L& list, const std::string& first) {
+    std::vector<std::string> out = {first};
+    for (const auto& r : records(list))
+        out.push_back(describe(r));
+    return out;
+}
 
 class BoreholeTest : public testing_support::RecordingTest {
 protected:
@@ -28,20 +102,16 @@ protected:
         CProjPath::ResetNames();
         testing_support::makeDirs(dir.file("HARNDB"));
     }
-
-    // POSIX paths of the files of B1 and of the temporary file.
+    // POSIX paths of the files of B1 and of the temporary file; the Windows form of a file
+    // of the database folder, as messages show it.
     std::string snd() const { return dir.file("HARNDB/B1.SND"); }
     std::string crd() const { return dir.file("HARNDB/B1.CRD"); }
     std::string tmp() const { return dir.file("HARNDB/id.tmp"); }
-    // The Windows-form path that messages show.
-    std::string winSnd() const { return dir.winPath() + "\\HARNDB\\B1.SND"; }
-
-    // Writes B1.SND from text with "\n" line ends; they become CR LF as the library writes.
+    std::string win(const char* name) const { return dir.winPath() + "\\HARNDB\\" + name; }
+    // B1.SND from text with "\n" line ends, written with CR LF as the library writes.
     void writeSnd(const std::string& text) { testing_support::writeBytes(snd(), crlf(text)); }
     std::string sndBytes() const { return testing_support::readBytes(snd()); }
     static std::string crlf(const std::string& text) { return testing_support::crlf(text); }
-
-    // The message texts shown so far, in order.
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;
         for (const auto& e : ui.messages())
@@ -51,9 +121,5 @@ protected:
 
     CProjPath proj{dir.winPath().c_str()};
 };
-
-template <std::size_t N> void setText(char (&field)[N], const char* text) {
-    std::snprintf(field, N, "%s", text);
-}
 
 } // namespace borehole_test
