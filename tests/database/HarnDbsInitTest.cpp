@@ -211,37 +211,29 @@ TEST_F(InitTest, CountChecksAreShownAndPackingStillEnds) {
     EXPECT_EQ(readBytes(dbsFile()).size(), 600u + 5 * 124);
 }
 
-TEST_F(InitTest, ConvertedVersionIsReadAndProjectTextsLeaveTheDosCodePage) {
+// A converted database given by its path: read with its DOS-page texts converted; Uppdat
+// still writes the project's own database.
+TEST_F(InitTest, GivenPathOfAConvertedDatabaseIsReadButUpdatesGoToTheProjectDatabase) {
+    create();
     dbshdtype h = head(1, 724, 0, "01");
     std::strcpy(h.version, "1.0");
     std::strcpy(h.projnamn, "G\x94teborg");
     std::strcpy(h.text1, "\x86\x84\x94");
     std::strcpy(h.text6, "\x8f\x8e\x99");
     std::strcpy(h.koordsys, "\x94");
-    writeBytes(dbsFile(), fileOf(h, {record(2, "H1", "H1")}));
-    auto d = open(1);
-    EXPECT_EQ(d->ids(), "H1@600");
-    EXPECT_STREQ(d->m_hd.text1, "åäö");
-    EXPECT_STREQ(d->m_hd.projnamn, "Göteborg");
-    EXPECT_STREQ(d->m_hd.text6, "ÅÄÖ");
-    EXPECT_STREQ(d->m_hd.koordsys, "\x94"); // not a project text
-    EXPECT_EQ(events(), "");
-}
-
-// Init reads a given path; Uppdat always writes the project's own database.
-TEST_F(InitTest, GivenPathIsReadButUpdatesGoToTheProjectDatabase) {
-    create();
-    dbshdtype h = head(1, 724, 0, "00001");
-    std::strcpy(h.projnamn, "ANNAN");
-    const std::string other = fileOf(h, {record(5, "L7", "L7")});
+    const std::string other = fileOf(h, {record(2, "H1", "H1")});
     writeBytes(root + "/OTHER.DBS", other);
     TestDbs d(proj.get(), &ini);
     ASSERT_EQ(d.Init(0, 0, win("OTHER.DBS").c_str(), nullptr), 0);
-    EXPECT_STREQ(d.m_hd.projnamn, "ANNAN");
-    EXPECT_EQ(d.ids(), "L7@600");
+    EXPECT_EQ(d.ids(), "H1@600");
+    EXPECT_STREQ(d.m_hd.text1, "åäö");
+    EXPECT_STREQ(d.m_hd.projnamn, "Göteborg");
+    EXPECT_STREQ(d.m_hd.text6, "ÅÄÖ");
+    EXPECT_STREQ(d.m_hd.koordsys, "\x94"); // not a project text
     add(d, record(5, "L8", "L8"));
     EXPECT_EQ(readBytes(root + "/OTHER.DBS"), other);
     EXPECT_EQ(slotOf(readBytes(dbsFile()), 724).id, std::string("L8"));
+    EXPECT_EQ(events(), "");
 }
 
 TEST_F(InitTest, CadMarkerGoesOnlyWhenOpenedForWritingAndDbsRwPairs) {
