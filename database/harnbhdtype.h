@@ -33,3 +33,15 @@ struct harnbhdtype {
     float fval3;
     float fval4;
 };
+
+// Field widths of the head (it is never stored as an image, so only the widths matter).
+static_assert(sizeof(harnbhdtype::id) == 16 && sizeof(harnbhdtype::text) == 20);
+static_assert(sizeof(harnbhdtype::kod) == 2 && sizeof(harnbhdtype::ival1) == 2);
+static_assert(sizeof(harnbhdtype::jn1) == 4 && sizeof(harnbhdtype::avvmatt) == 4 &&
+              sizeof(harnbhdtype::bhdtext2) == 4 && sizeof(harnbhdtype::slutkod) == 4);
+static_assert(sizeof(harnbhdtype::metodtext) == 12 && sizeof(harnbhdtype::klassland) == 3 &&
+              sizeof(harnbhdtype::klassystem) == 5);
+static_assert(sizeof(harnbhdtype::metod) == 4 && sizeof(harnbhdtype::ival3) == 4 &&
+              sizeof(harnbhdtype::blockparam) == 4 && sizeof(harnbhdtype::azimut) == 4 &&
+              sizeof(harnbhdtype::lutning) == 4);
+static_assert(sizeof(harnbhdtype::fval1) == 4 && sizeof(harnbhdtype::fval4) == 4);
