@@ -1,11 +1,13 @@
-// list0: positions, results and exceptions of every operation, both sorts' stability, and
-// records that stay where they are while the chain is relinked.
+// list0: results, positions and exceptions of every operation, the stability of both sorts,
+// and records that stay where they are while the chain is relinked.
 #include "list/list0.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,619 +21,253 @@ struct Rec {
     double value;
 };
 
-Rec rec(int key, int tag = 0) {
-    Rec r{};
-    r.key = key;
-    r.tag = tag;
-    std::snprintf(r.name, sizeof r.name, "k%d-%d", key, tag);
-    r.value = key * 1.5;
-    return r;
-}
-
-// A list ordered by key (ascending, or descending for key -1); equal keys give 0. Counts
-// the comparisons and checks that each one sees two distinct records.
+// Ordered by key: ascending for key 1, descending for -1, the base order for any other key.
 class KeyList : public list0<Rec> {
 public:
     int calls = 0;
-    bool badOperands = false;
 
-    int add(int key, int tag = 0) {
-        Rec r = rec(key, tag);
-        return Ny(1, &r);
+    void add(int key, int tag = 0) {
+        Rec r{key, tag, "x", key * 1.5};
+        Ny(1, &r);
     }
-    // Keys from the first to the last node, following the links without moving anything.
-    std::vector<int> keys() const {
-        std::vector<int> out;
-        for (Node* n = m_forst; n; n = n->next)
-            out.push_back(n->rec.key);
+    // Runs one letter per operation and gives the results, separated by blanks:
+    // H Home, E End, + and - (1 = the list, 0 = null), W Where, A Add, I Insert, D Delete,
+    // M Set_mark, G Goto_mark, S / R / B Sortera(1 / -1 / 0), O / P Omsortera(1 / 0),
+    // a digit: Ny(1) of a record with that key, n and a digit: Ny(0). Add and Insert give
+    // the new record key 0.
+    std::string run(const char* script) {
+        const std::map<char, std::function<int()>> ops = {
+            {'H', [&] { return Home(); }},
+            {'E', [&] { return End(); }},
+            {'+', [&] { return (*this)++ == this; }},
+            {'-', [&] { return (*this)-- == this; }},
+            {'W', [&] { return Where(nullptr); }},
+            {'A', [&] { return zeroKey(Add()); }},
+            {'I', [&] { return zeroKey(Insert()); }},
+            {'D', [&] { return Delete(); }},
+            {'M', [&] { return Set_mark(); }},
+            {'G', [&] { return Goto_mark(); }},
+            {'S', [&] { return Sortera(1); }},
+            {'R', [&] { return Sortera(-1); }},
+            {'B', [&] { return Sortera(0); }},
+            {'O', [&] { return Omsortera(1); }},
+            {'P', [&] { return Omsortera(0); }},
+        };
+        std::string out;
+        for (const char* p = script; *p; ++p) {
+            int r = 0;
+            if (*p == 'n') {
+                Rec rec{*++p - '0', 0, "n", 0};
+                r = Ny(0, &rec);
+            } else if (ops.count(*p)) {
+                r = ops.at(*p)();
+            } else if (*p != ' ') {
+                add(*p - '0');
+            } else {
+                continue;
+            }
+            out += (out.empty() ? "" : " ") + std::to_string(r);
+        }
         return out;
+    }
+    int zeroKey(int r) {
+        if (r >= 0)
+            m_pael->key = 0;
+        return r;
+    }
+    // The chain as keys, the current one in brackets, the marked one after a star, then
+    // "@" Where "/" count, and the comparisons made when there were any. A chain whose
+    // links, ends, count, position or record pointers disagree is reported instead.
+    std::string state() const {
+        std::string s;
+        int n = 0, pos = 0;
+        Node* prev = nullptr;
+        for (Node* p = m_forst; p; prev = p, p = p->next) {
+            if (p->prev != prev)
+                return "back link wrong";
+            std::string k = std::to_string(p->rec.key);
+            s += (p == m_mark ? "*" : "") + (p == m_aktel ? "[" + k + "]" : k) + " ";
+            pos = p == m_aktel ? n + 1 : pos;
+            ++n;
+        }
+        if (n != m_antal || m_sist != (n ? prev : m_sist) || (!n && m_aktel))
+            return "ends or count wrong";
+        if (n && Where(nullptr) != pos)
+            return "position wrong";
+        if (m_pael != (m_aktel ? &m_aktel->rec : nullptr) ||
+            m_pmark != (m_mark ? &m_mark->rec : nullptr))
+            return "record pointer stale";
+        int antal = -5;
+        int where = Where(&antal);
+        s += "@" + std::to_string(where) + "/" + std::to_string(antal);
+        return calls ? s + " c" + std::to_string(calls) : s;
     }
     std::vector<int> tags() const {
         std::vector<int> out;
-        for (Node* n = m_forst; n; n = n->next)
-            out.push_back(n->rec.tag);
+        for (Node* p = m_forst; p; p = p->next)
+            out.push_back(p->rec.tag);
         return out;
     }
-    // The chain agrees with itself: back links mirror forward links, the ends are right
-    // and the count is the number of nodes.
-    ::testing::AssertionResult chainIsSound() const {
-        int count = 0;
-        Node* prev = nullptr;
-        for (Node* n = m_forst; n; n = n->next) {
-            if (n->prev != prev)
-                return ::testing::AssertionFailure() << "back link wrong at node " << count + 1;
-            prev = n;
-            ++count;
-        }
-        if (count != m_antal)
-            return ::testing::AssertionFailure() << count << " nodes, count says " << m_antal;
-        if (count > 0 && m_sist != prev)
-            return ::testing::AssertionFailure() << "last node wrong";
-        if (count == 0 && (m_aktel || m_forst))
-            return ::testing::AssertionFailure() << "empty list keeps a node";
-        return ::testing::AssertionSuccess();
-    }
-    // Position of the current node in the chain, 0 when there is none.
-    int actualPosition() const {
-        int pos = 1;
-        for (Node* n = m_forst; n; n = n->next, ++pos)
-            if (n == m_aktel)
-                return pos;
-        return 0;
-    }
-    const Rec* current() const { return m_pael; }
-    const Rec* sortMark() const { return m_pmark; }
+    Rec* mark() const { return m_pmark; }
     void setCount(int n) { m_antal = n; }
-    int count() const { return m_antal; }
 
 protected:
     int Sortval(int key) override {
         ++calls;
-        if (!m_pael || !m_pmark || m_pael == m_pmark)
-            badOperands = true;
-        if (key == -1)
-            return m_pael->key < m_pmark->key ? 1 : 0;
-        return m_pael->key > m_pmark->key ? 1 : 0;
+        if (key == 1 || key == -1)
+            return key * (m_pael->key - m_pmark->key) > 0 ? 1 : 0;
+        return list0<Rec>::Sortval(key);
     }
 };
 
-// Uses the base order (always 0).
-class PlainList : public list0<Rec> {
-public:
-    void add(int key) {
-        Rec r = rec(key);
-        Ny(1, &r);
+TEST(List0, ScriptedOperations) {
+    struct Case {
+        const char* script;
+        const char* results;
+        const char* state;
+    } cases[] = {
+        // Empty list: nothing to act on.
+        {"H E + - W D S O G M", "-1 -1 0 0 -1 -1 -1 -1 -1 0", "@-1/0"},
+        {"n5 I", "0 0", "[0] 5 @1/2"},
+        // One element: both sorts succeed without comparing.
+        {"5 S O + - W", "0 0 0 0 0 1", "[5] @1/1"},
+        // Walking.
+        {"1234 W H W + + + W + W - W E W H - W", "0 0 0 0 4 0 1 1 1 1 4 0 4 1 3 0 4 0 0 1",
+         "[1] 2 3 4 @1/4"},
+        // Add gives how far the current element moved.
+        {"A A A H A H + A", "0 1 1 0 3 0 1 3", "0 0 0 0 [0] @5/5"},
+        // Insert and Ny(0) put the new element at the current position.
+        {"1234 H + + n9 W +", "0 0 0 0 0 1 1 0 3 1", "1 2 9 [3] 4 @4/5"},
+        {"12 H I -", "0 0 0 0 0", "[0] 1 2 @1/3"},
+        // Delete: first, middle, last, the only one, all from the front.
+        {"123 H D -", "0 0 0 0 0 0", "[2] 3 @1/2"},
+        {"1234 H + D -", "0 0 0 0 0 1 0 1", "[1] 3 4 @1/3"},
+        {"123 E D W + 5", "0 0 0 0 0 2 0 0", "1 2 [5] @3/3"},
+        {"1 D H 2", "0 -1 -1 0", "[2] @1/1"},
+        {"12345 H D W D D D D", "0 0 0 0 0 0 0 1 0 0 0 -1", "@-1/0"},
+        // The mark: cleared with its element, found again after other changes.
+        {"123 H + M D G", "0 0 0 0 1 0 0 -1", "1 [3] @2/2"},
+        {"1234 E M H D G", "0 0 0 0 0 0 0 0 0", "2 3 *[4] @3/3"},
+        {"1234 H + + M H n0 G", "0 0 0 0 0 1 1 0 0 0 0", "0 1 2 *[3] 4 @4/5"},
+        // Sortera keeps the current and marked elements; the position follows them.
+        {"53917 S", "0 0 0 0 0 0", "1 3 5 [7] 9 @4/5 c10"},
+        {"53917 R", "0 0 0 0 0 0", "9 [7] 5 3 1 @2/5 c10"},
+        {"4321 H M + S G", "0 0 0 0 0 0 1 0 0", "1 2 3 *[4] @4/4 c6"},
+        // Omsortera: the moved element goes before the first greater one.
+        {"19345 O H", "0 0 0 0 0 0 0", "[1] 3 4 *5 9 @1/5 c13"},
+        {"134590 O H", "0 0 0 0 0 0 0 0", "*[0] 1 3 4 5 9 @1/6 c6"},
+        // The base order never reorders; Omsortera leaves its last pair current and marked.
+        {"3120 B P", "0 0 0 0 0 0", "3 1 [2] *0 @3/4 c9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        KeyList l;
+        EXPECT_EQ(l.run(c.script), c.results);
+        EXPECT_EQ(l.state(), c.state);
     }
-    std::vector<int> keys() const {
-        std::vector<int> out;
-        for (Node* n = m_forst; n; n = n->next)
-            out.push_back(n->rec.key);
-        return out;
-    }
-};
-
-KeyList& fill(KeyList& l, const std::vector<int>& keys) {
-    for (size_t i = 0; i < keys.size(); ++i)
-        l.add(keys[i], static_cast<int>(i));
-    return l;
 }
 
-int where(KeyList& l) {
-    return l.Where(nullptr);
-}
-int countOf(KeyList& l) {
-    int n = -5;
-    l.Where(&n);
-    return n;
-}
-
-TEST(List0Empty, EveryOperationReportsNothingToActOn) {
-    KeyList l;
-    int n = 99;
-    EXPECT_EQ(l.Where(&n), -1);
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(l.Home(), -1);
-    EXPECT_EQ(l.End(), -1);
-    EXPECT_EQ(l.Delete(), -1);
-    EXPECT_EQ(l.Sortera(1), -1);
-    EXPECT_EQ(l.Omsortera(1), -1);
-    EXPECT_EQ(l++, nullptr);
-    EXPECT_EQ(l--, nullptr);
-    EXPECT_EQ(l.Get_aktel(), nullptr);
-    EXPECT_EQ(l.Set_pael(), -1);
-    Rec r = rec(1);
-    EXPECT_EQ(l.Set_aktel(&r), -1);
-    EXPECT_EQ(l.Set_mark(), 0);
-    EXPECT_EQ(l.Goto_mark(), -1);
-    EXPECT_EQ(l.calls, 0);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Empty, NyAppendsOneZeroRecordAtPositionOne) {
-    KeyList l;
-    // Leave a freed node with contents behind so a missing clear would show.
+TEST(List0, NyCopiesWholeRecordsAndSetAktelFindsByAddress) {
     {
-        KeyList scratch;
-        fill(scratch, {7, 8, 9});
+        KeyList scratch; // leaves freed nodes with contents behind
+        scratch.run("789");
     }
+    KeyList l;
     EXPECT_EQ(l.Ny(1, nullptr), 0);
-    int n = 0;
-    EXPECT_EQ(l.Where(&n), 1);
-    EXPECT_EQ(n, 1);
-    Rec* r = l.Get_aktel();
-    ASSERT_NE(r, nullptr);
     Rec zero{};
-    EXPECT_EQ(std::memcmp(r, &zero, sizeof zero), 0);
-}
-
-TEST(List0Empty, InsertOnEmptyListAddsTheFirstElement) {
-    KeyList l;
-    Rec r = rec(5);
-    EXPECT_EQ(l.Ny(0, &r), 0);
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.keys(), std::vector<int>{5});
-    EXPECT_EQ(l.Insert(), 0);
-    EXPECT_EQ(countOf(l), 2);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0One, SortsReturnZeroWithoutComparing) {
-    KeyList l;
-    l.add(3);
-    EXPECT_EQ(l.Sortera(1), 0);
-    EXPECT_EQ(l.Omsortera(1), 0);
-    EXPECT_EQ(l.calls, 0);
-    EXPECT_EQ(l++, nullptr);
-    EXPECT_EQ(l--, nullptr);
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.Get_aktel()->key, 3);
-}
-
-TEST(List0Walk, HomeEndAndStepsTrackThePosition) {
-    KeyList l;
-    fill(l, {10, 20, 30, 40});
-    EXPECT_EQ(where(l), 4); // the last added is current
-    EXPECT_EQ(l.Home(), 0);
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.Get_aktel()->key, 10);
-    std::vector<int> seen{l.Get_aktel()->key};
-    while (l++)
-        seen.push_back(l.Get_aktel()->key);
-    EXPECT_EQ(seen, (std::vector<int>{10, 20, 30, 40}));
-    // ++ on the last returns null and leaves it current.
-    EXPECT_EQ(where(l), 4);
-    EXPECT_EQ(l.Get_aktel()->key, 40);
-    EXPECT_EQ(l--, &l);
-    EXPECT_EQ(where(l), 3);
-    EXPECT_EQ(l.Get_aktel()->key, 30);
-    EXPECT_EQ(l.End(), 0);
-    EXPECT_EQ(where(l), 4);
-    EXPECT_EQ(l.Home(), 0);
-    EXPECT_EQ(l--, nullptr);
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.Get_aktel()->key, 10);
-}
-
-TEST(List0Add, ReturnsHowFarTheCurrentElementMoved) {
-    KeyList l;
-    EXPECT_EQ(l.Add(), 0);
-    EXPECT_EQ(l.Add(), 1);
-    EXPECT_EQ(l.Add(), 1);
-    l.Home();
-    EXPECT_EQ(l.Add(), 3); // from position 1 to the new fourth
-    EXPECT_EQ(where(l), 4);
-    l.Home();
-    l++;
-    EXPECT_EQ(l.Add(), 3); // from 2 to 5
-    EXPECT_EQ(countOf(l), 5);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Insert, NewElementTakesThePositionOfTheCurrentOne) {
-    KeyList l;
-    fill(l, {1, 2, 3, 4});
-    l.Home();
-    l++;
-    l++;
-    ASSERT_EQ(where(l), 3);
-    Rec r = rec(99);
-    EXPECT_EQ(l.Ny(0, &r), 0);
-    EXPECT_EQ(where(l), 3);
-    EXPECT_EQ(l.Get_aktel()->key, 99);
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 2, 99, 3, 4}));
-    l++;
-    EXPECT_EQ(where(l), 4);
-    EXPECT_EQ(l.Get_aktel()->key, 3);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Insert, BeforeTheFirstBecomesTheFirst) {
-    KeyList l;
-    fill(l, {1, 2});
-    l.Home();
-    EXPECT_EQ(l.Insert(), 0);
-    l.Get_aktel()->key = 0;
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.keys(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(l--, nullptr);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Ny, ModeOneAppendsAnyOtherModeInserts) {
-    KeyList l;
-    fill(l, {1, 2});
-    l.Home();
-    Rec r = rec(7);
-    EXPECT_EQ(l.Ny(5, &r), 0);
-    r = rec(8);
-    EXPECT_EQ(l.Ny(-1, &r), 0);
-    r = rec(9);
+    EXPECT_EQ(std::memcmp(l.Get_aktel(), &zero, sizeof zero), 0);
+    Rec r{42, 17, "abc", 3.25};
     EXPECT_EQ(l.Ny(1, &r), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{8, 7, 1, 2, 9}));
-    EXPECT_EQ(where(l), 5);
-}
-
-TEST(List0Ny, CopiesTheWholeRecordIntoANodeOfItsOwn) {
-    KeyList l;
-    Rec r = rec(42, 17);
-    r.value = 3.25;
-    l.Ny(1, &r);
     Rec* in = l.Get_aktel();
     EXPECT_NE(in, &r);
     EXPECT_EQ(std::memcmp(in, &r, sizeof r), 0);
-    r.key = 0; // the list keeps its own copy
-    EXPECT_EQ(in->key, 42);
-}
-
-TEST(List0Delete, FirstMakesTheSecondCurrentAtPositionOne) {
-    KeyList l;
-    fill(l, {1, 2, 3});
-    l.Home();
-    EXPECT_EQ(l.Delete(), 0);
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.Get_aktel()->key, 2);
-    EXPECT_EQ(countOf(l), 2);
-    EXPECT_EQ(l.keys(), (std::vector<int>{2, 3}));
-    EXPECT_EQ(l--, nullptr);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Delete, MiddleMakesTheNextCurrentAtTheSamePosition) {
-    KeyList l;
-    fill(l, {1, 2, 3, 4});
-    l.Home();
-    l++;
-    EXPECT_EQ(l.Delete(), 0);
-    EXPECT_EQ(where(l), 2);
-    EXPECT_EQ(l.Get_aktel()->key, 3);
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 3, 4}));
-    EXPECT_EQ(l--, &l);
-    EXPECT_EQ(l.Get_aktel()->key, 1);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Delete, LastMakesThePreviousCurrentOnePositionLower) {
-    KeyList l;
-    fill(l, {1, 2, 3});
-    l.End();
-    EXPECT_EQ(l.Delete(), 0);
-    EXPECT_EQ(where(l), 2);
-    EXPECT_EQ(l.Get_aktel()->key, 2);
-    EXPECT_EQ(l++, nullptr);
-    EXPECT_EQ(l.End(), 0);
-    EXPECT_EQ(l.Get_aktel()->key, 2);
-    EXPECT_TRUE(l.chainIsSound());
-    // Appending after that links to the new last element.
-    l.add(5);
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 2, 5}));
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Delete, OnlyElementLeavesAnEmptyList) {
-    KeyList l;
-    l.add(1);
-    EXPECT_EQ(l.Delete(), -1);
-    int n = 5;
-    EXPECT_EQ(l.Where(&n), -1);
-    EXPECT_EQ(n, 0);
-    EXPECT_EQ(l.Home(), -1);
-    EXPECT_EQ(l.Get_aktel(), nullptr);
-    EXPECT_TRUE(l.chainIsSound());
-    // The list is usable again.
-    l.add(2);
-    EXPECT_EQ(where(l), 1);
-    EXPECT_EQ(l.keys(), std::vector<int>{2});
-}
-
-TEST(List0Delete, EveryElementOneByOneFromTheFront) {
-    KeyList l;
-    fill(l, {1, 2, 3, 4, 5});
-    l.Home();
-    for (int left = 4; left >= 1; --left) {
-        EXPECT_EQ(l.Delete(), 0);
-        EXPECT_EQ(countOf(l), left);
-        EXPECT_EQ(where(l), 1);
-        EXPECT_TRUE(l.chainIsSound());
-    }
-    EXPECT_EQ(l.Delete(), -1);
-}
-
-TEST(List0Delete, MarkedElementClearsTheMark) {
-    KeyList l;
-    fill(l, {1, 2, 3});
-    l.Home();
-    l++;
-    l.Set_mark();
-    EXPECT_EQ(l.Delete(), 0);
-    EXPECT_EQ(l.sortMark(), nullptr);
-    EXPECT_EQ(l.Goto_mark(), -1);
-    // The current element stays where Delete put it.
-    EXPECT_EQ(where(l), 2);
-    EXPECT_EQ(l.Get_aktel()->key, 3);
-}
-
-TEST(List0Delete, AnotherElementKeepsTheMarkAndGotoMarkFindsItsNewPosition) {
-    KeyList l;
-    fill(l, {1, 2, 3, 4});
-    l.End();
-    l.Set_mark(); // 4
-    l.Home();
-    EXPECT_EQ(l.Delete(), 0);
-    EXPECT_EQ(l.Goto_mark(), 0);
-    EXPECT_EQ(where(l), 3);
-    EXPECT_EQ(l.Get_aktel()->key, 4);
-}
-
-TEST(List0Mark, GotoMarkWalksToTheMarkedElement) {
-    KeyList l;
-    fill(l, {1, 2, 3, 4});
-    l.Home();
-    l++;
-    l++;
-    EXPECT_EQ(l.Set_mark(), 0);
-    EXPECT_EQ(l.sortMark(), l.Get_aktel());
-    l.Home();
-    Rec r = rec(0);
-    l.Ny(0, &r); // one more in front of it
-    EXPECT_EQ(l.Goto_mark(), 0);
-    EXPECT_EQ(where(l), 4);
-    EXPECT_EQ(l.Get_aktel()->key, 3);
-}
-
-TEST(List0SetAktel, FindsARecordByAddressNotByContents) {
-    KeyList l;
-    fill(l, {1, 2, 3});
-    l.Home();
-    l++;
-    Rec* second = l.Get_aktel();
-    Rec copy = *second;
-    l.Home();
-    EXPECT_EQ(l.Set_aktel(second), 0);
-    EXPECT_EQ(l.Get_aktel(), second);
-    EXPECT_EQ(where(l), 2);
+    l.run("5");
+    EXPECT_EQ(l.Set_aktel(in), 0);
+    EXPECT_EQ(l.state(), "0 [42] 5 @2/3");
+    Rec copy = *in;
     EXPECT_EQ(l.Set_aktel(&copy), -1);
     EXPECT_EQ(l.Get_aktel(), nullptr);
-    EXPECT_EQ(where(l), 0); // not empty, but no current element
-    EXPECT_EQ(countOf(l), 3);
-    EXPECT_EQ(l++, nullptr);
+    // Without a current element Insert, Ny(0) and Delete do nothing.
+    EXPECT_EQ(l.run("I D + n1"), "-1 -1 0 -1");
+    EXPECT_EQ(l.state(), "0 42 5 @0/3");
 }
 
-TEST(List0SetAktel, WithoutACurrentElementInsertAndDeleteDoNothing) {
-    KeyList l;
-    fill(l, {1, 2, 3});
-    Rec elsewhere = rec(1);
-    ASSERT_EQ(l.Set_aktel(&elsewhere), -1);
-    EXPECT_EQ(l.Insert(), -1);
-    EXPECT_EQ(l.Ny(0, &elsewhere), -1);
-    EXPECT_EQ(l.Delete(), -1);
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(l.chainIsSound());
-    // Positioning again makes everything work.
-    EXPECT_EQ(l.Home(), 0);
-    EXPECT_EQ(l.Delete(), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{2, 3}));
-}
-
-TEST(List0Sortera, OrdersByTheDerivedComparison) {
-    KeyList l;
-    fill(l, {5, 3, 9, 1, 7});
-    EXPECT_EQ(l.Sortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 3, 5, 7, 9}));
-    EXPECT_TRUE(l.chainIsSound());
-    EXPECT_FALSE(l.badOperands);
-    EXPECT_EQ(l.Sortera(-1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{9, 7, 5, 3, 1}));
-    EXPECT_TRUE(l.chainIsSound());
-    // Home and End find the new ends.
-    l.Home();
-    EXPECT_EQ(l.Get_aktel()->key, 9);
-    l.End();
-    EXPECT_EQ(l.Get_aktel()->key, 1);
-}
-
-TEST(List0Sortera, EqualKeysKeepTheirOrder) {
-    KeyList l;
-    fill(l, {2, 1, 2, 1, 2, 0, 1});
-    EXPECT_EQ(l.Sortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{0, 1, 1, 1, 2, 2, 2}));
-    EXPECT_EQ(l.tags(), (std::vector<int>{5, 1, 3, 6, 0, 2, 4}));
-    EXPECT_EQ(l.Sortera(-1), 0);
-    EXPECT_EQ(l.tags(), (std::vector<int>{0, 2, 4, 1, 3, 6, 5}));
-}
-
-TEST(List0Sortera, RecordsStayPutAndCurrentAndMarkFollowThem) {
-    KeyList l;
-    fill(l, {4, 3, 2, 1});
-    std::vector<Rec*> addresses;
-    l.Home();
-    do
-        addresses.push_back(l.Get_aktel());
-    while (l++);
-    l.Home();
-    l.Set_mark(); // key 4, will be last
-    l++;          // key 3, position 2 -> 3
-    Rec* current = l.Get_aktel();
-    ASSERT_EQ(l.Sortera(1), 0);
-    for (size_t i = 0; i < addresses.size(); ++i)
-        EXPECT_EQ(addresses[i]->key, 4 - static_cast<int>(i));
-    EXPECT_EQ(l.Get_aktel(), current);
-    EXPECT_EQ(l.current(), current);
-    EXPECT_EQ(where(l), 3);
-    EXPECT_EQ(l.sortMark(), addresses[0]);
-    EXPECT_EQ(l.Goto_mark(), 0);
-    EXPECT_EQ(l.Get_aktel(), addresses[0]);
-    EXPECT_EQ(where(l), 4);
-    // Walking goes through the same addresses in sorted order.
-    l.Home();
-    std::vector<Rec*> walked;
-    do
-        walked.push_back(l.Get_aktel());
-    while (l++);
-    EXPECT_EQ(walked, (std::vector<Rec*>{addresses[3], addresses[2], addresses[1], addresses[0]}));
-}
-
-TEST(List0Sortera, ComparesEachPairRoughlyOncePerPass) {
-    KeyList l;
-    fill(l, {3, 1, 2, 5, 4});
-    l.Sortera(1);
-    // Passes over 5, 4, 3, 2, 1 unranked elements compare 4 + 3 + 2 + 1 + 0 times.
-    EXPECT_EQ(l.calls, 10);
-}
-
-TEST(List0Sortera, BaseComparisonNeverReorders) {
-    PlainList l;
-    for (int k : {3, 1, 2, 0})
-        l.add(k);
-    EXPECT_EQ(l.Sortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{3, 1, 2, 0}));
-    EXPECT_EQ(l.Omsortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{3, 1, 2, 0}));
-}
-
-TEST(List0Sortera, ChainShorterThanTheCountRaisesAndKeepsTheChain) {
-    KeyList l;
-    fill(l, {3, 1, 2});
-    l.setCount(4);
-    try {
-        l.Sortera(1);
-        FAIL() << "no exception";
-    } catch (const CString& e) {
-        EXPECT_STREQ(e, "Sorteringfel ! 3 st av 4");
-    }
-    l.setCount(3);
-    EXPECT_EQ(l.keys(), (std::vector<int>{3, 1, 2}));
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Omsortera, OrdersStablyInPlace) {
-    KeyList l;
-    fill(l, {2, 1, 2, 1, 2, 0, 1});
-    EXPECT_EQ(l.Omsortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{0, 1, 1, 1, 2, 2, 2}));
-    EXPECT_EQ(l.tags(), (std::vector<int>{5, 1, 3, 6, 0, 2, 4}));
-    EXPECT_TRUE(l.chainIsSound());
-    EXPECT_FALSE(l.badOperands);
-    // The position reported is that of the element left current.
-    EXPECT_EQ(where(l), l.actualPosition());
-    l.Home();
-    EXPECT_EQ(l.Get_aktel()->key, 0);
-}
-
-TEST(List0Omsortera, OneChangedRecordMovesToItsPlace) {
-    KeyList l;
-    fill(l, {1, 2, 3, 4, 5});
-    l.Home();
-    l++;
-    l.Get_aktel()->key = 9; // now 1 9 3 4 5
-    EXPECT_EQ(l.Omsortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 3, 4, 5, 9}));
-    l.add(0);
-    EXPECT_EQ(l.Omsortera(1), 0);
-    EXPECT_EQ(l.keys(), (std::vector<int>{0, 1, 3, 4, 5, 9}));
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Omsortera, ChainShorterThanTheCountRaises) {
-    KeyList l;
-    fill(l, {3, 1, 2});
-    l.setCount(4);
-    try {
-        l.Omsortera(1);
-        FAIL() << "no exception";
-    } catch (const CString& e) {
-        EXPECT_STREQ(e, "Fel i sortering\nAntal poster 4\nSorterade 3");
-    }
-    l.setCount(3);
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-// Says "out of order" for the first comparison only, so the element taken out finds no
-// place in the prefix.
-class FickleList : public KeyList {
-protected:
-    int Sortval(int) override { return ++calls == 1 ? 1 : 0; }
-};
-
-TEST(List0Omsortera, NoPlaceForAnElementRaisesAndPutsItBack) {
-    FickleList l;
-    fill(l, {1, 2, 3});
-    try {
-        l.Omsortera(1);
-        FAIL() << "no exception";
-    } catch (const char* e) {
-        EXPECT_STREQ(e, "Internt sorteringsfel i Todbs::Sortera");
-    }
-    EXPECT_EQ(l.keys(), (std::vector<int>{1, 2, 3}));
-    EXPECT_TRUE(l.chainIsSound());
-}
-
-TEST(List0Sorts, AgreeWithAStableSortOnRandomLists) {
+TEST(List0, SortsAgreeWithAStableSortAndRecordsStayPut) {
     std::mt19937 rng(12345);
     for (int round = 0; round < 40; ++round) {
-        int n = 2 + static_cast<int>(rng() % 30);
-        std::vector<int> keys(static_cast<size_t>(n));
-        for (int& k : keys)
-            k = static_cast<int>(rng() % 6);
+        SCOPED_TRACE(round);
         std::vector<std::pair<int, int>> expect;
-        for (int i = 0; i < n; ++i)
-            expect.push_back({keys[static_cast<size_t>(i)], i});
+        KeyList a, b;
+        std::vector<Rec*> address; // by tag
+        for (int i = 0, n = 2 + static_cast<int>(rng() % 30); i < n; ++i) {
+            int k = static_cast<int>(rng() % 6);
+            expect.push_back({k, i});
+            a.add(k, i);
+            b.add(k, i);
+            address.push_back(a.Get_aktel());
+        }
         std::stable_sort(expect.begin(), expect.end(),
-                         [](auto& a, auto& b) { return a.first < b.first; });
-        std::vector<int> expectTags;
+                         [](auto& x, auto& y) { return x.first < y.first; });
+        std::vector<int> tags;
         for (auto& e : expect)
-            expectTags.push_back(e.second);
-
-        KeyList a;
-        fill(a, keys);
+            tags.push_back(e.second);
+        // Mark one record and make another current: Sortera keeps both.
+        Rec* marked = address[rng() % address.size()];
+        Rec* current = address[rng() % address.size()];
+        a.Set_aktel(marked);
+        a.Set_mark();
+        a.Set_aktel(current);
         a.Sortera(1);
-        EXPECT_EQ(a.tags(), expectTags) << "Sortera, round " << round;
-        EXPECT_TRUE(a.chainIsSound());
-        KeyList b;
-        fill(b, keys);
         b.Omsortera(1);
-        EXPECT_EQ(b.tags(), expectTags) << "Omsortera, round " << round;
-        EXPECT_TRUE(b.chainIsSound());
-        EXPECT_EQ(b.Where(nullptr), b.actualPosition());
+        EXPECT_EQ(a.tags(), tags);
+        EXPECT_EQ(b.tags(), tags);
+        EXPECT_EQ(a.Get_aktel(), current);
+        EXPECT_EQ(a.mark(), marked);
+        EXPECT_EQ(a.state().find("wrong"), std::string::npos);
+        EXPECT_EQ(b.state().find("wrong"), std::string::npos);
+        a.Home();
+        for (int tag : tags) {
+            EXPECT_EQ(a.Get_aktel(), address[static_cast<size_t>(tag)]);
+            a++;
+        }
     }
 }
 
-TEST(List0Copy, CopyAndAssignmentAreRefused) {
-    KeyList a;
-    a.add(1);
+// The text of what `f` raises: a constant text or a composed CString.
+template <class F> std::string raised(F f) {
     try {
-        KeyList b(a);
-        FAIL() << "copied";
+        f();
     } catch (const char* e) {
-        EXPECT_STREQ(e, "Internt fel (Initiering list0)");
+        return e;
+    } catch (const CString& e) {
+        return e.str();
     }
-    KeyList c;
-    try {
-        c = a;
-        FAIL() << "assigned";
-    } catch (const char* e) {
-        EXPECT_STREQ(e, "Internt fel (Tilldelning list0)");
-    }
-    EXPECT_EQ(a.keys(), std::vector<int>{1});
+    return "nothing raised";
+}
+
+// Says "out of order" for its first comparison only: the element taken out finds no place.
+class FickleList : public KeyList {
+protected:
+    int Sortval(int) override { return ++calls == 1; }
+};
+
+TEST(List0, ExceptionsLeaveTheChainWhole) {
+    KeyList l;
+    l.run("312");
+    l.setCount(4);
+    EXPECT_EQ(raised([&] { l.Sortera(1); }), "Sorteringfel ! 3 st av 4");
+    EXPECT_EQ(l.state(), "ends or count wrong");
+    l.setCount(3);
+    EXPECT_EQ(l.state(), "3 1 [2] @3/3 c3"); // unchanged
+    l.setCount(4);
+    EXPECT_EQ(raised([&] { l.Omsortera(1); }), "Fel i sortering\nAntal poster 4\nSorterade 3");
+    FickleList f;
+    f.run("123");
+    EXPECT_EQ(raised([&] { f.Omsortera(1); }), "Internt sorteringsfel i Todbs::Sortera");
+    EXPECT_EQ(f.state(), "1 *2 [3] @3/3 c3"); // the element taken out is back
+    EXPECT_EQ(raised([&] { KeyList copy(l); }), "Internt fel (Initiering list0)");
+    KeyList other;
+    EXPECT_EQ(raised([&] { other = l; }), "Internt fel (Tilldelning list0)");
 }
 
 } // namespace

@@ -6,217 +6,108 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
 
-using platform::MessageCall;
-using platform::RecordingUserInterface;
-
-// Sets the application title for one test and puts the old one back.
-class TitleScope {
-public:
-    explicit TitleScope(const char* title) : m_old(platform::applicationTitle()) {
-        platform::setApplicationTitle(title);
+TEST(ShowMessage, CallCaptionAndFlagsFollowTheMainWindowAndTheCaptionArgument) {
+    struct Case {
+        bool mainWindow, stringObject;
+        const char* caption;
+        UINT buttons, icon;
+        const char* shown; // call [caption] flags in hex
+    } cases[] = {
+        // No main window: a plain system box with the title, or the caption as given.
+        {false, false, nullptr, MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Titel] 30"},
+        {false, false, "Filöppning", MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Fil\xF6ppning] 30"},
+        {false, false, "100%s %d", MB_OKCANCEL, MB_ICONSTOP, "MessageBoxA [100%s %d] 11"},
+        {false, true, nullptr, MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Titel] 30"},
+        {false, true, "Filöppning", MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Filöppning] 30"},
+        // Main window: the framework's box in front, with the framework's own caption ...
+        {true, false, "Egen", MB_OKCANCEL, MB_ICONQUESTION, "AfxMessageBox [Titel] 10021"},
+        // ... or for a string object CWnd::MessageBox with the caption.
+        {true, true, nullptr, MB_OK, MB_ICONEXCLAMATION, "CWnd::MessageBox [Titel] 10030"},
+        {true, true, "Uppdatering", MB_OK, MB_ICONSTOP, "CWnd::MessageBox [Uppdatering] 10010"},
+    };
+    std::string oldTitle = platform::applicationTitle();
+    platform::setApplicationTitle("Titel");
+    for (const Case& c : cases) {
+        platform::RecordingUserInterface ui;
+        ui.setMainWindow(c.mainWindow);
+        ui.answer(IDCANCEL);
+        CString caption(c.caption);
+        int r = c.stringObject ? ShowMessage(CString("Text"), c.buttons, c.icon,
+                                             c.caption ? &caption : nullptr)
+                               : ShowMessage("Text", c.buttons, c.icon, c.caption);
+        EXPECT_EQ(r, IDCANCEL); // the button that closed the box
+        ASSERT_EQ(ui.events.size(), 1u);
+        const auto& e = ui.events[0];
+        char flags[16];
+        std::snprintf(flags, sizeof flags, "%x", e.flags);
+        EXPECT_EQ(e.text, "Text");
+        EXPECT_EQ(platform::messageCallName(e.call) + (" [" + e.caption + "] ") + flags, c.shown);
     }
-    ~TitleScope() { platform::setApplicationTitle(m_old.c_str()); }
-
-private:
-    std::string m_old;
-};
-
-TEST(ShowMessage, WithoutMainWindowUsesMessageBoxWithTheApplicationTitle) {
-    RecordingUserInterface ui;
-    TitleScope title("Harnoplan 5");
-    EXPECT_EQ(ShowMessage("Databasen finns redan !", MB_OK, MB_ICONEXCLAMATION), IDOK);
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].call, MessageCall::MessageBoxA);
-    EXPECT_EQ(m[0].text, "Databasen finns redan !");
-    EXPECT_EQ(m[0].caption, "Harnoplan 5");
-    EXPECT_EQ(m[0].flags, 0x30u);
-}
-
-TEST(ShowMessage, DefaultsAreOkAndExclamation) {
-    RecordingUserInterface ui;
-    ShowMessage("x");
-    ASSERT_EQ(ui.messages().size(), 1u);
-    EXPECT_EQ(ui.messages()[0].flags, MB_OK | MB_ICONEXCLAMATION);
-}
-
-TEST(ShowMessage, AGivenCaptionReplacesTheTitleVerbatim) {
-    RecordingUserInterface ui;
-    ShowMessage("Fel", MB_OK, MB_ICONEXCLAMATION, "Inläsning av Harnoplan - databas");
-    ShowMessage("Fel", MB_OK, MB_ICONEXCLAMATION, "100%s %d");
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].caption, "Inläsning av Harnoplan - databas");
-    EXPECT_EQ(m[0].caption, "Inl\xE4sning av Harnoplan - databas"); // CP1252 bytes
-    EXPECT_EQ(m[1].caption, "100%s %d");
-}
-
-TEST(ShowMessage, WithMainWindowUsesTheFrameworkBoxInFront) {
-    RecordingUserInterface ui;
-    ui.setMainWindow(true);
-    TitleScope title("Värdprogram");
-    ShowMessage("Text", MB_OKCANCEL, MB_ICONQUESTION, "Egen rubrik");
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].call, MessageCall::AfxMessageBox);
-    EXPECT_EQ(m[0].flags, MB_OKCANCEL | MB_ICONQUESTION | 0x10000u);
-    // The framework shows its own caption: the application title.
-    EXPECT_EQ(m[0].caption, "Värdprogram");
-}
-
-TEST(ShowMessage, ReturnsTheButtonThatClosedTheBox) {
-    RecordingUserInterface ui;
-    ui.answer(IDCANCEL);
-    EXPECT_EQ(ShowMessage("a", MB_OKCANCEL, MB_ICONEXCLAMATION), IDCANCEL);
-    ui.setMainWindow(true);
-    ui.answer(IDNO);
-    EXPECT_EQ(ShowMessage("b", MB_YESNO, MB_ICONQUESTION), IDNO);
-    ui.answer(IDRETRY);
-    EXPECT_EQ(ShowMessage(CString("c"), MB_OK, MB_ICONEXCLAMATION, nullptr), IDRETRY);
-}
-
-TEST(ShowMessageString, WithMainWindowUsesTheWindowsBoxWithTheCaption) {
-    RecordingUserInterface ui;
-    ui.setMainWindow(true);
-    TitleScope title("Harnoplan");
-    ShowMessage(CString("Utan rubrik"), MB_OK, MB_ICONEXCLAMATION, nullptr);
-    CString caption("Uppdatering av Harnoplan - databas");
-    ShowMessage(CString("Med rubrik"), MB_OK, MB_ICONSTOP, &caption);
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].call, MessageCall::CWndMessageBox);
-    EXPECT_EQ(m[0].caption, "Harnoplan");
-    EXPECT_EQ(m[0].flags, 0x10030u);
-    EXPECT_EQ(m[1].call, MessageCall::CWndMessageBox);
-    EXPECT_EQ(m[1].text, "Med rubrik");
-    EXPECT_EQ(m[1].caption, "Uppdatering av Harnoplan - databas");
-    EXPECT_EQ(m[1].flags, 0x10010u);
-}
-
-TEST(ShowMessageString, WithoutMainWindowUsesMessageBox) {
-    RecordingUserInterface ui;
-    TitleScope title("Harnoplan");
-    CString caption("Filöppning");
-    ShowMessage(CString("Fel: Hittar inte X"), MB_OK, MB_ICONEXCLAMATION, &caption);
-    ShowMessage(CString("Utan"), MB_OK, MB_ICONEXCLAMATION, nullptr);
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 2u);
-    EXPECT_EQ(m[0].call, MessageCall::MessageBoxA);
-    EXPECT_EQ(m[0].caption, "Filöppning");
-    EXPECT_EQ(m[0].flags, 0x30u);
-    EXPECT_EQ(m[1].caption, "Harnoplan");
+    platform::setApplicationTitle(oldTitle.c_str());
+    platform::RecordingUserInterface ui;
+    ShowMessage("x"); // defaults: OK and the exclamation icon
+    EXPECT_EQ(ui.events.at(0).flags, MB_OK | MB_ICONEXCLAMATION);
 }
 
 TEST(ShowStatus, DroppedWhileNoStatusLineIsAttached) {
-    RecordingUserInterface ui;
-    ShowStatus("Läser databas");
-    ShowStatus(CString("Sparar"));
-    EXPECT_TRUE(ui.events.empty());
+    platform::RecordingUserInterface ui;
+    ShowStatus("borta");
     ui.setStatusLine(true);
     ShowStatus("Läser databas");
     ShowStatus(CString("Sparar"));
     ui.setStatusLine(false);
-    ShowStatus("borta");
-    auto s = ui.statuses();
-    ASSERT_EQ(s.size(), 2u);
-    EXPECT_EQ(s[0].text, "L\xE4ser databas");
-    EXPECT_EQ(s[1].text, "Sparar");
-    EXPECT_TRUE(ui.messages().empty());
+    ShowStatus(CString("borta"));
+    ASSERT_EQ(ui.statuses().size(), 2u);
+    EXPECT_EQ(ui.events[0].text + "|" + ui.events[1].text, "L\xE4ser databas|Sparar");
 }
 
-std::string upper(std::string s) {
-    UpperCaseSwedish(s.data());
-    return s;
+// Bytes 1-255 in one text through `convert`: each byte of `from` must become the byte of
+// `to` at the same place, every other byte must stay.
+void expectBytes(void (*convert)(char*), const std::string& from, const std::string& to) {
+    std::string all;
+    for (int b = 1; b < 256; ++b)
+        all += static_cast<char>(b);
+    std::string expect = all;
+    for (size_t i = 0; i < from.size(); ++i)
+        expect[static_cast<unsigned char>(from[i]) - 1u] = to.at(i);
+    convert(all.data());
+    EXPECT_EQ(all, expect);
 }
 
-std::string oem(std::string s) {
-    OemToAnsi(s.data());
-    return s;
-}
-
-TEST(UpperCaseSwedish, SwedishAndAsciiLettersOnly) {
-    EXPECT_EQ(upper("åäö-abc"), "ÅÄÖ-ABC");
-    EXPECT_EQ(upper("\xE5\xE4\xF6"), "\xC5\xC4\xD6");
-    EXPECT_EQ(upper("é"), "é");
-    EXPECT_EQ(upper("\x86\x84\x94"), "\x8F\x8E\x99"); // OEM å ä ö
-    EXPECT_EQ(upper("b1-z9 ÅÄÖ"), "B1-Z9 ÅÄÖ");
-}
-
-TEST(UpperCaseSwedish, EveryOtherByteIsUnchanged) {
-    for (int b = 1; b < 256; ++b) {
-        std::string s(1, static_cast<char>(b));
-        int expect = b;
-        if (b >= 'a' && b <= 'z')
-            expect = b - 32;
-        else if (b == 229 || b == 228 || b == 246)
-            expect = b - 32;
-        else if (b == 134)
-            expect = 143;
-        else if (b == 132)
-            expect = 142;
-        else if (b == 148)
-            expect = 153;
-        EXPECT_EQ(static_cast<unsigned char>(upper(s)[0]), expect) << "byte " << b;
-    }
-}
-
-TEST(OemToAnsi, NordicLettersOfTheDosCodePage) {
-    const int table[][2] = {{134, 229}, {143, 197}, {132, 228}, {142, 196}, {148, 246}, {153, 214},
-                            {145, 230}, {146, 198}, {155, 248}, {237, 216}, {130, 233}, {144, 201}};
-    for (int b = 1; b < 256; ++b) {
-        int expect = b;
-        for (const auto& row : table)
-            if (row[0] == b)
-                expect = row[1];
-        std::string s(1, static_cast<char>(b));
-        EXPECT_EQ(static_cast<unsigned char>(oem(s)[0]), expect) << "byte " << b;
-    }
-    EXPECT_EQ(oem("G\x94teborg \x8E\x86"), "Göteborg Äå");
-}
-
-struct Split {
-    std::string folder, file;
-};
-
-Split split(const char* path) {
-    char folder[kScratchSize] = "unchanged";
-    char file[kScratchSize] = "unchanged";
-    EXPECT_EQ(SplitPath(path, folder, file), 0);
-    return {folder, file};
+TEST(Letters, UpperCaseSwedishAndOemToAnsi) {
+    expectBytes(UpperCaseSwedish,
+                "åäö\x86\x84\x94"
+                "abcdefghijklmnopqrstuvwxyz",
+                "ÅÄÖ\x8F\x8E\x99"
+                "ABCDEFGHIJKLMNOPQRSTUVWXYZ"); // é and the rest stay
+    expectBytes(OemToAnsi, "\x86\x8F\x84\x8E\x94\x99\x91\x92\x9B\xED\x82\x90", "åÅäÄöÖæÆøØéÉ");
 }
 
 TEST(SplitPath, FolderAndFileAtTheLastBackslash) {
-    Split s = split("C:\\proj\\PROJ1\\x.dbs");
-    EXPECT_EQ(s.folder, "C:\\proj\\PROJ1");
-    EXPECT_EQ(s.file, "x.dbs");
-    s = split("x.dbs");
-    EXPECT_EQ(s.folder, "");
-    EXPECT_EQ(s.file, "x.dbs");
-    s = split("  \"C:\\a b\\x.dbs\"  ");
-    EXPECT_EQ(s.folder, "C:\\a b");
-    EXPECT_EQ(s.file, "x.dbs");
-    s = split("C:\\a\\");
-    EXPECT_EQ(s.folder, "C:\\a");
-    EXPECT_EQ(s.file, "");
-    s = split("\t\\home\\a\\PROJ1 \r\n");
-    EXPECT_EQ(s.folder, "\\home\\a");
-    EXPECT_EQ(s.file, "PROJ1");
-    // Quotes are only removed when the path starts with one.
-    s = split("C:\\a\\x.dbs\"");
-    EXPECT_EQ(s.file, "x.dbs\"");
-}
-
-TEST(SplitPath, EitherOutputMayBeLeftOut) {
-    char buf[64] = "";
-    EXPECT_EQ(SplitPath("a\\b\\c.txt", nullptr, buf), 0);
-    EXPECT_STREQ(buf, "c.txt");
-    EXPECT_EQ(SplitPath("a\\b\\c.txt", buf, nullptr), 0);
-    EXPECT_STREQ(buf, "a\\b");
-    EXPECT_EQ(SplitPath("a\\b\\c.txt", nullptr, nullptr), 0);
+    const char* cases[][3] = {
+        {"C:\\proj\\PROJ1\\x.dbs", "C:\\proj\\PROJ1", "x.dbs"},
+        {"x.dbs", "", "x.dbs"},
+        {"  \"C:\\a b\\x.dbs\"  ", "C:\\a b", "x.dbs"},
+        {"C:\\a\\", "C:\\a", ""},
+        {"\t\\home\\a\\PROJ1 \r\n", "\\home\\a", "PROJ1"},
+        {"C:\\a\\x.dbs\"", "C:\\a", "x.dbs\""}, // quotes go only when the path starts with one
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c[0]);
+        char folder[kScratchSize] = "unchanged";
+        char file[kScratchSize] = "unchanged";
+        EXPECT_EQ(SplitPath(c[0], folder, file), 0);
+        EXPECT_STREQ(folder, c[1]);
+        EXPECT_STREQ(file, c[2]);
+        EXPECT_EQ(SplitPath(c[0], nullptr, file), 0);
+        EXPECT_EQ(SplitPath(c[0], folder, nullptr), 0);
+        EXPECT_STREQ(file, c[2]);
+    }
 }
 
 } // namespace
