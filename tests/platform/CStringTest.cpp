@@ -1,5 +1,7 @@
-// CString: formatting, trimming, searching, cutting and comparing as the library uses them.
+// CString: formatting, trimming, searching, cutting, editing and comparing as the library
+// uses them; and the conversion between CP1252 and UTF-8 with Windows name comparison.
 #include "platform/CString.h"
+#include "platform/Encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -12,106 +14,93 @@ std::string s(const CString& c) {
     return c.str();
 }
 
-TEST(CString, FormatsLikePrintf) {
+TEST(CString, FormatTrimSearchCut) {
     CString c;
     c.Format("%s%s%s%s%s.SND", "C:\\p", "\\", "HARNDB", "\\", "B1");
     EXPECT_EQ(s(c), "C:\\p\\HARNDB\\B1.SND");
     c.Format("%-15s|%4d-%02d-%02d|%.1f", "B1", 2005, 1, 2, 1.0);
     EXPECT_EQ(s(c), "B1             |2005-01-02|1.0");
     c.Format("%s", std::string(2000, 'x').c_str()); // longer than any fixed buffer
-    EXPECT_EQ(c.GetLength(), 2000);
-    c.Format("%s", static_cast<const char*>(c)); // formatting from its own text
+    c.Format("%s", static_cast<const char*>(c));    // from its own text
     EXPECT_EQ(c.GetLength(), 2000);
     c = "a";
     c.AppendFormat("-%d", 5);
     EXPECT_EQ(s(c), "a-5");
-}
 
-TEST(CString, TrimsWhiteSpaceOrGivenCharacters) {
-    CString c(" \t B1 \r\n");
-    EXPECT_EQ(s(CString(c).Trim()), "B1");
-    EXPECT_EQ(s(CString(c).TrimLeft()), "B1 \r\n");
-    EXPECT_EQ(s(CString(c).TrimRight()), " \t B1");
+    EXPECT_EQ(s(CString(" \t B1 \r\n").Trim()), "B1");
+    EXPECT_EQ(s(CString(" \t B1 \r\n").TrimLeft()), "B1 \r\n");
+    EXPECT_EQ(s(CString(" \t B1 \r\n").TrimRight()), " \t B1");
     EXPECT_EQ(s(CString("\"x\"\"").Trim('"')), "x");
-    EXPECT_EQ(s(CString("--x-").TrimLeft('-')), "x-");
     EXPECT_EQ(s(CString("ab12").TrimRight("0123456789")), "ab");
     EXPECT_EQ(s(CString("   ").Trim()), "");
-    EXPECT_EQ(s(CString("").Trim()), "");
-}
 
-TEST(CString, SearchesAndCuts) {
-    CString c("C:\\a\\b.dbs");
-    EXPECT_EQ(c.Find('\\'), 2);
-    EXPECT_EQ(c.Find('\\', 3), 4);
-    EXPECT_EQ(c.Find('z'), -1);
-    EXPECT_EQ(c.Find("b.d"), 5);
-    EXPECT_EQ(c.Find("b.d", 6), -1);
-    EXPECT_EQ(c.Find('a', 99), -1);
-    EXPECT_EQ(c.ReverseFind('\\'), 4);
-    EXPECT_EQ(c.ReverseFind('/'), -1);
-    EXPECT_EQ(c.FindOneOf(".:"), 1);
-    EXPECT_EQ(s(c.Left(2)), "C:");
-    EXPECT_EQ(s(c.Left(99)), s(c));
-    EXPECT_EQ(s(c.Left(-1)), "");
-    EXPECT_EQ(s(c.Right(3)), "dbs");
-    EXPECT_EQ(s(c.Right(99)), s(c));
-    EXPECT_EQ(s(c.Mid(5)), "b.dbs");
-    EXPECT_EQ(s(c.Mid(5, 1)), "b");
-    EXPECT_EQ(s(c.Mid(50)), "");
+    CString p("C:\\a\\b.dbs");
+    EXPECT_EQ(p.Find('\\'), 2);
+    EXPECT_EQ(p.Find('\\', 3), 4);
+    EXPECT_EQ(p.Find("b.d"), 5);
+    EXPECT_EQ(p.Find("b.d", 6), -1);
+    EXPECT_EQ(p.Find('a', 99), -1);
+    EXPECT_EQ(p.ReverseFind('\\'), 4);
+    EXPECT_EQ(p.ReverseFind('/'), -1);
+    EXPECT_EQ(p.FindOneOf(".:"), 1);
+    EXPECT_EQ(s(p.Left(2)) + s(p.Right(3)) + s(p.Mid(5)) + s(p.Mid(5, 1)), "C:dbsb.dbsb");
+    EXPECT_EQ(s(p.Left(99)) + s(p.Right(99)), s(p) + s(p));
+    EXPECT_EQ(s(p.Left(-1)) + s(p.Mid(50)), "");
     EXPECT_EQ(s(CString("990101abc").SpanIncluding("0123456789-")), "990101");
     EXPECT_EQ(s(CString("abc,d").SpanExcluding(",")), "abc");
 }
 
-TEST(CString, ComparesWithAndWithoutCase) {
+TEST(CString, EditCompareAndBuffer) {
+    CString c("a-b-c");
+    EXPECT_EQ(c.Replace('-', '+'), 2);
+    EXPECT_EQ(c.Replace("+", "--"), 2);
+    EXPECT_EQ(s(c), "a--b--c");
+    EXPECT_EQ(c.Remove('-'), 4);
+    EXPECT_EQ(c.Insert(1, "XY"), 5);
+    EXPECT_EQ(s(c), "aXYbc");
+    EXPECT_EQ(c.Delete(1, 2), 3);
+    EXPECT_EQ(c.Delete(2, 10), 2);
+    c += '!';
+    c += "?";
+    EXPECT_EQ(s("y" + c + "x"), "yab!?x");
+
     EXPECT_EQ(CString("B1").Compare("B1"), 0);
     EXPECT_LT(CString("A").Compare("B"), 0);
     EXPECT_GT(CString("b").Compare("B"), 0);
     EXPECT_EQ(CString("harnplan.dbs").CompareNoCase("HARNPLAN.DBS"), 0);
     EXPECT_NE(CString("a").CompareNoCase("b"), 0);
-    EXPECT_TRUE(CString("x") == "x");
-    EXPECT_TRUE(CString("x") != CString("y"));
     CString up("abcåz");
     EXPECT_EQ(s(up.MakeUpper()), "ABCåZ"); // ASCII only
     EXPECT_EQ(s(up.MakeLower()), "abcåz");
-}
 
-TEST(CString, EditsInPlace) {
-    CString c("a-b-c");
-    EXPECT_EQ(c.Replace('-', '+'), 2);
-    EXPECT_EQ(s(c), "a+b+c");
-    EXPECT_EQ(c.Replace("+", "--"), 2);
-    EXPECT_EQ(s(c), "a--b--c");
-    EXPECT_EQ(c.Remove('-'), 4);
-    EXPECT_EQ(s(c), "abc");
-    EXPECT_EQ(c.Insert(1, "XY"), 5);
-    EXPECT_EQ(s(c), "aXYbc");
-    EXPECT_EQ(c.Delete(1, 2), 3);
-    EXPECT_EQ(c.Delete(2, 10), 2);
-    EXPECT_EQ(s(c), "ab");
-    c += '!';
-    c += "?";
-    EXPECT_EQ(s(c + "x"), "ab!?x");
-    EXPECT_EQ(s("y" + c), "yab!?");
-    c.Empty();
-    EXPECT_TRUE(c.IsEmpty());
-}
-
-TEST(CString, BufferRoundTrip) {
-    CString c;
-    char* p = c.GetBuffer(20);
-    std::strcpy(p, "1999-01-01");
+    char* b = c.GetBuffer(20);
+    std::strcpy(b, "1999-01-01");
     c.ReleaseBuffer();
     EXPECT_EQ(s(c), "1999-01-01");
-    p = c.GetBuffer(0);
-    p[4] = 0;
+    c.GetBuffer(0)[4] = 0;
     c.ReleaseBuffer();
     EXPECT_EQ(s(c), "1999");
-    c.GetBuffer(10);
     c.ReleaseBuffer(2);
-    EXPECT_EQ(s(c), "19");
-    EXPECT_EQ(CString(static_cast<const char*>(nullptr)).GetLength(), 0);
-    EXPECT_EQ(s(CString("abcdef", 3)), "abc");
-    EXPECT_EQ(s(CString('*', 3)), "***");
+    EXPECT_EQ(s(c) + s(CString("abcdef", 3)) + s(CString('*', 3)), "19abc***");
+    EXPECT_TRUE(CString(static_cast<const char*>(nullptr)).IsEmpty());
+}
+
+TEST(Encoding, Cp1252AndUtf8AndNamesWithoutCase) {
+    using namespace platform;
+    for (int b = 1; b < 256; ++b) {
+        if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+            continue; // unassigned
+        std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(cp1252ToUtf8(one).size() > 1, b >= 0x80) << b;
+        EXPECT_EQ(utf8ToCp1252(cp1252ToUtf8(one)), one) << b;
+    }
+    EXPECT_EQ(cp1252ToUtf8("\xE5\xC4\x80\x81"), "\xC3\xA5\xC3\x84\xE2\x82\xAC\xEF\xBF\xBD");
+    EXPECT_EQ(utf8ToCp1252("\xE4\xB8\xAD"), "?");                  // no CP1252 byte
+    EXPECT_EQ(utf8ToCp1252("G\xF6teborg\xC3"), "G\xF6teborg\xC3"); // not UTF-8: kept
+    EXPECT_TRUE(equalNoCase("b1.snd", "B1.SND"));
+    EXPECT_TRUE(equalNoCase("\xE5\xE4\xF6\xE9", "\xC5\xC4\xD6\xC9"));
+    EXPECT_FALSE(equalNoCase("\xF7", "\xD7")); // division and multiplication signs
+    EXPECT_FALSE(equalNoCase("a", "ab"));
 }
 
 } // namespace
