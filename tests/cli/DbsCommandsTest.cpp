@@ -9,7 +9,6 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
-#include <cfloat>
 #include <cstring>
 #include <filesystem>
 
@@ -81,15 +80,10 @@ TEST_F(ToolTest, NewCreatesAnEmptyDatabaseOnceAndTakesAUtf8Name) {
     auto r = runTool({"new", project()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(platform::isDirectory(platform::windowsPath(project() + "/HARNDB").c_str()));
+    // The head itself is checked byte for byte by the library's tests.
     const std::string file = readBytes(dbs());
-    dbshdtype h = headOf(dbs());
     EXPECT_EQ(file.size(), 324u);
-    EXPECT_STREQ(h.projnamn, "PROJ1");
-    EXPECT_STREQ(h.version, "1.5");
-    EXPECT_EQ(h.verdel, 0.5);
-    EXPECT_EQ(h.slut, 600);
-    EXPECT_EQ(h.xmin, DBL_MAX);
-    EXPECT_EQ(std::strlen(h.datum), 10u);
+    EXPECT_STREQ(headOf(dbs()).projnamn, "PROJ1");
     EXPECT_EQ(r.out.rfind("created " + u(platform::windowsPath(dbs())) + " (project PROJ1, ", 0),
               0u)
         << r.out;
@@ -220,19 +214,14 @@ TEST_F(ToolTest, DemoBuildsASampleProjectAndListsIt) {
     EXPECT_FALSE(exists(project() + "/HARNPLAN.LCK"));
     EXPECT_TRUE(exists(project() + "/TMPPROG.PB$"));
     EXPECT_TRUE(exists(project() + "/HARNDB/KBH-O1.SND"));
-    std::string pkt = readBytes(project() + "/Harnplan.PKT");
-    EXPECT_EQ(pkt.rfind("FP1\r\n1010.000 2005.000  40.125 1010.500 2005.500  40.125 12 FP1\r\n"
-                        "Fixpunkt\r\n\r\n",
-                        0),
-              0u)
-        << pkt;
-    EXPECT_EQ(pkt.substr(pkt.size() - 3), "*\r\n");
-    const std::string folder = platform::windowsPath(project());
-    EXPECT_EQ(readBytes(project() + "/HARNDB/VAGLINJE.LIS"), // CP1252 on disk
-              "*\r\nVÄG1.VL         VAG1-VL  " + folder +
-                  "\\HARNDB Kopierad av Orvandel\r\nVÄG2.VL         VAG2-VL  " + folder +
-                  "\\HARNDB Kopierad av Orvandel\r\n*\r\n");
-
+    // The point file and the alignment list, in the formats the library's tests check.
+    EXPECT_NE(readBytes(project() + "/Harnplan.PKT")
+                  .find("FP1\r\n1010.000 2005.000  40.125 1010.500 2005.500  40.125 12 FP1\r\n"),
+              std::string::npos);
+    EXPECT_NE(readBytes(project() + "/HARNDB/VAGLINJE.LIS") // CP1252 on disk
+                  .find("\r\nVÄG2.VL         VAG2-VL  " + platform::windowsPath(project()) +
+                        "\\HARNDB Kopierad av Orvandel\r\n*\r\n"),
+              std::string::npos);
     auto again = runTool({"demo", project()});
     EXPECT_EQ(again.exitCode, 1);
     EXPECT_NE(again.err.find("Databasen finns redan !"), std::string::npos);
