@@ -6,10 +6,10 @@
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
 #include "platform/FileSystem.h"
+#include "platform/Folders.h"
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <ostream>
 
 namespace cli {
@@ -37,11 +37,7 @@ std::string fixed(double v) {
 } // namespace
 
 std::string absoluteFolder(const std::string& dir) {
-    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(dir));
-    std::string s = p.lexically_normal().string();
-    while (s.size() > 1 && s.back() == '/')
-        s.pop_back();
-    return s;
+    return platform::absolutePath(dir);
 }
 
 std::unique_ptr<CProjPath> projectFor(const std::string& dir) {
@@ -49,9 +45,7 @@ std::unique_ptr<CProjPath> projectFor(const std::string& dir) {
 }
 
 bool makeFolders(const std::string& dir) {
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(dir), ec);
-    return std::filesystem::is_directory(std::filesystem::path(dir), ec);
+    return platform::makeFolders(dir);
 }
 
 std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const char* name,

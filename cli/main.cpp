@@ -10,15 +10,15 @@
 
 namespace {
 
-void printHelp() {
-    std::cout << "harn: create, list, show and check the files of an investigation project.\n\n"
-                 "usage: harn COMMAND [ARGS]   (harn COMMAND --help for its options)\n\n"
-                 "commands:\n";
+void printHelp(std::ostream& out) {
+    out << "harn: create, list, show and check the files of an investigation project.\n\n"
+           "usage: harn COMMAND [ARGS]   (harn COMMAND --help for its options)\n\n"
+           "commands:\n";
     for (const cli::Command& c : cli::commands()) {
-        std::cout << "  " << c.name;
+        out << "  " << c.name;
         for (size_t i = c.name.size(); i < 10; ++i)
-            std::cout << ' ';
-        std::cout << c.summary << "\n";
+            out << ' ';
+        out << c.summary << "\n";
     }
 }
 
@@ -27,12 +27,12 @@ void printHelp() {
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C");
     if (argc < 2) {
-        printHelp();
+        printHelp(std::cerr);
         return cli::kUsage;
     }
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
-        printHelp();
+        printHelp(std::cout);
         return cli::kOk;
     }
     if (name == "--version") {

@@ -1,0 +1,22 @@
+#include "platform/Folders.h"
+
+#include <filesystem>
+
+namespace platform {
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path p = std::filesystem::absolute(std::filesystem::path(path), ec);
+    std::string s = (ec ? std::filesystem::path(path) : p).lexically_normal().string();
+    while (s.size() > 1 && s.back() == '/')
+        s.pop_back();
+    return s;
+}
+
+bool makeFolders(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path), ec);
+    return std::filesystem::is_directory(std::filesystem::path(path), ec);
+}
+
+} // namespace platform

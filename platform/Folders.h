@@ -1,0 +1,15 @@
+// Folders named on the tool's command line: POSIX paths in UTF-8, not the library's
+// Windows form.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// `path` made absolute against the working folder and normalised, without a trailing "/".
+std::string absolutePath(const std::string& path);
+
+// Creates the folder and any missing parents; true when it exists afterwards.
+bool makeFolders(const std::string& path);
+
+} // namespace platform
