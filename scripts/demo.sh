@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The main job: builds the tool, makes a sample project with `harn demo` in a fresh
-# folder and lists it.
+# The main job: builds the tool, makes a sample project with `harn demo` in a fresh folder
+# (which lists it), then shows its head and one borehole with all its method blocks.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -8,5 +8,9 @@ cmake --preset default >/dev/null
 cmake --build --preset default --target harn_tool
 dir=${1:-$(mktemp -d)/DEMO}
 rm -rf "$dir"
-./build/default/harn demo "$dir"
-./build/default/harn ls "$dir"
+harn=./build/default/harn
+$harn demo "$dir"
+echo
+$harn info "$dir"
+echo
+$harn show "$dir" BH1
