@@ -9,8 +9,16 @@
 
 class CFileException {
 public:
-    enum Cause { none, genericException, fileNotFound, badPath, accessDenied, sharingViolation,
-                 diskFull, endOfFile };
+    enum Cause {
+        none,
+        genericException,
+        fileNotFound,
+        badPath,
+        accessDenied,
+        sharingViolation,
+        diskFull,
+        endOfFile
+    };
     CFileException(int cause = none, int osError = 0, const char* fileName = nullptr)
         : m_cause(cause), m_lOsError(osError), m_strFileName(fileName) {}
     int m_cause;

@@ -53,7 +53,9 @@ CString CString::Right(int count) const {
     return CString(m_text.substr(m_text.size() - static_cast<size_t>(count)));
 }
 
-CString CString::Mid(int first) const { return Mid(first, GetLength()); }
+CString CString::Mid(int first) const {
+    return Mid(first, GetLength());
+}
 
 CString CString::Mid(int first, int count) const {
     if (first < 0)
@@ -95,10 +97,18 @@ int CString::FindOneOf(const char* set) const {
     return p == std::string::npos ? -1 : static_cast<int>(p);
 }
 
-CString& CString::Trim() { return TrimRight().TrimLeft(); }
-CString& CString::Trim(const char* set) { return TrimRight(set).TrimLeft(set); }
-CString& CString::Trim(char c) { return TrimRight(c).TrimLeft(c); }
-CString& CString::TrimLeft() { return TrimLeft(kWhite); }
+CString& CString::Trim() {
+    return TrimRight().TrimLeft();
+}
+CString& CString::Trim(const char* set) {
+    return TrimRight(set).TrimLeft(set);
+}
+CString& CString::Trim(char c) {
+    return TrimRight(c).TrimLeft(c);
+}
+CString& CString::TrimLeft() {
+    return TrimLeft(kWhite);
+}
 
 CString& CString::TrimLeft(const char* set) {
     size_t p = m_text.find_first_not_of(set);
@@ -111,7 +121,9 @@ CString& CString::TrimLeft(char c) {
     return TrimLeft(set);
 }
 
-CString& CString::TrimRight() { return TrimRight(kWhite); }
+CString& CString::TrimRight() {
+    return TrimRight(kWhite);
+}
 
 CString& CString::TrimRight(const char* set) {
     size_t p = m_text.find_last_not_of(set);
@@ -183,7 +195,9 @@ int CString::Remove(char c) {
     return static_cast<int>(before - m_text.size());
 }
 
-int CString::Compare(const char* other) const { return std::strcmp(m_text.c_str(), other ? other : ""); }
+int CString::Compare(const char* other) const {
+    return std::strcmp(m_text.c_str(), other ? other : "");
+}
 
 int CString::CompareNoCase(const char* other) const {
     return strcasecmp(m_text.c_str(), other ? other : "");
@@ -222,7 +236,15 @@ CString& CString::operator+=(char c) {
     return *this;
 }
 
-CString operator+(const CString& a, const CString& b) { return CString(a.m_text + b.m_text); }
-CString operator+(const CString& a, const char* b) { return CString(a.m_text + (b ? b : "")); }
-CString operator+(const char* a, const CString& b) { return CString((a ? a : "") + b.m_text); }
-CString operator+(const CString& a, char b) { return CString(a.m_text + b); }
+CString operator+(const CString& a, const CString& b) {
+    return CString(a.m_text + b.m_text);
+}
+CString operator+(const CString& a, const char* b) {
+    return CString(a.m_text + (b ? b : ""));
+}
+CString operator+(const char* a, const CString& b) {
+    return CString((a ? a : "") + b.m_text);
+}
+CString operator+(const CString& a, char b) {
+    return CString(a.m_text + b);
+}

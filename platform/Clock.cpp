@@ -40,6 +40,8 @@ void setFixedTime(const LocalTime* time) {
         fixedTime().reset();
 }
 
-std::thread startThread(std::function<void()> work) { return std::thread(std::move(work)); }
+std::thread startThread(std::function<void()> work) {
+    return std::thread(std::move(work));
+}
 
 } // namespace platform

@@ -24,7 +24,9 @@ void FaultInjector::failNth(FileOp op, int nth, bool fromThenOn) {
     a.fromThenOn = fromThenOn;
 }
 
-void FaultInjector::reset() { arms() = {}; }
+void FaultInjector::reset() {
+    arms() = {};
+}
 
 bool FaultInjector::shouldFail(FileOp op) {
     Arm& a = arms()[static_cast<int>(op)];
@@ -34,6 +36,8 @@ bool FaultInjector::shouldFail(FileOp op) {
     return a.seen == a.failAt || (a.fromThenOn && a.seen > a.failAt);
 }
 
-int FaultInjector::count(FileOp op) { return arms()[static_cast<int>(op)].seen; }
+int FaultInjector::count(FileOp op) {
+    return arms()[static_cast<int>(op)].seen;
+}
 
 } // namespace platform

@@ -25,7 +25,9 @@ std::string& title() {
     return t;
 }
 
-bool isYesNo(UINT flags) { return (flags & 0x0F) == MB_YESNO || (flags & 0x0F) == MB_YESNOCANCEL; }
+bool isYesNo(UINT flags) {
+    return (flags & 0x0F) == MB_YESNO || (flags & 0x0F) == MB_YESNOCANCEL;
+}
 
 } // namespace
 
@@ -41,10 +43,18 @@ const char* messageCallName(MessageCall call) {
     return "?";
 }
 
-UserInterface& userInterface() { return current() ? *current() : console(); }
-void setUserInterface(UserInterface* ui) { current() = ui; }
-const char* applicationTitle() { return title().c_str(); }
-void setApplicationTitle(const char* t) { title() = t ? t : ""; }
+UserInterface& userInterface() {
+    return current() ? *current() : console();
+}
+void setUserInterface(UserInterface* ui) {
+    current() = ui;
+}
+const char* applicationTitle() {
+    return title().c_str();
+}
+void setApplicationTitle(const char* t) {
+    title() = t ? t : "";
+}
 
 int ConsoleUserInterface::messageBox(MessageCall, const char* text, const char* caption,
                                      UINT flags) {
@@ -76,9 +86,13 @@ void ConsoleUserInterface::statusText(const char* text) {
         std::cerr << cp1252ToUtf8(text) << std::endl;
 }
 
-RecordingUserInterface::RecordingUserInterface() : m_previous(current()) { current() = this; }
+RecordingUserInterface::RecordingUserInterface() : m_previous(current()) {
+    current() = this;
+}
 
-RecordingUserInterface::~RecordingUserInterface() { current() = m_previous; }
+RecordingUserInterface::~RecordingUserInterface() {
+    current() = m_previous;
+}
 
 int RecordingUserInterface::messageBox(MessageCall call, const char* text, const char* caption,
                                        UINT flags) {

@@ -34,8 +34,8 @@ ToolResult runTool(const std::vector<std::string>& args, const std::string& inpu
     for (const std::string& a : args)
         cmd += " " + quote(a);
     writeBytes(io.file("in"), input);
-    cmd += " <" + quote(io.file("in")) + " >" + quote(io.file("out")) + " 2>" +
-           quote(io.file("err"));
+    cmd +=
+        " <" + quote(io.file("in")) + " >" + quote(io.file("out")) + " 2>" + quote(io.file("err"));
     int status = std::system(cmd.c_str());
     ToolResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;

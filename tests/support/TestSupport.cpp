@@ -27,7 +27,9 @@ TempDir::~TempDir() {
     fs::remove_all(m_path, ec);
 }
 
-std::string TempDir::winPath() const { return platform::windowsPath(m_path); }
+std::string TempDir::winPath() const {
+    return platform::windowsPath(m_path);
+}
 
 std::string readBytes(const std::string& posixPath) {
     std::ifstream in(posixPath, std::ios::binary);
@@ -42,9 +44,13 @@ void writeBytes(const std::string& posixPath, const std::string& bytes) {
     out << bytes;
 }
 
-bool exists(const std::string& posixPath) { return fs::exists(posixPath); }
+bool exists(const std::string& posixPath) {
+    return fs::exists(posixPath);
+}
 
-void makeDirs(const std::string& posixPath) { fs::create_directories(posixPath); }
+void makeDirs(const std::string& posixPath) {
+    fs::create_directories(posixPath);
+}
 
 std::vector<std::string> listNames(const std::string& posixPath) {
     std::vector<std::string> names;
@@ -65,8 +71,12 @@ std::string crlf(const std::string& text) {
     return out;
 }
 
-void RecordingTest::SetUp() { platform::FaultInjector::reset(); }
+void RecordingTest::SetUp() {
+    platform::FaultInjector::reset();
+}
 
-void RecordingTest::TearDown() { platform::FaultInjector::reset(); }
+void RecordingTest::TearDown() {
+    platform::FaultInjector::reset();
+}
 
 } // namespace testing_support
