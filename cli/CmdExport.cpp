@@ -1,0 +1,346 @@
+// harn export DIR [--format geojson|csv] [-o FILE] [--type T]: the project's objects for GIS
+// (a GeoJSON FeatureCollection) or for spreadsheets (CSV, one row per object). Geometry comes
+// from the library: database records, line files through CLinjeData, outcrop outlines through
+// CHellar and borehole heads through CRegBorr.
+#include "cli/Cli.h"
+#include "cli/DbsCli.h"
+#include "cli/Json.h"
+
+#include "borehole/CRegBorr.h"
+#include "database/CHarnDbs.h"
+#include "host/CProjPath.h"
+#include "mapping/CHellar.h"
+#include "mapping/CLinjeData.h"
+#include "platform/FileSystem.h"
+#include "platform/Folders.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Pos = std::array<double, 3>;
+
+// A fixed text field as a string, never past its end.
+template <size_t N> std::string field(const char (&text)[N]) {
+    return std::string(text, strnlen(text, N));
+}
+
+// Adding 0 turns a negative zero into 0, so no "-0" is written.
+double plain(double v) {
+    return v + 0.0;
+}
+
+// The geometry of one object and what is known about where it came from.
+struct Shape {
+    const char* kind = "Point"; // "Point", "LineString" or "Polygon"
+    std::vector<Pos> pos;       // a polygon's ring is closed
+    bool extent = false;        // the geometry is the record's corner and extent
+    const char* data = nullptr; // why the data file gave no geometry
+    int points = -1;            // points read from the data file
+    bool borehole = false;
+    bool surveyed = false;
+    bool hasBottom = false;
+    Pos bottom{};
+    double length = 0;
+};
+
+// A closed ring, counterclockwise in plan (exterior rings of GeoJSON); the first point stays
+// first.
+std::vector<Pos> closedRing(std::vector<Pos> ring) {
+    if (ring.size() > 1 && ring.front() == ring.back())
+        ring.pop_back();
+    double area2 = 0;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const Pos& a = ring[i];
+        const Pos& b = ring[(i + 1) % ring.size()];
+        area2 += a[0] * b[1] - b[0] * a[1];
+    }
+    if (area2 < 0 && ring.size() > 2)
+        std::reverse(ring.begin() + 1, ring.end());
+    if (!ring.empty())
+        ring.push_back(ring.front());
+    return ring;
+}
+
+// The record's plan extent as a rectangle at its z.
+void extentRectangle(const dbstype& r, Shape& s) {
+    s.kind = "Polygon";
+    s.extent = true;
+    s.pos = closedRing({{r.x, r.y, r.z},
+                        {r.x + r.dx, r.y, r.z},
+                        {r.x + r.dx, r.y + r.dy, r.z},
+                        {r.x, r.y + r.dy, r.z}});
+}
+
+void lineShape(CProjPath& proj, const dbstype& r, Shape& s) {
+    CLinjeData l(&proj, field(r.filnamn).c_str(), -1);
+    if (l.Init(1) == 0) {
+        s.points = 0;
+        if (l.Home() == 0) {
+            do {
+                const lintype* p = l.Get_aktel();
+                s.pos.push_back({p->x, p->y, p->z});
+            } while (l++);
+        }
+        s.points = static_cast<int>(s.pos.size());
+    }
+    s.kind = "LineString";
+    if (s.points >= 2)
+        return;
+    // The diagonal of the record's extent: from the lower corner to the upper one.
+    s.data = s.points < 0 ? "missing" : "too few points";
+    s.extent = true;
+    s.pos = {{r.x, r.y, r.z}, {r.x + r.dx, r.y + r.dy, r.z + r.dz}};
+}
+
+void outcropShape(CProjPath& proj, const dbstype& r, Shape& s) {
+    CHellar h(&proj, field(r.filnamn).c_str());
+    std::vector<Pos> outline;
+    if (h.Init() == 0) {
+        s.points = 0;
+        h.Home();
+        CHkolista* punkter = h.Get_aktel()->pPunkter;
+        if (punkter && punkter->Home() == 0) {
+            do {
+                const kokotype* p = punkter->Get_aktel();
+                outline.push_back({p->x, p->y, p->z});
+            } while ((*punkter)++);
+        }
+        s.points = static_cast<int>(outline.size());
+    }
+    outline = closedRing(outline);
+    if (outline.size() >= 4) {
+        s.kind = "Polygon";
+        s.pos = outline;
+        return;
+    }
+    extentRectangle(r, s);
+    s.data = s.points < 0 ? "missing" : "too few points";
+}
+
+// A borehole's top is its record position. Its extents run from the top to the bottom:
+// x + dx, y + dy, z - dz (from direction and length, or from the deviation survey). Whether
+// the hole is inclined comes from its head (an inclination other than 90 degrees), so a
+// vertical hole whose computed plan extent is a rounding residue stays vertical; without a
+// readable head, any plan extent counts.
+void boreholeShape(CProjPath& proj, const dbstype& r, Shape& s) {
+    s.borehole = true;
+    s.pos = {{r.x, r.y, r.z}};
+    CRegBorr head(&proj, field(r.filnamn).c_str(), CRegBorr::BARABHD);
+    bool inclined = r.dx != 0 || r.dy != 0;
+    if (head.Init(CRegBorr::BARABHD) == 0) {
+        s.surveyed = head.m_bhd.avvmatt[0] == 'J';
+        inclined = std::abs(head.m_bhd.lutning) != 90;
+    }
+    s.hasBottom = inclined || s.surveyed;
+    s.bottom = {r.x + r.dx, r.y + r.dy, r.z - r.dz};
+    s.length = std::sqrt(r.dx * r.dx + r.dy * r.dy + r.dz * r.dz);
+}
+
+Shape shapeOf(CProjPath& proj, const dbstype& r) {
+    Shape s;
+    switch (r.typ) {
+    case 1: // tunnel
+    case 6: // alignment
+        extentRectangle(r, s);
+        break;
+    case 2:
+        outcropShape(proj, r, s);
+        break;
+    case 3:
+        boreholeShape(proj, r, s);
+        break;
+    case 5:
+        lineShape(proj, r, s);
+        break;
+    default: // points and unknown types: the record's position
+        s.pos = {{r.x, r.y, r.z}};
+        break;
+    }
+    return s;
+}
+
+void position(cli::JsonWriter& w, const Pos& p) {
+    w.beginArray().value(plain(p[0])).value(plain(p[1])).value(plain(p[2])).endArray();
+}
+
+void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {
+    cli::JsonWriter w(out, false);
+    w.beginObject();
+    w.key("type").value("Feature");
+    w.key("geometry").beginObject();
+    w.key("type").value(s.kind);
+    w.key("coordinates");
+    if (std::strcmp(s.kind, "Point") == 0) {
+        position(w, s.pos.front());
+    } else {
+        w.beginArray();
+        if (std::strcmp(s.kind, "Polygon") == 0)
+            w.beginArray();
+        for (const Pos& p : s.pos)
+            position(w, p);
+        if (std::strcmp(s.kind, "Polygon") == 0)
+            w.endArray();
+        w.endArray();
+    }
+    w.endObject();
+    w.key("properties").beginObject();
+    w.key("type").value(cli::typeName(r.typ));
+    w.key("typ").value(static_cast<int>(r.typ));
+    w.key("id").text(field(r.id).c_str());
+    w.key("filnamn").text(field(r.filnamn).c_str());
+    w.key("text").text(field(r.text).c_str());
+    w.key("kod").value(static_cast<int>(r.kod));
+    w.key("reftyp").value(static_cast<int>(r.reftyp));
+    w.key("flagg").value(static_cast<int>(r.flagg));
+    w.key("flags").value(cli::flagWords(r.flagg));
+    w.key("x").value(plain(r.x));
+    w.key("y").value(plain(r.y));
+    w.key("z").value(plain(r.z));
+    w.key("xyz2").beginArray();
+    for (double v : r.xyz2)
+        w.value(plain(v));
+    w.endArray();
+    w.key("dx").value(plain(r.dx));
+    w.key("dy").value(plain(r.dy));
+    w.key("dz").value(plain(r.dz));
+    if (s.borehole) {
+        w.key("length").value(plain(s.length));
+        w.key("surveyed").value(s.surveyed);
+        if (s.hasBottom) {
+            w.key("bottom");
+            position(w, s.bottom);
+        }
+    }
+    if (s.points >= 0)
+        w.key("points").value(s.points);
+    if (s.extent)
+        w.key("extent").value(true);
+    if (s.data)
+        w.key("data").value(s.data);
+    w.endObject();
+    w.endObject();
+}
+
+// One CSV field (RFC 4180): quoted when it holds a comma, a quote or a line end.
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+void rowCsv(std::ostream& out, const dbstype& r) {
+    out << csvField(cli::typeName(r.typ)) << ',' << csvField(cli::toUtf8(field(r.id).c_str()))
+        << ',' << csvField(cli::toUtf8(field(r.filnamn).c_str()));
+    for (double v : {r.x, r.y, r.z, r.dx, r.dy, r.dz})
+        out << ',' << cli::number(plain(v));
+    out << ',' << csvField(cli::flagWords(r.flagg)) << ','
+        << csvField(cli::toUtf8(field(r.text).c_str())) << '\n';
+}
+
+void exportGeoJson(CHarnDbs& dbs, CProjPath& proj, int typ, std::ostream& out) {
+    out << "{\"type\":\"FeatureCollection\",\"name\":\""
+        << cli::JsonWriter::escape(cli::toUtf8(field(dbs.m_hd.projnamn).c_str()))
+        << "\",\"features\":[\n";
+    bool first = true;
+    if (dbs.Home() == 0) {
+        do {
+            const dbstype r = *dbs.Get_aktel();
+            if (typ != 0 && r.typ != typ)
+                continue;
+            if (!first)
+                out << ",\n";
+            first = false;
+            featureJson(out, r, shapeOf(proj, r));
+        } while (dbs++);
+    }
+    out << (first ? "" : "\n") << "]}\n";
+}
+
+void exportCsv(CHarnDbs& dbs, int typ, std::ostream& out) {
+    out << "type,id,file,x,y,z,dx,dy,dz,flags,text\n";
+    if (dbs.Home() == 0) {
+        do {
+            const dbstype* r = dbs.Get_aktel();
+            if (typ == 0 || r->typ == typ)
+                rowCsv(out, *r);
+        } while (dbs++);
+    }
+}
+
+// Writes `bytes` to FILE + ".tmp" and puts it in FILE's place in one step; a failure leaves
+// FILE as it was and no temporary file.
+bool writeReplacing(const std::string& posixFile, const std::string& bytes) {
+    const std::string file = platform::windowsPath(platform::absolutePath(posixFile));
+    const std::string tmp = file + ".tmp";
+    if (platform::writeFile(tmp.c_str(), bytes) &&
+        platform::replaceFile(tmp.c_str(), file.c_str()) == 0)
+        return true;
+    platform::remove(tmp.c_str());
+    return false;
+}
+
+int runExport(const std::vector<std::string>& argsIn) {
+    const cli::Command& cmd = *cli::findCommand("export");
+    std::vector<std::string> args = argsIn;
+    bool missing = false;
+    std::string format = cli::takeOption(args, "--format", missing);
+    if (missing)
+        return cli::usageError(cmd, "--format needs a value");
+    const size_t before = args.size();
+    std::string output = cli::takeOption(args, "-o", missing);
+    if (missing || (output.empty() && args.size() != before))
+        return cli::usageError(cmd, "-o needs a file name");
+    std::string typeText = cli::takeOption(args, "--type", missing);
+    if (missing)
+        return cli::usageError(cmd, "--type needs a value");
+    if (format.empty())
+        format = "geojson";
+    if (format != "geojson" && format != "csv")
+        return cli::usageError(cmd, "unknown format '" + format + "' (geojson or csv)");
+    int typ = 0;
+    if (!typeText.empty() && (typ = cli::parseType(typeText)) == 0)
+        return cli::usageError(cmd, "unknown type '" + typeText +
+                                        "' (tunnel, outcrop, borehole, point, line, "
+                                        "alignment or 1-9)");
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
+        return cli::usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+
+    auto proj = cli::projectFor(args[0]);
+    CHarnDbs dbs(proj.get(), nullptr);
+    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+        return cli::kFailed;
+    std::ostringstream text;
+    if (format == "csv")
+        exportCsv(dbs, typ, text);
+    else
+        exportGeoJson(dbs, *proj, typ, text);
+
+    if (output.empty()) {
+        std::cout << text.str() << std::flush;
+        return std::cout ? cli::kOk : cli::kFailed;
+    }
+    if (!writeReplacing(output, text.str())) {
+        std::cerr << "harn export: cannot write " << output << "\n";
+        return cli::kFailed;
+    }
+    return cli::kOk;
+}
+
+cli::CommandRegistrar reg("export", "harn export DIR [--format geojson|csv] [-o FILE] [--type T]",
+                          "export the project's objects as GeoJSON or CSV", &runExport);
+
+} // namespace
