@@ -1,0 +1,620 @@
+// harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]: a plan of the project
+// as SVG. x is drawn to the right (east), y up (north), both in the project's own grid.
+#include "cli/Cli.h"
+#include "cli/DbsCli.h"
+#include "cli/DrawLabels.h"
+#include "cli/DrawSvg.h"
+
+#include "database/CHarnDbs.h"
+#include "host/CProjPath.h"
+#include "mapping/CHellar.h"
+#include "mapping/CLinjeData.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <iostream>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A CP1252 field of at most N - 1 characters, never read past its end.
+template <size_t N> std::string field(const char (&text)[N]) {
+    return {text, strnlen(text, N - 1)};
+}
+
+struct Pt {
+    double x, y;
+};
+
+// How an object is drawn; also the order of the layers (extents below, points on top).
+enum class Kind { Rect, Polygon, Polyline, Hole, Cross };
+
+struct Style {
+    int order;         // place in the legend
+    std::string key;   // legend entry this object belongs to
+    std::string label; // text of the legend entry
+    Kind kind;
+    const char* colour;
+    const char* dash; // stroke-dasharray, or null
+};
+
+struct Item {
+    int typ;
+    std::string id;   // UTF-8
+    std::string note; // extra words for the tooltip
+    Style style;
+    std::vector<Pt> pts; // world coordinates; Rect: two corners; Hole: top (and bottom)
+};
+
+const char* const kMethods[6] = {"KR", "SP", "FP", "KV", "JG", "LI"};
+const char* const kMethodColours[6] = {"#1f77b4", "#2ca02c", "#ff7f0e",
+                                       "#9467bd", "#17becf", "#e377c2"};
+const char* const kOutcropColour = "#a6761d";
+
+std::string methodName(int metod) {
+    return metod >= 0 && metod < 6 ? kMethods[metod] : "method " + std::to_string(metod);
+}
+const char* methodColour(int metod) {
+    return metod >= 0 && metod < 6 ? kMethodColours[metod] : "#7f7f7f";
+}
+
+bool finite(const Pt& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// The record's plan extent as two corners.
+std::vector<Pt> extentOf(const dbstype& r) {
+    return {{r.x, r.y}, {r.x + r.dx, r.y + r.dy}};
+}
+
+Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
+    CLinjeData l(&proj, field(r.filnamn).c_str(), -1);
+    if (l.Init(1) == 0 && l.Home() == 0) {
+        do {
+            const lintype* p = l.Get_aktel();
+            item.pts.push_back({p->x, p->y});
+        } while (l++);
+        const std::string m = methodName(l.m_metod);
+        item.style = {l.m_metod >= 0 && l.m_metod < 6 ? 51 + l.m_metod : 57,
+                      "line-" + m,
+                      "line " + m,
+                      Kind::Polyline,
+                      methodColour(l.m_metod),
+                      nullptr};
+        return item;
+    }
+    // No file (or no points): the record's extent, in the colour of its method flag.
+    const int metod = r.flagg & 0x40 ? CLinjeData::KR : r.flagg & 0x80 ? CLinjeData::SP : -1;
+    const std::string m = metod < 0 ? "" : std::string(" ") + kMethods[metod];
+    item.style = {58,         "line-extent" + m,   "line" + m + ", no points (extent)",
+                  Kind::Rect, methodColour(metod), "5 3"};
+    item.note = "no points read";
+    item.pts = extentOf(r);
+    return item;
+}
+
+Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
+    CHellar h(&proj, field(r.filnamn).c_str());
+    CHkolista* punkter = nullptr;
+    if (h.Init() == 0 && h.Home() == 0)
+        punkter = h.Get_aktel()->pPunkter;
+    if (punkter && punkter->Home() == 0) {
+        do {
+            const kokotype* p = punkter->Get_aktel();
+            item.pts.push_back({p->x, p->y});
+        } while ((*punkter)++);
+        item.style = {20, "outcrop", "outcrop", Kind::Polygon, kOutcropColour, nullptr};
+        return item;
+    }
+    item.style = {21,         "outcrop-extent", "outcrop, no outline (extent)",
+                  Kind::Rect, kOutcropColour,   "5 3"};
+    item.note = "no outline read";
+    item.pts = extentOf(r);
+    return item;
+}
+
+Item itemFor(CProjPath& proj, const dbstype& r) {
+    Item item{r.typ, cli::toUtf8(field(r.id).c_str()), "", {}, {}};
+    switch (r.typ) {
+    case 1:
+        item.style = {10, "tunnel", "tunnel (extent)", Kind::Rect, "#6a3d9a", "8 4"};
+        item.pts = extentOf(r);
+        break;
+    case 2:
+        return outcropItem(proj, r, item);
+    case 3:
+        item.style = {30, "borehole", "borehole", Kind::Hole, "#d62728", nullptr};
+        item.pts = {{r.x, r.y}};
+        // dx and dy run from the top of the hole to its bottom. A vertical hole's are zero up
+        // to rounding (cos 90 degrees), so less than a millimetre counts as vertical.
+        if (std::hypot(r.dx, r.dy) >= 0.001)
+            item.pts.push_back({r.x + r.dx, r.y + r.dy});
+        break;
+    case 4:
+        item.style = {40, "point", "point", Kind::Cross, "#222222", nullptr};
+        item.pts = {{r.x, r.y}};
+        break;
+    case 5:
+        return lineItem(proj, r, item);
+    case 6:
+        item.style = {60, "alignment", "alignment (extent)", Kind::Rect, "#1b7837", "12 4 2 4"};
+        item.pts = extentOf(r);
+        break;
+    default:
+        item.style = {70 + r.typ,
+                      "typ" + std::to_string(r.typ),
+                      cli::typeName(r.typ) + " (extent)",
+                      Kind::Rect,
+                      "#999999",
+                      "2 3"};
+        item.pts = extentOf(r);
+    }
+    return item;
+}
+
+// 1, 2 or 5 times a power of ten, not above `v`.
+double roundLength(double v) {
+    const double p = std::pow(10.0, std::floor(std::log10(v)));
+    const double m = v / p;
+    return (m >= 5 ? 5 : m >= 2 ? 2 : 1) * p;
+}
+
+// Sizes of the picture, in pixels.
+constexpr double kMargin = 20;
+constexpr double kHeader = 64;
+constexpr double kInner = 28; // between the frame and the drawing
+constexpr double kLabelFont = 11;
+constexpr double kSymbol = 5; // half size of crosses and borehole circles
+
+struct View {
+    double xmin, ymax, scale, left, top;
+    Pt map(const Pt& p) const { return {left + (p.x - xmin) * scale, top + (ymax - p.y) * scale}; }
+};
+
+// Stroke attributes of a style.
+void stroke(cli::SvgWriter& svg, const Style& st) {
+    svg.attr("stroke", st.colour);
+    if (st.dash)
+        svg.attr("stroke-dasharray", st.dash);
+}
+
+void cross(cli::SvgWriter& svg, const Pt& p, double r, const char* colour) {
+    svg.start("path")
+        .attr("d", "M" + cli::pixels(p.x - r) + "," + cli::pixels(p.y - r) + "L" +
+                       cli::pixels(p.x + r) + "," + cli::pixels(p.y + r) + "M" +
+                       cli::pixels(p.x - r) + "," + cli::pixels(p.y + r) + "L" +
+                       cli::pixels(p.x + r) + "," + cli::pixels(p.y - r))
+        .attr("stroke", colour)
+        .attr("stroke-width", "1.5")
+        .end();
+}
+
+void rect(cli::SvgWriter& svg, const Pt& a, const Pt& b) {
+    svg.start("rect")
+        .attr("x", std::min(a.x, b.x))
+        .attr("y", std::min(a.y, b.y))
+        .attr("width", std::fabs(b.x - a.x))
+        .attr("height", std::fabs(b.y - a.y));
+}
+
+// The shapes of one object (pixel points `px`).
+void drawShapes(cli::SvgWriter& svg, const Style& st, const std::vector<Pt>& px) {
+    switch (st.kind) {
+    case Kind::Rect:
+        rect(svg, px[0], px[1]);
+        svg.attr("fill", "none").attr("stroke-width", "1.5");
+        stroke(svg, st);
+        svg.end();
+        break;
+    case Kind::Polygon:
+    case Kind::Polyline: {
+        if (px.size() == 1) {
+            svg.start("circle").attr("cx", px[0].x).attr("cy", px[0].y).attr("r", 2.5);
+            svg.attr("fill", st.colour).end();
+            break;
+        }
+        std::string pts;
+        for (const Pt& p : px)
+            pts += (pts.empty() ? "" : " ") + cli::pixels(p.x) + "," + cli::pixels(p.y);
+        const bool polygon = st.kind == Kind::Polygon && px.size() >= 3;
+        svg.start(polygon ? "polygon" : "polyline").attr("points", pts);
+        if (polygon)
+            svg.attr("fill", st.colour).attr("fill-opacity", "0.35").attr("stroke-width", "1");
+        else
+            svg.attr("fill", "none").attr("stroke-width", "2").attr("stroke-linejoin", "round");
+        stroke(svg, st);
+        svg.end();
+        break;
+    }
+    case Kind::Hole:
+        if (px.size() > 1)
+            svg.start("line")
+                .attr("x1", px[0].x)
+                .attr("y1", px[0].y)
+                .attr("x2", px[1].x)
+                .attr("y2", px[1].y)
+                .attr("stroke", st.colour)
+                .attr("stroke-width", "2")
+                .end();
+        svg.start("circle")
+            .attr("cx", px[0].x)
+            .attr("cy", px[0].y)
+            .attr("r", kSymbol - 1)
+            .attr("fill", "white")
+            .attr("stroke", st.colour)
+            .attr("stroke-width", "2")
+            .end();
+        break;
+    case Kind::Cross:
+        cross(svg, px[0], kSymbol - 1, st.colour);
+        break;
+    }
+}
+
+// The legend's small picture of a style, in a 24 x 12 box at (x, y).
+void swatch(cli::SvgWriter& svg, const Style& st, double x, double y) {
+    switch (st.kind) {
+    case Kind::Rect:
+    case Kind::Polygon:
+        rect(svg, {x + 1, y + 1}, {x + 23, y + 11});
+        if (st.kind == Kind::Polygon)
+            svg.attr("fill", st.colour).attr("fill-opacity", "0.35");
+        else
+            svg.attr("fill", "none");
+        svg.attr("stroke-width", "1.5");
+        stroke(svg, st);
+        svg.end();
+        break;
+    case Kind::Polyline:
+        drawShapes(svg, st, {{x, y + 10}, {x + 8, y + 3}, {x + 16, y + 9}, {x + 24, y + 2}});
+        break;
+    case Kind::Hole:
+        drawShapes(svg, st, {{x + 8, y + 4}, {x + 20, y + 11}});
+        break;
+    case Kind::Cross:
+        cross(svg, {x + 12, y + 6}, kSymbol - 1, st.colour);
+        break;
+    }
+}
+
+std::string plural(size_t n, const std::string& word) {
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool labels) {
+    std::vector<Item> items;
+    if (dbs.Home() == 0) {
+        do {
+            const dbstype& r = *dbs.Get_aktel();
+            if (r.typ != 0 && (typ == 0 || r.typ == typ))
+                items.push_back(itemFor(proj, r));
+        } while (dbs++);
+    }
+    // Extent of everything drawn; coordinates that are not numbers are left out.
+    double xmin = std::numeric_limits<double>::max(), xmax = -xmin, ymin = xmin, ymax = -xmin;
+    for (Item& it : items) {
+        std::erase_if(it.pts, [](const Pt& p) { return !finite(p); });
+        if (it.style.kind == Kind::Rect && it.pts.size() != 2)
+            it.pts.clear();
+        for (const Pt& p : it.pts) {
+            xmin = std::min(xmin, p.x);
+            xmax = std::max(xmax, p.x);
+            ymin = std::min(ymin, p.y);
+            ymax = std::max(ymax, p.y);
+        }
+    }
+    const bool empty = xmin > xmax;
+    const double mapW = width - 2 * kMargin;
+    const double drawW = mapW - 2 * kInner;
+    View view{0, 0, 1, 0, 0};
+    double mapH = std::round(width / 2);
+    if (!empty) {
+        // A little room around the objects; a single point gets a few metres.
+        const double pad = std::max(0.04 * std::max(xmax - xmin, ymax - ymin), 5.0);
+        xmin -= pad;
+        xmax += pad;
+        ymin -= pad;
+        ymax += pad;
+        // Fit the width; a very tall project is limited to twice the width in height.
+        const double maxH = 2 * width;
+        const double scale = std::min(drawW / (xmax - xmin), maxH / (ymax - ymin));
+        const double drawH = (ymax - ymin) * scale;
+        mapH = drawH + 2 * kInner;
+        view = {xmin, ymax, scale, kMargin + kInner + (drawW - (xmax - xmin) * scale) / 2,
+                kHeader + kInner};
+    }
+    const cli::Box frame{kMargin, kHeader, kMargin + mapW, kHeader + mapH};
+
+    // Legend entries in order of type, each once.
+    std::vector<const Item*> legend;
+    for (const Item& it : items) {
+        bool seen = false;
+        for (const Item* l : legend)
+            seen = seen || l->style.key == it.style.key;
+        if (!seen && !it.pts.empty())
+            legend.push_back(&it);
+    }
+    std::stable_sort(legend.begin(), legend.end(), [](const Item* a, const Item* b) {
+        return a->style.order != b->style.order ? a->style.order < b->style.order
+                                                : a->style.key < b->style.key;
+    });
+    const double rowH = 20;
+    const double footerTop = frame.y2 + 14;
+    std::vector<Pt> legendAt; // top left of each entry
+    double lx = kMargin, ly = footerTop + (empty ? 0 : 34);
+    for (const Item* it : legend) {
+        const double w = 30 + cli::textWidth(it->style.label, 11) + 16;
+        if (lx > kMargin && lx + w > width - kMargin) {
+            lx = kMargin;
+            ly += rowH;
+        }
+        legendAt.push_back({lx, ly});
+        lx += w;
+    }
+    const double height =
+        std::ceil(legend.empty() ? (empty ? frame.y2 : footerTop + 34) + kMargin : ly + rowH + 8);
+
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    cli::SvgWriter svg(out);
+    svg.start("svg")
+        .attr("xmlns", "http://www.w3.org/2000/svg")
+        .attr("width", width)
+        .attr("height", height)
+        .attr("viewBox", "0 0 " + cli::pixels(width) + " " + cli::pixels(height))
+        .attr("font-family", "DejaVu Sans, Arial, Helvetica, sans-serif");
+    const std::string name = cli::toUtf8(field(dbs.m_hd.projnamn).c_str());
+    svg.start("title").text(name).end();
+    svg.start("rect").attr("width", "100%").attr("height", "100%").attr("fill", "white").end();
+
+    // Title, what is shown, north arrow.
+    svg.start("g").attr("class", "title");
+    svg.start("text")
+        .attr("x", kMargin)
+        .attr("y", 30)
+        .attr("font-size", 20)
+        .attr("font-weight", "bold")
+        .text(name)
+        .end();
+    std::string what = plural(items.size(), "object");
+    if (typ != 0)
+        what = plural(items.size(), cli::typeName(typ));
+    svg.start("text")
+        .attr("x", kMargin)
+        .attr("y", 50)
+        .attr("font-size", 12)
+        .attr("fill", "#555555")
+        .text("Plan, " + what + "; grid " + cli::toUtf8(field(dbs.m_hd.koordsys).c_str()) +
+              ", x east, y north")
+        .end();
+    svg.end();
+    const double nx = width - kMargin - 12;
+    svg.start("g").attr("class", "north-arrow");
+    svg.start("text")
+        .attr("x", nx)
+        .attr("y", 18)
+        .attr("font-size", 13)
+        .attr("font-weight", "bold")
+        .attr("text-anchor", "middle")
+        .text("N")
+        .end();
+    svg.start("polygon")
+        .attr("points", cli::pixels(nx) + ",22 " + cli::pixels(nx + 8) + ",54 " + cli::pixels(nx) +
+                            ",47 " + cli::pixels(nx - 8) + ",54")
+        .attr("fill", "#222222")
+        .end();
+    svg.end();
+
+    svg.start("rect")
+        .attr("class", "frame")
+        .attr("x", frame.x1)
+        .attr("y", frame.y1)
+        .attr("width", mapW)
+        .attr("height", mapH)
+        .attr("fill", "none")
+        .attr("stroke", "#888888")
+        .end();
+    if (empty)
+        svg.start("text")
+            .attr("x", width / 2)
+            .attr("y", frame.y1 + mapH / 2)
+            .attr("font-size", 14)
+            .attr("fill", "#888888")
+            .attr("text-anchor", "middle")
+            .text("no objects")
+            .end();
+
+    // Objects, extents at the bottom and points on top.
+    std::vector<const Item*> order;
+    for (const Item& it : items)
+        order.push_back(&it);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Item* a, const Item* b) { return a->style.kind < b->style.kind; });
+    cli::LabelPlacer placer({frame.x1 + 2, frame.y1 + 2, frame.x2 - 2, frame.y2 - 2});
+    std::vector<std::vector<Pt>> pixelsOf(items.size());
+    for (size_t i = 0; i < items.size(); ++i) {
+        for (const Pt& p : items[i].pts)
+            pixelsOf[i].push_back(view.map(p));
+        const std::vector<Pt>& px = pixelsOf[i];
+        if (px.empty())
+            continue;
+        const Kind k = items[i].style.kind;
+        if (k == Kind::Hole || k == Kind::Cross)
+            placer.addBox(
+                {px[0].x - kSymbol, px[0].y - kSymbol, px[0].x + kSymbol, px[0].y + kSymbol});
+        std::vector<Pt> edges = px;
+        if (k == Kind::Rect)
+            edges = {px[0], {px[1].x, px[0].y}, px[1], {px[0].x, px[1].y}, px[0]};
+        else if (k == Kind::Polygon && !px.empty())
+            edges.push_back(px[0]);
+        // Crossing an extent's dashed edge matters less than crossing a drawn line.
+        const double weight = k == Kind::Rect ? 0.1 : 0.5;
+        for (size_t j = 1; j < edges.size(); ++j)
+            placer.addSegment(edges[j - 1].x, edges[j - 1].y, edges[j].x, edges[j].y, weight);
+    }
+    svg.start("g").attr("class", "objects");
+    for (const Item* it : order) {
+        const std::string type = cli::typeName(it->typ);
+        svg.start("g")
+            .attr("class", "object " + it->style.key)
+            .attr("data-id", it->id)
+            .attr("data-type", type);
+        svg.start("title")
+            .text(it->id + " (" + it->style.label + (it->note.empty() ? "" : ", " + it->note) + ")")
+            .end();
+        const std::vector<Pt>& px = pixelsOf[static_cast<size_t>(it - items.data())];
+        if (!px.empty())
+            drawShapes(svg, it->style, px);
+        svg.end();
+    }
+    svg.end();
+
+    // Labels on top of everything, small symbols first (they have the fewest good places).
+    if (labels) {
+        svg.start("g")
+            .attr("class", "labels")
+            .attr("font-size", kLabelFont)
+            .attr("fill", "#222222")
+            .attr("stroke", "white")
+            .attr("stroke-width", 3)
+            .attr("stroke-linejoin", "round")
+            .attr("paint-order", "stroke");
+        std::vector<const Item*> byPriority(order.rbegin(), order.rend());
+        for (const Item* it : byPriority) {
+            const std::vector<Pt>& px = pixelsOf[static_cast<size_t>(it - items.data())];
+            if (px.empty() || it->id.empty())
+                continue;
+            cli::Box anchor{px[0].x, px[0].y, px[0].x, px[0].y};
+            const Kind k = it->style.kind;
+            if (k == Kind::Hole || k == Kind::Cross)
+                anchor = {px[0].x - kSymbol, px[0].y - kSymbol, px[0].x + kSymbol,
+                          px[0].y + kSymbol};
+            else if (k == Kind::Rect) { // the north-west corner
+                const Pt nw{std::min(px[0].x, px[1].x), std::min(px[0].y, px[1].y)};
+                anchor = {nw.x, nw.y, nw.x, nw.y};
+            } else if (k == Kind::Polygon) {
+                anchor = {px[0].x, px[0].y, px[0].x, px[0].y};
+                for (const Pt& p : px)
+                    anchor = {std::min(anchor.x1, p.x), std::min(anchor.y1, p.y),
+                              std::max(anchor.x2, p.x), std::max(anchor.y2, p.y)};
+            }
+            const double w = cli::textWidth(it->id, kLabelFont);
+            const cli::Box b = placer.place(anchor, w, kLabelFont * 1.25);
+            svg.start("text")
+                .attr("class", "label")
+                .attr("x", b.x1)
+                .attr("y", b.y2 - kLabelFont * 0.3)
+                .text(it->id)
+                .end();
+        }
+        svg.end();
+    }
+
+    if (!empty) {
+        // Scale bar: a round length near a fifth of the drawing.
+        const double len = roundLength(drawW / 5 / view.scale);
+        const double bar = len * view.scale;
+        const double y = footerTop + 8;
+        svg.start("g").attr("class", "scale-bar").attr("font-size", 11);
+        for (int half = 0; half < 2; ++half)
+            svg.start("rect")
+                .attr("x", kMargin + half * bar / 2)
+                .attr("y", y)
+                .attr("width", bar / 2)
+                .attr("height", 6)
+                .attr("fill", half == 0 ? "#222222" : "white")
+                .attr("stroke", "#222222")
+                .end();
+        svg.start("text").attr("x", kMargin).attr("y", y + 20).text("0").end();
+        svg.start("text")
+            .attr("x", kMargin + bar)
+            .attr("y", y + 20)
+            .attr("text-anchor", "middle")
+            .text(cli::number(len) + " m")
+            .end();
+        svg.end();
+    }
+    if (!legend.empty()) {
+        svg.start("g").attr("class", "legend").attr("font-size", 11);
+        for (size_t i = 0; i < legend.size(); ++i) {
+            swatch(svg, legend[i]->style, legendAt[i].x, legendAt[i].y + 2);
+            svg.start("text")
+                .attr("x", legendAt[i].x + 30)
+                .attr("y", legendAt[i].y + 12)
+                .text(legend[i]->style.label)
+                .end();
+        }
+        svg.end();
+    }
+    svg.finish();
+    return out;
+}
+
+int runDraw(const std::vector<std::string>& argsIn) {
+    const cli::Command& cmd = *cli::findCommand("draw");
+    std::vector<std::string> args = argsIn;
+    const bool labels = !cli::takeFlag(args, "--no-labels");
+    bool missing = false;
+    const std::string output = cli::takeOption(args, "-o", missing);
+    if (missing)
+        return cli::usageError(cmd, "-o needs a file name");
+    const std::string widthText = cli::takeOption(args, "--width", missing);
+    if (missing)
+        return cli::usageError(cmd, "--width needs a value");
+    double width = 1000;
+    if (!widthText.empty()) {
+        size_t used = 0;
+        int w = 0;
+        try {
+            w = std::stoi(widthText, &used);
+        } catch (const std::exception&) {
+            used = 0;
+        }
+        if (used != widthText.size() || w < 200 || w > 20000)
+            return cli::usageError(cmd, "--width takes a whole number of pixels, 200 to 20000");
+        width = w;
+    }
+    const std::string typeText = cli::takeOption(args, "--type", missing);
+    if (missing)
+        return cli::usageError(cmd, "--type needs a value");
+    int typ = 0;
+    if (!typeText.empty() && (typ = cli::parseType(typeText)) == 0)
+        return cli::usageError(cmd, "unknown type '" + typeText +
+                                        "' (tunnel, outcrop, borehole, point, line, "
+                                        "alignment or 1-9)");
+    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
+        return cli::usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+
+    auto proj = cli::projectFor(args[0]);
+    CHarnDbs dbs(proj.get(), nullptr);
+    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+        return cli::kFailed;
+    const std::string svg = drawPlan(dbs, *proj, typ, width, labels);
+    if (output.empty() || output == "-") {
+        std::cout << svg;
+        return std::cout.flush() ? cli::kOk : cli::kFailed;
+    }
+    // Written beside the target first, so a failure never leaves half a picture in its place.
+    const std::string file = platform::windowsPath(cli::absoluteFolder(output));
+    const std::string tmp = file + ".tmp";
+    if (platform::isDirectory(tmp.c_str()) || platform::isDirectory(file.c_str())) {
+        std::cerr << "harn draw: cannot write " << output << " (a folder is in the way)\n";
+        return cli::kFailed;
+    }
+    if (!platform::writeFile(tmp.c_str(), svg) ||
+        platform::replaceFile(tmp.c_str(), file.c_str()) != 0) {
+        platform::remove(tmp.c_str());
+        std::cerr << "harn draw: cannot write " << output << "\n";
+        return cli::kFailed;
+    }
+    return cli::kOk;
+}
+
+cli::CommandRegistrar reg("draw",
+                          "harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]",
+                          "draw a plan of the project as SVG", &runDraw);
+
+} // namespace
