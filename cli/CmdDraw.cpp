@@ -1,5 +1,5 @@
 // harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]: a plan of the project
-// as SVG. x is drawn to the right (east), y up (north), both in the project's own grid.
+// as SVG, north up: in the project's grid x runs north (up) and y east (right).
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
@@ -27,8 +27,14 @@ template <size_t N> std::string field(const char (&text)[N]) {
 }
 
 struct Pt {
-    double x, y;
+    double x, y; // plan position: x east, y north
 };
+
+// The project grid is Swedish: x runs north and y east (an azimuth of 0 adds to x), so a
+// grid point (x, y) lies at east = y, north = x on the plan.
+Pt plan(double gridX, double gridY) {
+    return {gridY, gridX};
+}
 
 // How an object is drawn; also the order of the layers (extents below, points on top).
 enum class Kind { Rect, Polygon, Polyline, Hole, Cross };
@@ -68,7 +74,7 @@ bool finite(const Pt& p) {
 
 // The record's plan extent as two corners.
 std::vector<Pt> extentOf(const dbstype& r) {
-    return {{r.x, r.y}, {r.x + r.dx, r.y + r.dy}};
+    return {plan(r.x, r.y), plan(r.x + r.dx, r.y + r.dy)};
 }
 
 Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
@@ -76,7 +82,7 @@ Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
     if (l.Init(1) == 0 && l.Home() == 0) {
         do {
             const lintype* p = l.Get_aktel();
-            item.pts.push_back({p->x, p->y});
+            item.pts.push_back(plan(p->x, p->y));
         } while (l++);
         const std::string m = methodName(l.m_metod);
         item.style = {l.m_metod >= 0 && l.m_metod < 6 ? 51 + l.m_metod : 57,
@@ -105,7 +111,7 @@ Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
     if (punkter && punkter->Home() == 0) {
         do {
             const kokotype* p = punkter->Get_aktel();
-            item.pts.push_back({p->x, p->y});
+            item.pts.push_back(plan(p->x, p->y));
         } while ((*punkter)++);
         item.style = {20, "outcrop", "outcrop", Kind::Polygon, kOutcropColour, nullptr};
         return item;
@@ -128,15 +134,15 @@ Item itemFor(CProjPath& proj, const dbstype& r) {
         return outcropItem(proj, r, item);
     case 3:
         item.style = {30, "borehole", "borehole", Kind::Hole, "#d62728", nullptr};
-        item.pts = {{r.x, r.y}};
+        item.pts = {plan(r.x, r.y)};
         // dx and dy run from the top of the hole to its bottom. A vertical hole's are zero up
         // to rounding (cos 90 degrees), so less than a millimetre counts as vertical.
         if (std::hypot(r.dx, r.dy) >= 0.001)
-            item.pts.push_back({r.x + r.dx, r.y + r.dy});
+            item.pts.push_back(plan(r.x + r.dx, r.y + r.dy));
         break;
     case 4:
         item.style = {40, "point", "point", Kind::Cross, "#222222", nullptr};
-        item.pts = {{r.x, r.y}};
+        item.pts = {plan(r.x, r.y)};
         break;
     case 5:
         return lineItem(proj, r, item);
@@ -388,7 +394,7 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         .attr("font-size", 12)
         .attr("fill", "#555555")
         .text("Plan, " + what + "; grid " + cli::toUtf8(field(dbs.m_hd.koordsys).c_str()) +
-              ", x east, y north")
+              ", x north, y east")
         .end();
     svg.end();
     const double nx = width - kMargin - 12;

@@ -52,7 +52,7 @@ struct Shape {
 };
 
 // A closed ring, counterclockwise in plan (exterior rings of GeoJSON); the first point stays
-// first.
+// first. Positions are grid (x north, y east, z), so the plan's east is [1] and north [0].
 std::vector<Pos> closedRing(std::vector<Pos> ring) {
     if (ring.size() > 1 && ring.front() == ring.back())
         ring.pop_back();
@@ -60,7 +60,7 @@ std::vector<Pos> closedRing(std::vector<Pos> ring) {
     for (size_t i = 0; i < ring.size(); ++i) {
         const Pos& a = ring[i];
         const Pos& b = ring[(i + 1) % ring.size()];
-        area2 += a[0] * b[1] - b[0] * a[1];
+        area2 += a[1] * b[0] - b[1] * a[0];
     }
     if (area2 < 0 && ring.size() > 2)
         std::reverse(ring.begin() + 1, ring.end());
@@ -167,8 +167,10 @@ Shape shapeOf(CProjPath& proj, const dbstype& r) {
     return s;
 }
 
+// GeoJSON positions are [east, north, height]: the grid's y, x and z (Swedish grids have x
+// north and y east).
 void position(cli::JsonWriter& w, const Pos& p) {
-    w.beginArray().value(plain(p[0])).value(plain(p[1])).value(plain(p[2])).endArray();
+    w.beginArray().value(plain(p[1])).value(plain(p[0])).value(plain(p[2])).endArray();
 }
 
 void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {

@@ -221,16 +221,16 @@ TEST_F(DrawTest, DrawsEveryObjectOfTheDemoProject) {
     EXPECT_TRUE(contains(r.out, "width=\"600\""));
 }
 
-// North up, east right, one scale for both axes; the hole's trace runs by dx and dy; a line
-// or outcrop without its file shows its extent; ids are UTF-8 and escaped.
+// Grid x north (up), grid y east (right), one scale for both axes; the hole's trace runs by dx and
+// dy; a line or outcrop without its file shows its extent; ids are UTF-8 and escaped.
 TEST_F(DrawTest, MapsTheGridNorthUpAndEscapesIds) {
     build({{3, "A", 1000, 2000, 0, 0},
-           {3, "NORTH", 1000, 2100, 0, 0},
-           {3, "EAST", 1100, 2000, 0, 0},
-           {3, "SLANT", 1050, 2050, 20, 10},
+           {3, "NORTH", 1100, 2000, 0, 0},
+           {3, "EAST", 1000, 2100, 0, 0},
+           {3, "SLANT", 1050, 2050, 10, 20},
            {4, "PÅÄÖ<&>\"", 1020, 2020, 0, 0},
-           {5, "L9", 1010, 2010, 30, 5},
-           {2, "H9", 1060, 2010, 10, 8}});
+           {5, "L9", 1010, 2010, 5, 30},
+           {2, "H9", 1060, 2010, 8, 10}});
     auto r = runTool({"draw", project()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     ASSERT_EQ(xmlProblem(r.out), "");
@@ -240,7 +240,7 @@ TEST_F(DrawTest, MapsTheGridNorthUpAndEscapesIds) {
     const double nx = attr(g.at("NORTH"), "cx"), ny = attr(g.at("NORTH"), "cy");
     const double ex = attr(g.at("EAST"), "cx"), ey = attr(g.at("EAST"), "cy");
     EXPECT_NEAR(nx, ax, 0.01);
-    EXPECT_LT(ny, ay - 100); // larger y is higher on the page
+    EXPECT_LT(ny, ay - 100); // larger grid x (north) is higher on the page
     EXPECT_NEAR(ey, ay, 0.01);
     EXPECT_GT(ex, ax + 100);
     EXPECT_NEAR(ay - ny, ex - ax, 0.02); // aspect ratio kept

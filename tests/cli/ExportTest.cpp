@@ -92,13 +92,14 @@ protected:
 
 // The whole GeoJSON of the small project: the tunnel's extent as a closed rectangle, the
 // point, the line's coordinates equal to its points, the outcrop's ring closed and turned
-// counterclockwise; texts in UTF-8 with JSON escapes.
+// counterclockwise in plan (east, north); positions are [y, x, z]; texts in UTF-8 with JSON
+// escapes.
 const char* const kGeoJson =
     R"({"type":"FeatureCollection","name":"PROJ1","features":[
-{"type":"Feature","geometry":{"type":"Polygon","coordinates":[[[100,200,5],[150,200,5],[150,220,5],[100,220,5],[100,200,5]]]},"properties":{"type":"tunnel","typ":1,"id":"T1","filnamn":"T1","text":"","kod":0,"reftyp":0,"flagg":0,"flags":"","x":100,"y":200,"z":5,"xyz2":[0,0,0],"dx":50,"dy":20,"dz":0,"extent":true}},
-{"type":"Feature","geometry":{"type":"Point","coordinates":[1.5,2.25,-0.125]},"properties":{"type":"point","typ":4,"id":"P1","filnamn":"P1","text":"Fix, \"Å\" ö","kod":0,"reftyp":0,"flagg":0,"flags":"","x":1.5,"y":2.25,"z":-0.125,"xyz2":[0,0,0],"dx":0,"dy":0,"dz":0}},
-{"type":"Feature","geometry":{"type":"LineString","coordinates":[[1000.5,2000.25,10],[1010,1995.75,11.25],[1020.125,1990,12]]},"properties":{"type":"line","typ":5,"id":"L1","filnamn":"L1","text":"","kod":0,"reftyp":0,"flagg":128,"flags":"SP","x":1000.5,"y":1990,"z":10,"xyz2":[0,0,0],"dx":19.625,"dy":10.25,"dz":2,"points":3}},
-{"type":"Feature","geometry":{"type":"Polygon","coordinates":[[[10,20,5],[14,20,0],[12,26,7],[10,20,5]]]},"properties":{"type":"outcrop","typ":2,"id":"H1","filnamn":"H1","text":"","kod":1,"reftyp":0,"flagg":0,"flags":"","x":10,"y":20,"z":5,"xyz2":[4.5,5.5,6.5],"dx":4,"dy":6,"dz":2,"points":3}}
+{"type":"Feature","geometry":{"type":"Polygon","coordinates":[[[200,100,5],[220,100,5],[220,150,5],[200,150,5],[200,100,5]]]},"properties":{"type":"tunnel","typ":1,"id":"T1","filnamn":"T1","text":"","kod":0,"reftyp":0,"flagg":0,"flags":"","x":100,"y":200,"z":5,"xyz2":[0,0,0],"dx":50,"dy":20,"dz":0,"extent":true}},
+{"type":"Feature","geometry":{"type":"Point","coordinates":[2.25,1.5,-0.125]},"properties":{"type":"point","typ":4,"id":"P1","filnamn":"P1","text":"Fix, \"Å\" ö","kod":0,"reftyp":0,"flagg":0,"flags":"","x":1.5,"y":2.25,"z":-0.125,"xyz2":[0,0,0],"dx":0,"dy":0,"dz":0}},
+{"type":"Feature","geometry":{"type":"LineString","coordinates":[[2000.25,1000.5,10],[1995.75,1010,11.25],[1990,1020.125,12]]},"properties":{"type":"line","typ":5,"id":"L1","filnamn":"L1","text":"","kod":0,"reftyp":0,"flagg":128,"flags":"SP","x":1000.5,"y":1990,"z":10,"xyz2":[0,0,0],"dx":19.625,"dy":10.25,"dz":2,"points":3}},
+{"type":"Feature","geometry":{"type":"Polygon","coordinates":[[[20,10,5],[26,12,7],[20,14,0],[20,10,5]]]},"properties":{"type":"outcrop","typ":2,"id":"H1","filnamn":"H1","text":"","kod":1,"reftyp":0,"flagg":0,"flags":"","x":10,"y":20,"z":5,"xyz2":[4.5,5.5,6.5],"dx":4,"dy":6,"dz":2,"points":3}}
 ]}
 )";
 
@@ -137,12 +138,12 @@ TEST_F(ExportTest, MissingDataFilesFallBackToTheRecord) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(count(r.out, "\"type\":\"Feature\""), 4);
     const std::string line = lineWith(r.out, "\"id\":\"L1\"");
-    EXPECT_NE(line.find("\"coordinates\":[[1000.5,1990,10],[1020.125,2000.25,12]]"),
+    EXPECT_NE(line.find("\"coordinates\":[[1990,1000.5,10],[2000.25,1020.125,12]]"),
               std::string::npos)
         << line;
     EXPECT_NE(line.find("\"extent\":true,\"data\":\"missing\"}"), std::string::npos) << line;
     const std::string outcrop = lineWith(r.out, "\"id\":\"H1\"");
-    EXPECT_NE(outcrop.find("\"coordinates\":[[[10,20,5],[14,20,5],[14,26,5],[10,26,5],[10,20,5]]]"),
+    EXPECT_NE(outcrop.find("\"coordinates\":[[[20,10,5],[26,10,5],[26,14,5],[20,14,5],[20,10,5]]]"),
               std::string::npos)
         << outcrop;
     EXPECT_NE(outcrop.find("\"extent\":true,\"data\":\"missing\"}"), std::string::npos) << outcrop;
@@ -179,9 +180,9 @@ TEST_F(ExportTest, DemoProject) {
         const char* expected;
     } holes[] = {
         {"BH1", "\"length\":25,\"surveyed\":false}"},
-        {"BH2", "\"length\":30,\"surveyed\":false,\"bottom\":[1130.6066017177964,"
-                "2070.6066017177973,13.219237886465809]}"},
-        {"BH3", "\"surveyed\":true,\"bottom\":[1180.065,2014.46,19.018]}"},
+        {"BH2", "\"length\":30,\"surveyed\":false,\"bottom\":[2070.6066017177973,"
+                "1130.6066017177964,13.219237886465809]}"},
+        {"BH3", "\"surveyed\":true,\"bottom\":[2014.46,1180.065,19.018]}"},
     };
     for (const auto& h : holes) {
         SCOPED_TRACE(h.id);
