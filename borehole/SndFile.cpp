@@ -123,9 +123,11 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
             if (std::sscanf(line.c_str(), "%d", &number) != 1)
                 number = -1;
             if (metod >= 0 && number == metod) {
-                found = true;
-                if (!del)
+                // A damaged file may hold the object's block twice; the readers took the
+                // records of both, so the block is written once, where the first stood.
+                if (!del && !found)
                     writeBlock();
+                found = true;
                 while ((have = in.ReadString(line) != FALSE) && !isStar(line)) {
                 }
             } else {
