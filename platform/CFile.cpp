@@ -204,7 +204,9 @@ BOOL CStdioFile::ReadString(CString& line) {
         std::clearerr(m_stream);
         raise(causeOf(errno));
     }
-    if (!text.empty() && text.back() == '\r')
+    // A text-mode stream has already turned CR LF into LF: a CR still before the LF belongs
+    // to the line (taking it too would lose it from a text that ends in one).
+    if (!m_text && !text.empty() && text.back() == '\r')
         text.pop_back();
     line = CString(std::move(text));
     return any ? TRUE : FALSE;
