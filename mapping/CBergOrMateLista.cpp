@@ -40,10 +40,12 @@ void copyField(char* to, std::size_t size, const char* from) {
 // Reads one line into the shared line buffer; the rest of a line too long for the buffer is
 // skipped, so that it is never taken for a line of its own. False at the end of the file.
 bool readLine(std::FILE* f) {
+    // The last byte tells whether fgets filled the buffer: the length of the text cannot,
+    // since a zero byte inside a line ends the text (not the line).
+    g_lineBuffer[kScratchSize - 1] = 1;
     if (!std::fgets(g_lineBuffer, kScratchSize, f))
         return false;
-    std::size_t len = std::strlen(g_lineBuffer);
-    if (len > 0 && g_lineBuffer[len - 1] != '\n') {
+    if (g_lineBuffer[kScratchSize - 1] == 0 && g_lineBuffer[kScratchSize - 2] != '\n') {
         int c;
         while ((c = std::fgetc(f)) != EOF && c != '\n') {
         }
