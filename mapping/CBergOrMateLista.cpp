@@ -221,7 +221,11 @@ int CBergOrMateLista::Save(CBergOrMateLista* annan) {
         do {
             std::string bet = field(m_pael->beteckning, sizeof m_pael->beteckning);
             std::string txt = field(m_pael->text, sizeof m_pael->text);
-            if (txt.empty())
+            // A blank designation (the blank code 0) would let the text be read back as the
+            // designation and every later field one place off: such a code is written in
+            // the short form.
+            const bool blank = bet.find_first_not_of(' ') == std::string::npos;
+            if (txt.empty() || blank)
                 line.Format("%hd %s\r\n", m_pael->nr, bet.c_str());
             else
                 line.Format("%hd %s %s %.3lf %hd %.3lf %hd\r\n", m_pael->nr, bet.c_str(),
