@@ -44,18 +44,24 @@ int CKarnborr::Init() {
     CHarnDbs::LasHead(&file, &m_bhd, 0);
     int result = -1;
     int lines = 0;
+    int blocks = 0;
+    // A damaged file may hold the block more than once: the sections of all are read, under
+    // the title and parameters of the first, which are the ones a save writes for them all.
     borehole::scanBlocks(
         file, KB,
         [&](char* line) {
-            borehole::copyField(m_bhd.metodtext, std::strlen(line) >= 2 ? line + 2 : "");
+            if (blocks++ == 0)
+                borehole::copyField(m_bhd.metodtext, std::strlen(line) >= 2 ? line + 2 : "");
             result = 0;
             lines = 0;
         },
         [&](char* line) {
-            if (lines++ == 0)
-                ReadParameters(line);
-            else
+            if (lines++ == 0) {
+                if (blocks == 1)
+                    ReadParameters(line);
+            } else {
                 ReadLine(line);
+            }
         });
     file.Abort();
     return result;
