@@ -1,0 +1,117 @@
+#include "fuzz/FuzzSupport.h"
+
+#include "mapping/LibraryFile.h"
+#include "platform/FaultInjection.h"
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+// The library waits on purpose in a few places (300 ms after a stop message, 100 ms per
+// try for a lock). The fuzz programs are linked with --wrap for Sleep, so these waits
+// cost nothing here; what the library does around them is unchanged.
+extern "C" void __wrap__Z5Sleepj(unsigned milliseconds) {
+    (void)milliseconds;
+}
+
+namespace harn_fuzz {
+namespace {
+
+// One folder per process under the system's temporary folder, removed at exit.
+struct Root {
+    std::string path;
+    Root() {
+        std::string base = (fs::temp_directory_path() / "harn-fuzz-XXXXXX").string();
+        std::vector<char> buf(base.begin(), base.end());
+        buf.push_back(0);
+        if (!::mkdtemp(buf.data()))
+            throw std::runtime_error("cannot create a temporary folder");
+        path = buf.data();
+        // Bells of the library files go nowhere.
+        static std::FILE* devnull = std::fopen("/dev/null", "w");
+        if (devnull)
+            libfile::setBellStream(devnull);
+    }
+    ~Root() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+const std::string& projectFolder() {
+    static Root root;
+    static const std::string project = root.path + "/PROJ";
+    return project;
+}
+
+std::string freshFolder() {
+    const std::string& p = projectFolder();
+    std::error_code ec;
+    fs::remove_all(p, ec);
+    fs::create_directories(p + "/HARNDB");
+    return p;
+}
+
+} // namespace
+
+long g_settledLate = 0;
+
+void fail(const std::string& what) {
+    throw Failure{what};
+}
+
+std::string differs(const char* what, const std::string& a, const std::string& b) {
+    std::size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at])
+        ++at;
+    return std::string(what) + " (" + std::to_string(a.size()) + " and " +
+           std::to_string(b.size()) + " bytes, first difference at byte " + std::to_string(at) +
+           ")";
+}
+
+Session::Session()
+    : m_path(freshFolder()), m_winPath(platform::windowsPath(m_path)), m_proj(m_winPath.c_str()) {
+    CProjPath::ResetNames();
+    platform::FaultInjector::reset();
+}
+
+Session::~Session() {
+    std::error_code ec;
+    fs::remove_all(m_path, ec);
+}
+
+std::string Session::read(const std::string& relative) const {
+    std::ifstream in(m_path + "/" + relative, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void Session::write(const std::string& relative, const std::string& bytes) const {
+    std::ofstream out(m_path + "/" + relative, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool Session::exists(const std::string& relative) const {
+    return fs::exists(m_path + "/" + relative);
+}
+
+std::vector<std::string> Session::files() const {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(m_path, ec);
+         it != fs::recursive_directory_iterator(); ++it)
+        if (!it->is_directory())
+            names.push_back(fs::relative(it->path(), m_path).string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace harn_fuzz

@@ -1,0 +1,32 @@
+// The fuzz targets: one per file reader. Each takes the input as the contents of the file
+// its reader reads, runs the reader in a fresh project folder (and, where the format has a
+// writer, saves and reads back) and returns 0; a broken invariant throws harn_fuzz::Failure.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace harn_fuzz {
+
+// Project database HARNPLAN.DBS: CHarnDbs::Init read-only and for writing (packing).
+int fuzzDbs(const uint8_t* data, std::size_t size);
+// Borehole file B1.SND: the head (CHarnDbs::LasHead, SkrivHead).
+int fuzzSndHead(const uint8_t* data, std::size_t size);
+// Borehole file B1.SND: core drilling (CKarnborr).
+int fuzzSndKarnborr(const uint8_t* data, std::size_t size);
+// Borehole file B1.SND: registered drilling RB, JB1 and the head alone (CRegBorr).
+int fuzzSndRegBorr(const uint8_t* data, std::size_t size);
+// Borehole file B1.SND: water-loss tests (CVattenF).
+int fuzzSndVattenF(const uint8_t* data, std::size_t size);
+// Line file L1.LJE (CLinjeData).
+int fuzzLje(const uint8_t* data, std::size_t size);
+// Outcrop file H1.LAD (CHellar), and its record in a database.
+int fuzzLad(const uint8_t* data, std::size_t size);
+// Code file Harnkod.dat: the rock and infill lists (CBergOrMateLista).
+int fuzzHarnkod(const uint8_t* data, std::size_t size);
+// Library files: reinforcement systems, reinforcement types, grouting systems.
+int fuzzForstSystem(const uint8_t* data, std::size_t size);
+int fuzzForstTyper(const uint8_t* data, std::size_t size);
+int fuzzInjSystem(const uint8_t* data, std::size_t size);
+
+} // namespace harn_fuzz
