@@ -62,6 +62,7 @@ std::string freshFolder() {
 } // namespace
 
 long g_settledLate = 0;
+long g_notStable = 0;
 
 void fail(const std::string& what) {
     throw Failure{what};

@@ -456,6 +456,7 @@ int main(int argc, char** argv) {
         const auto start = std::chrono::steady_clock::now();
         long passed = 0, failed = 0;
         g_settledLate = 0;
+        g_notStable = 0;
         if (!files.empty()) {
             int index = 0;
             for (const std::string& f : files)
@@ -484,8 +485,9 @@ int main(int argc, char** argv) {
         }
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::printf("%-13s %5ld passed, %ld failed (%ld settled on the second save), %.1f s\n",
-                    t.name, passed, failed, g_settledLate, seconds);
+        std::printf("%-13s %5ld passed, %ld failed (%ld settled on the second save, %ld only "
+                    "read and saved), %.1f s\n",
+                    t.name, passed, failed, g_settledLate, g_notStable, seconds);
         std::fflush(stdout);
         totalPassed += passed;
         totalFailed += failed;
