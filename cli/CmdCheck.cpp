@@ -180,8 +180,8 @@ int runCheck(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("check");
     std::vector<std::string> args = argsIn;
     bool json = cli::takeFlag(args, "--json");
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-        return cli::usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+    if (!cli::oneFolder(args, cmd))
+        return cli::kUsage;
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
     std::vector<Finding> library;

@@ -583,16 +583,11 @@ int runDraw(const std::vector<std::string>& argsIn) {
             return cli::usageError(cmd, "--width takes a whole number of pixels, 200 to 20000");
         width = w;
     }
-    const std::string typeText = cli::takeOption(args, "--type", missing);
-    if (missing)
-        return cli::usageError(cmd, "--type needs a value");
-    int typ = 0;
-    if (!typeText.empty() && (typ = cli::parseType(typeText)) == 0)
-        return cli::usageError(cmd, "unknown type '" + typeText +
-                                        "' (tunnel, outcrop, borehole, point, line, "
-                                        "alignment or 1-9)");
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-        return cli::usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+    const int typ = cli::takeTypeOption(args, cmd);
+    if (typ < 0)
+        return cli::kUsage;
+    if (!cli::oneFolder(args, cmd))
+        return cli::kUsage;
 
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);

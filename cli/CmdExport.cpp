@@ -306,20 +306,15 @@ int runExport(const std::vector<std::string>& argsIn) {
     std::string output = cli::takeOption(args, "-o", missing);
     if (missing || (output.empty() && args.size() != before))
         return cli::usageError(cmd, "-o needs a file name");
-    std::string typeText = cli::takeOption(args, "--type", missing);
-    if (missing)
-        return cli::usageError(cmd, "--type needs a value");
+    const int typ = cli::takeTypeOption(args, cmd);
+    if (typ < 0)
+        return cli::kUsage;
     if (format.empty())
         format = "geojson";
     if (format != "geojson" && format != "csv")
         return cli::usageError(cmd, "unknown format '" + format + "' (geojson or csv)");
-    int typ = 0;
-    if (!typeText.empty() && (typ = cli::parseType(typeText)) == 0)
-        return cli::usageError(cmd, "unknown type '" + typeText +
-                                        "' (tunnel, outcrop, borehole, point, line, "
-                                        "alignment or 1-9)");
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-        return cli::usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+    if (!cli::oneFolder(args, cmd))
+        return cli::kUsage;
 
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);

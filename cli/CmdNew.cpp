@@ -18,8 +18,8 @@ int runNew(const std::vector<std::string>& argsIn) {
     std::string name = cli::takeOption(args, "--name", missing);
     if (missing)
         return cli::usageError(cmd, "--name needs a value");
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-        return cli::usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+    if (!cli::oneFolder(args, cmd))
+        return cli::kUsage;
     auto proj = cli::projectFor(args[0]);
     std::string cp = cli::fromUtf8(name);
     std::string error;

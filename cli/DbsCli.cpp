@@ -40,6 +40,31 @@ std::string absoluteFolder(const std::string& dir) {
     return platform::absolutePath(dir);
 }
 
+int takeTypeOption(std::vector<std::string>& args, const Command& cmd) {
+    bool missing = false;
+    const std::string text = takeOption(args, "--type", missing);
+    if (missing) {
+        usageError(cmd, "--type needs a value");
+        return -1;
+    }
+    if (text.empty())
+        return 0;
+    const int typ = parseType(text);
+    if (typ == 0) {
+        usageError(cmd, "unknown type '" + text +
+                            "' (tunnel, outcrop, borehole, point, line, alignment or 1-9)");
+        return -1;
+    }
+    return typ;
+}
+
+bool oneFolder(const std::vector<std::string>& args, const Command& cmd) {
+    if (args.size() == 1 && !args[0].empty() && args[0][0] != '-')
+        return true;
+    usageError(cmd, args.empty() ? "missing DIR" : "expected one DIR");
+    return false;
+}
+
 std::unique_ptr<CProjPath> projectFor(const std::string& dir) {
     return std::make_unique<CProjPath>(absoluteFolder(dir).c_str());
 }

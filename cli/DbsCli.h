@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 class CHarnDbs;
 class CProjPath;
@@ -34,6 +35,13 @@ std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const ch
 std::string typeName(int typ);
 // A type given as a number (1-9) or a name; 0 when not recognised.
 int parseType(const std::string& text);
+
+struct Command;
+// Takes "--type T" out of `args`: the type, 0 when the option is absent, or -1 after a usage
+// error has been printed (the command then returns kUsage).
+int takeTypeOption(std::vector<std::string>& args, const Command& cmd);
+// True when `args` holds exactly the project folder; otherwise prints the usage error.
+bool oneFolder(const std::vector<std::string>& args, const Command& cmd);
 // The method flag bits of a record in words ("KB", "JB1", "VF", "RB", "GVR", "KR", "SP").
 std::string flagWords(unsigned flagg);
 
