@@ -9,8 +9,8 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
+using testing_support::crlf;
 using testing_support::readBytes;
 using testing_support::runTool;
 using testing_support::writeBytes;
@@ -30,13 +30,11 @@ protected:
         CHarnDbs d(&proj, nullptr);
         ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
         dbstype r{};
-        r.typ = 3;
-        r.flagg = 0x01; // core drilling
+        r.typ = 3, r.flagg = 0x01; // core drilling
         std::strcpy(r.id, "B1");
         d.Ny(1, &r);
-        ASSERT_EQ(d.Filnamn(), 0);
-        ASSERT_EQ(d.Uppdat(0), 0);
-        writeBytes(snd(), testing_support::crlf(kSnd));
+        ASSERT_EQ(d.Filnamn() + d.Uppdat(0), 0);
+        writeBytes(snd(), crlf(kSnd));
     }
     std::string project() const { return dir.path() + "/PROJ1"; }
     std::string snd() const { return project() + "/HARNDB/B1.SND"; }
@@ -52,48 +50,33 @@ TEST_F(CheckTest, ConsistentProjectPasses) {
 }
 
 TEST_F(CheckTest, EachDamageIsAnError) {
+    const std::string good = readBytes(dbs()), goodSnd = crlf(kSnd);
     struct Case {
-        const char* what;
-        std::function<void()> damage;
-        const char* expected; // part of the finding
-    };
-    const std::string good = readBytes(dbs());
-    const Case cases[] = {
-        {"missing borehole file", [&] { std::remove(snd().c_str()); }, "B1.SND is missing"},
-        {"flag without block",
-         [&] {
-             writeBytes(snd(), testing_support::crlf(kSnd.substr(0, kSnd.find("*\n0 ")) + "*"));
-         },
+        int offset; // of a byte of the database set to `byte`; 0 for none
+        char byte;
+        std::string snd; // the borehole file; empty: removed
+        const char* expected;
+    } cases[] = {
+        {0, 0, "", "B1.SND is missing"},
+        {0, 0, crlf(kSnd.substr(0, kSnd.find("*\n0 ")) + "*"),
          "B1: the database record says core drilling but the file has no such block"},
-        {"block without flag",
-         [&] {
-             std::string b = good;
-             b[600 + 4] = 0; // flagg of the first slot
-             writeBytes(dbs(), b);
-         },
+        {600 + 4, 0, goodSnd, // flagg of the first slot
          "B1: the file has core drilling but the database record's flag is not set"},
-        {"wrong type count",
-         [&] {
-             std::string b = good;
-             b[224 + 2 * 4] = 2; // typantal of boreholes
-             writeBytes(dbs(), b);
-         },
+        {224 + 2 * 4, 2, goodSnd, // typantal of boreholes
          "head counts 2 objects of type borehole, the database holds 1"},
-        {"lower-case id",
-         [&] {
-             std::string b = good;
-             b[600 + 80] = 'b';
-             writeBytes(dbs(), b);
-         },
-         "identifier is not in upper case"},
+        {600 + 80, 'b', goodSnd, "identifier is not in upper case"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        writeBytes(dbs(), good);
-        writeBytes(snd(), testing_support::crlf(kSnd));
-        c.damage();
+        std::string bytes = good;
+        if (c.offset)
+            bytes[c.offset] = c.byte;
+        writeBytes(dbs(), bytes);
+        if (c.snd.empty())
+            std::remove(snd().c_str());
+        else
+            writeBytes(snd(), c.snd);
         auto r = runTool({"check", project()});
-        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.exitCode, 1) << c.expected;
         EXPECT_NE(r.out.find(c.expected), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("1 errors"), std::string::npos) << r.out;
     }

@@ -8,8 +8,11 @@
 #include "platform/UserInterface.h"
 #include "tests/support/TestSupport.h"
 
+#include <algorithm>
 #include <cfloat>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -19,10 +22,11 @@ using testing_support::exists;
 using testing_support::readBytes;
 using testing_support::writeBytes;
 
-// The head a new database gets, with the given project name and date.
-inline dbshdtype newHead(const char* projnamn = "PROJ1", const char* datum = "2026-03-04") {
-    dbshdtype h;
-    std::memset(&h, 0, sizeof h);
+// A head as the file holds it; the defaults give that of a new database. `typ` gives the
+// nine counters, one digit each.
+inline dbshdtype head(int antal = 0, int slut = 600, int hal = 0, const char* typ = "",
+                      const char* projnamn = "PROJ1", const char* datum = "2026-03-04") {
+    dbshdtype h{};
     std::strcpy(h.version, "1.5");
     std::strcpy(h.projnamn, projnamn);
     std::strcpy(h.datum, datum);
@@ -31,17 +35,7 @@ inline dbshdtype newHead(const char* projnamn = "PROJ1", const char* datum = "20
     h.xmin = h.ymin = h.zmin = DBL_MAX;
     h.xmax = h.ymax = h.zmax = -DBL_MAX;
     h.verdel = 0.5;
-    h.slut = 600;
-    return h;
-}
-
-// A head of a database holding records: counters (`typ` gives the nine counters, one digit
-// each), freed slots and end offset.
-inline dbshdtype head(int antal, int slut, int hal = 0, const char* typ = "000000000") {
-    dbshdtype h = newHead("P", "2026-01-01");
-    h.antal = antal;
-    h.slut = slut;
-    h.hal = hal;
+    h.antal = antal, h.slut = slut, h.hal = hal;
     for (int t = 0; t < 9 && typ[t]; ++t)
         h.typantal[t] = typ[t] - '0';
     return h;
@@ -49,25 +43,30 @@ inline dbshdtype head(int antal, int slut, int hal = 0, const char* typ = "00000
 
 inline dbstype record(int typ, const char* id, const char* filnamn, double x = 0, double y = 0,
                       double z = 0, double dx = 0, double dy = 0, double dz = 0) {
-    dbstype r;
-    std::memset(&r, 0, sizeof r);
+    dbstype r{};
     r.typ = static_cast<uint8_t>(typ);
     std::strcpy(r.id, id);
     std::strcpy(r.filnamn, filnamn);
-    r.x = x;
-    r.y = y;
-    r.z = z;
-    r.dx = dx;
-    r.dy = dy;
-    r.dz = dz;
+    r.x = x, r.y = y, r.z = z, r.dx = dx, r.dy = dy, r.dz = dz;
     return r;
 }
 
+// The bytes of a head or a record as the file holds them (a record without its filpos), and
+// back (zeros past the end of the file).
 inline std::string bytesOf(const dbshdtype& h) {
     return std::string(reinterpret_cast<const char*>(&h), kDbsHeadSize);
 }
 inline std::string bytesOf(const dbstype& r) {
     return std::string(reinterpret_cast<const char*>(&r), kDbsRecordSize);
+}
+template <class T> T at(const std::string& file, size_t offset) {
+    T v{};
+    if (file.size() > offset)
+        std::memcpy(&v, file.data() + offset, std::min(bytesOf(v).size(), file.size() - offset));
+    return v;
+}
+inline dbshdtype headOf(const std::string& file) {
+    return at<dbshdtype>(file, 0);
 }
 // A database file: head, zero gap up to 600, then the slots.
 inline std::string fileOf(const dbshdtype& h, std::initializer_list<dbstype> slots) {
@@ -75,19 +74,6 @@ inline std::string fileOf(const dbshdtype& h, std::initializer_list<dbstype> slo
     for (const dbstype& r : slots)
         s += bytesOf(r);
     return s;
-}
-inline dbshdtype headOf(const std::string& file) {
-    dbshdtype h;
-    std::memset(&h, 0, sizeof h);
-    std::memcpy(&h, file.data(), file.size() < sizeof h ? file.size() : sizeof h);
-    return h;
-}
-inline dbstype slotOf(const std::string& file, long offset) {
-    dbstype r;
-    std::memset(&r, 0, sizeof r);
-    if (static_cast<long>(file.size()) >= offset + kDbsRecordSize)
-        std::memcpy(&r, file.data() + offset, kDbsRecordSize);
-    return r;
 }
 
 // The head's counters and extent in one line: "antal=2 hal=0 slut=848 typ=001010000
@@ -100,6 +86,20 @@ inline std::string summary(const dbshdtype& h) {
     std::snprintf(s, sizeof s, "antal=%d hal=%d slut=%d typ=%s x=%g:%g y=%g:%g z=%g:%g", h.antal,
                   h.hal, h.slut, typ.c_str(), h.xmin, h.xmax, h.ymin, h.ymax, h.zmin, h.zmax);
     return s;
+}
+
+// Seconds a call takes.
+template <class F> double seconds(F&& f) {
+    const auto t0 = std::chrono::steady_clock::now();
+    f();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// A file kept beside the tests in tests/data/database, byte for byte.
+inline std::string dataOf(const char* name) {
+    return readBytes(
+        (std::filesystem::path(__FILE__).parent_path() / ".." / "data" / "database" / name)
+            .string());
 }
 
 // A database object that sees the protected members.
@@ -121,8 +121,7 @@ public:
                  std::to_string(n->rec.filpos);
         return s;
     }
-    void setMarkRecord(dbstype* mark) { m_pmark = mark; }
-    void setCurrentRecord(dbstype* akt) { m_pael = akt; }
+    void setMarkAndCurrent(dbstype* mark, dbstype* akt) { m_pmark = mark, m_pael = akt; }
 };
 
 // A project folder PROJ1 with its database subfolder in a fresh temporary folder.
@@ -155,24 +154,21 @@ protected:
         ASSERT_EQ(d.Init(0, 1, nullptr, nullptr), 0);
     }
     // Appends a record to an open database through Ny and Uppdat(0).
-    static void add(CHarnDbs& d, const dbstype& r) {
-        dbstype copy = r;
-        copy.filpos = 0;
-        d.Ny(1, &copy);
+    static void add(CHarnDbs& d, dbstype r) {
+        r.filpos = 0;
+        d.Ny(1, &r);
         ASSERT_EQ(d.Uppdat(0), 0);
     }
     // Every recorded event, one per line: "call/flags caption: text" or "status: text".
     std::string events() const {
         std::string s;
         for (const auto& e : ui.events) {
-            if (e.kind == platform::RecordingUserInterface::Event::Kind::Status) {
-                s += "status: " + e.text + "\n";
-                continue;
-            }
             char flags[16];
-            std::snprintf(flags, sizeof flags, "%x", e.flags);
-            s += std::string(platform::messageCallName(e.call)) + "/" + flags + " " + e.caption +
-                 ": " + e.text + "\n";
+            std::snprintf(flags, sizeof flags, "/%x ", e.flags);
+            s += e.kind == platform::RecordingUserInterface::Event::Kind::Status
+                     ? "status: " + e.text + "\n"
+                     : std::string(platform::messageCallName(e.call)) + flags + e.caption + ": " +
+                           e.text + "\n";
         }
         return s;
     }
