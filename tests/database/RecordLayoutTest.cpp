@@ -13,18 +13,13 @@
 
 namespace {
 
-// Little-endian bytes, built from the value rather than from memory.
-std::string le(uint64_t v, int n) {
+// Little-endian bytes of a 32-bit integer or a double, built from the value, not from memory.
+template <class T> std::string le(T value) {
+    uint64_t v = sizeof(T) == 8 ? std::bit_cast<uint64_t>(double(value)) : uint32_t(value);
     std::string s;
-    for (int i = 0; i < n; ++i)
+    for (size_t i = 0; i < sizeof(T); ++i)
         s += static_cast<char>(v >> (8 * i));
     return s;
-}
-std::string le32(int32_t v) {
-    return le(static_cast<uint32_t>(v), 4);
-}
-std::string le64(double d) {
-    return le(std::bit_cast<uint64_t>(d), 8);
 }
 
 // Offsets and sizes are checked at compile time; this checks what that cannot: the bytes
@@ -56,12 +51,14 @@ TEST(RecordLayout, HeadAndSlotWrittenAndReadAsByteImages) {
         std::string bytes;
     } fields[] = {
         {0, std::string("1.5\0\0\0", 6)},
-        {215, std::string("NORR\0", 5) + le32(2)},
-        {256, le32(90) + le32(0) + std::string(48, 0) + le64(0.5) + le32(848)},
+        {215, std::string("NORR\0", 5) + le<int32_t>(2)},
+        {256, le<int32_t>(90) + le<int32_t>(0) + std::string(48, 0) + le<double>(0.5) +
+                  le<int32_t>(848)},
         {324, std::string(400, 0)}, // never written, and the unused slot 0
-        {724, std::string("\x03\xC8\xFF\0\x15\0\0\0", 8) + le64(6543210.25)},
+        {724, std::string("\x03\xC8\xFF\0\x15\0\0\0", 8) + le<double>(6543210.25)},
         {724 + 72,
-         le64(30) + std::string("BORRH\xC5L-\xD6STER15\0BORRH\xC5L1\0\xC5TERFYLLD 18 TECKN", 43)},
+         le<double>(30) +
+             std::string("BORRH\xC5L-\xD6STER15\0BORRH\xC5L1\0\xC5TERFYLLD 18 TECKN", 43)},
     };
     for (const Field& fd : fields)
         EXPECT_EQ(disk.substr(fd.offset, fd.bytes.size()), fd.bytes) << "offset " << fd.offset;

@@ -8,6 +8,7 @@
 
 namespace testing_support {
 
+namespace {
 std::string toolPath() {
     const char* p = std::getenv("HARN_TOOL");
     if (!p || !*p)
@@ -15,15 +16,10 @@ std::string toolPath() {
     return p;
 }
 
-namespace {
 std::string quote(const std::string& s) {
     std::string out = "'";
-    for (char c : s) {
-        if (c == '\'')
-            out += "'\\''";
-        else
-            out += c;
-    }
+    for (char c : s)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return out + "'";
 }
 } // namespace

@@ -14,7 +14,5 @@ struct ToolResult {
 
 // Runs `harn args...`; `input` is fed to standard input.
 ToolResult runTool(const std::vector<std::string>& args, const std::string& input = "");
-// Path of the tool under test.
-std::string toolPath();
 
 } // namespace testing_support

@@ -1,6 +1,5 @@
 #include "tests/support/TestSupport.h"
 
-#include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 
 #include <algorithm>
@@ -15,11 +14,9 @@ namespace testing_support {
 
 TempDir::TempDir() {
     std::string base = (fs::temp_directory_path() / "harn-test-XXXXXX").string();
-    std::vector<char> buf(base.begin(), base.end());
-    buf.push_back(0);
-    if (!::mkdtemp(buf.data()))
+    if (!::mkdtemp(base.data()))
         throw std::runtime_error("cannot create a temporary folder");
-    m_path = buf.data();
+    m_path = base;
 }
 
 TempDir::~TempDir() {
@@ -40,8 +37,7 @@ std::string readBytes(const std::string& posixPath) {
 
 void writeBytes(const std::string& posixPath, const std::string& bytes) {
     fs::create_directories(fs::path(posixPath).parent_path());
-    std::ofstream out(posixPath, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    std::ofstream(posixPath, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 bool exists(const std::string& posixPath) {
@@ -63,20 +59,29 @@ std::vector<std::string> listNames(const std::string& posixPath) {
 
 std::string crlf(const std::string& text) {
     std::string out;
-    for (char c : text) {
-        if (c == '\n')
-            out += '\r';
-        out += c;
-    }
+    for (char c : text)
+        out += c == '\n' ? std::string("\r\n") : std::string(1, c);
     return out;
 }
 
-void RecordingTest::SetUp() {
-    platform::FaultInjector::reset();
-}
-
-void RecordingTest::TearDown() {
-    platform::FaultInjector::reset();
+std::vector<std::vector<std::string>> dataRows(const std::string& relative) {
+    const fs::path file = fs::path(__FILE__).parent_path().parent_path() / "data" / relative;
+    std::istringstream in(readBytes(file.string()));
+    if (in.str().empty())
+        throw std::runtime_error("no data in " + file.string());
+    std::vector<std::vector<std::string>> rows;
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty() || line[0] == '#')
+            continue;
+        rows.emplace_back();
+        for (size_t at = 0, bar;; at = bar + 3) {
+            bar = line.find(" | ", at);
+            rows.back().push_back(line.substr(at, bar - at));
+            if (bar == std::string::npos)
+                break;
+        }
+    }
+    return rows;
 }
 
 } // namespace testing_support

@@ -1,26 +1,25 @@
-// Helpers shared by the test programs: a fresh project folder per test, bytes on disk, and
-// a fixture with a recording user interface.
+// Helpers shared by the test programs: a fresh project folder per test, bytes on disk, data
+// kept beside the tests, and a fixture with a recording user interface.
 #pragma once
 
+#include "platform/FaultInjection.h"
 #include "platform/UserInterface.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
-// A new empty folder under the system's temporary folder, removed with everything in it
-// when the object goes.
+// A new empty folder under the system's temporary folder, removed with all in it at the end.
 class TempDir {
 public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
-    // POSIX path (UTF-8).
-    const std::string& path() const { return m_path; }
+    const std::string& path() const { return m_path; } // POSIX, UTF-8
     // The same folder in the library's Windows form (backslashes, CP1252).
     std::string winPath() const;
     // POSIX path of a file below the folder; `relative` uses "/" and UTF-8.
@@ -30,22 +29,24 @@ private:
     std::string m_path;
 };
 
-// Raw bytes of a file given as a POSIX path; empty when missing (see exists()).
+// Raw bytes of a file (POSIX path); empty when missing.
 std::string readBytes(const std::string& posixPath);
 void writeBytes(const std::string& posixPath, const std::string& bytes);
 bool exists(const std::string& posixPath);
 void makeDirs(const std::string& posixPath);
 // Names in a folder (POSIX, UTF-8), sorted.
 std::vector<std::string> listNames(const std::string& posixPath);
-
 // Text with "\n" line ends made into CR LF.
 std::string crlf(const std::string& text);
+// The rows of tests/data/<relative>: each line that is not blank and does not start with "#",
+// cut into its fields at " | ".
+std::vector<std::vector<std::string>> dataRows(const std::string& relative);
 
 // Installs a recording user interface for the test and resets the fault injector.
 class RecordingTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override { platform::FaultInjector::reset(); }
+    void TearDown() override { platform::FaultInjector::reset(); }
     platform::RecordingUserInterface ui;
     TempDir dir;
 };
