@@ -14,7 +14,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <string>
 
 namespace dbs_test {
 
@@ -45,7 +44,7 @@ inline dbstype record(int typ, const char* id, const char* filnamn, double x = 0
                       double z = 0, double dx = 0, double dy = 0, double dz = 0) {
     dbstype r{};
     r.typ = static_cast<uint8_t>(typ);
-    std::strcpy(r.id, id);
+    std::strncpy(r.id, id, sizeof r.id); // 16 letters: no terminator
     std::strcpy(r.filnamn, filnamn);
     r.x = x, r.y = y, r.z = z, r.dx = dx, r.dy = dy, r.dz = dz;
     return r;
@@ -64,9 +63,6 @@ template <class T> T at(const std::string& file, size_t offset) {
     if (file.size() > offset)
         std::memcpy(&v, file.data() + offset, std::min(bytesOf(v).size(), file.size() - offset));
     return v;
-}
-inline dbshdtype headOf(const std::string& file) {
-    return at<dbshdtype>(file, 0);
 }
 // A database file: head, zero gap up to 600, then the slots.
 inline std::string fileOf(const dbshdtype& h, std::initializer_list<dbstype> slots) {
@@ -97,9 +93,7 @@ template <class F> double seconds(F&& f) {
 
 // A file kept beside the tests in tests/data/database, byte for byte.
 inline std::string dataOf(const char* name) {
-    return readBytes(
-        (std::filesystem::path(__FILE__).parent_path() / ".." / "data" / "database" / name)
-            .string());
+    return readBytes(std::filesystem::path(__FILE__).parent_path() / "../data/database" / name);
 }
 
 // A database object that sees the protected members.
@@ -138,8 +132,10 @@ protected:
     std::string dbsFile() const { return root + "/HARNPLAN.DBS"; }
     std::string lockFile() const { return root + "/HARNPLAN.LCK"; }
     std::string dataFile(const std::string& name) const { return root + "/HARNDB/" + name; }
-    // summary() of the head in the file.
-    std::string fileHead() const { return summary(headOf(readBytes(dbsFile()))); }
+    // The head and a slot in the file; summary() of the head.
+    dbshdtype fileHd() const { return at<dbshdtype>(readBytes(dbsFile()), 0); }
+    dbstype fileSlot(size_t offset) const { return at<dbstype>(readBytes(dbsFile()), offset); }
+    std::string fileHead() const { return summary(fileHd()); }
     // The Windows form of a path below the project folder.
     std::string win(const std::string& relative) const {
         return std::string(proj->ProjKat()) + "\\" + relative;
@@ -153,11 +149,13 @@ protected:
         TestDbs d(proj.get(), &ini);
         ASSERT_EQ(d.Init(0, 1, nullptr, nullptr), 0);
     }
-    // Appends a record to an open database through Ny and Uppdat(0).
-    static void add(CHarnDbs& d, dbstype r) {
-        r.filpos = 0;
-        d.Ny(1, &r);
-        ASSERT_EQ(d.Uppdat(0), 0);
+    // Appends records to an open database through Ny and Uppdat(0).
+    static void add(CHarnDbs& d, std::initializer_list<dbstype> records) {
+        for (dbstype r : records) {
+            r.filpos = 0;
+            d.Ny(1, &r);
+            ASSERT_EQ(d.Uppdat(0), 0);
+        }
     }
     // Every recorded event, one per line: "call/flags caption: text" or "status: text".
     std::string events() const {
