@@ -17,11 +17,8 @@ inline std::string header(const char* version, int32_t antal, int32_t hal, int32
     std::string h(300, '\0');
     std::strncpy(&h[0], version, 6);
     h[10] = 'H';
-    put<int32_t>(h, 40, 77);
-    put<int32_t>(h, 104, hal);
-    put<int32_t>(h, 24, antal);
-    put<double>(h, 108, 0.4);
-    put<int32_t>(h, 116, slut);
+    put<int32_t>(h, 24, antal), put<int32_t>(h, 40, 77), put<int32_t>(h, 104, hal);
+    put<double>(h, 108, 0.4), put<int32_t>(h, 116, slut);
     for (std::size_t i = 120; i < 300; ++i)
         h[i] = static_cast<char>(i);
     return h;
