@@ -1,4 +1,6 @@
-// harn show for lines and outcrops, and the lines and outcrops of harn demo.
+// harn show for lines and outcrops, harn export (GeoJSON and CSV), both on one small project
+// built through the library, and the lines, outcrops and boreholes of harn demo. Expected
+// outputs are in tests/data/mapping/Show* and tests/data/tool/export*.
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
 
@@ -16,11 +18,8 @@
 #include <string>
 #include <vector>
 
-using testing_support::exists;
-using testing_support::readBytes;
-using testing_support::runTool;
-using testing_support::TempDir;
-using testing_support::writeBytes;
+using namespace testing_support;
+using Args = std::vector<std::string>;
 
 namespace {
 
@@ -33,16 +32,9 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-std::string data_dir() {
-    return (std::filesystem::path(__FILE__).parent_path() / ".." / "data" / "mapping")
-        .lexically_normal()
-        .string();
-}
-
-std::string samples() {
-    return (std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "samples" / "outcrops")
-        .lexically_normal()
-        .string();
+// A file of the source tree, given relative to the tests folder.
+std::string source(const std::string& relative) {
+    return std::filesystem::path(__FILE__).parent_path().string() + "/../" + relative;
 }
 
 class ShowMappingTest : public ::testing::Test {
@@ -50,62 +42,51 @@ protected:
     void SetUp() override { CProjPath::ResetNames(); }
     std::string project() const { return dir.path() + "/PROJ1"; }
     std::string data(const std::string& name) const { return project() + "/HARNDB/" + name; }
-    std::string win(const std::string& name) const {
-        return platform::windowsPath(project()) + "\\HARNDB\\" + name;
-    }
 
-    // A project with a tunnel, a line saved through CLinjeData and an outcrop registered
-    // through CHellar.
+    // A tunnel with a plan extent, a line saved through CLinjeData, an outcrop (clockwise
+    // outline, not closed, referring to the tunnel) registered through CHellar and a point
+    // with two flag bits and a text that needs quoting in CSV.
     void buildProject() {
         ASSERT_EQ(runTool({"new", project()}).exitCode, 0);
         CProjPath proj(project().c_str());
         CAutoIni ini;
-        ini.SetDatum("2026-01-02");
         CHarnDbs d(&proj, &ini);
         ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
-        add(d, 1, "T1");
-        add(d, 5, "L1");
-        writeBytes(data("L1.LJE"), "L1\n3\n2 4 1.5\n90 let\n*\n"
-                                   "0 1000.5 2000.25 10 A1\n"
-                                   "12.5 1010 1995.75 11.25\n"
-                                   "*\nBerg\n8.5 fast\n0\n*\n");
+        add(d, 1, "T1", {100, 200, 5, 50, 20, 0});
+        add(d, 5, "L1", {});
+        writeBytes(data("L1.LJE"), "L1\n3\n2 4 1.5\n90 let\n*\n0 1000.5 2000.25 10 A1\n"
+                                   "12.5 1010 1995.75 11.25\n*\nBerg\n8.5 fast\n0\n*\n");
         CLinjeData l(&proj, "L1", CLinjeData::SP);
         ASSERT_EQ(l.Init(1), 0);
         ASSERT_EQ(l.Save(&d), 0);
-        add(d, 2, "H1");
+        add(d, 2, "H1", {});
         writeBytes(data("H1.LAD"), "lead\n*\nH1\n1 2 3\n4.5 5.5 6.5\n7.25 8 9\n513 1 2 3\nt1\n"
                                    "Små text\n*\n10 20 5 ABCD\n14 20 0\n12 26 7 X\n");
         CHellar h(&proj, "H1");
         ASSERT_EQ(h.Init(), 0);
         ASSERT_EQ(h.SaveToDbs(&d), 0);
+        add(d, 4, "P1", {1.5, 2.25, -0.125}, "Fix, \"Å\" ö", 0x09);
     }
-    static void add(CHarnDbs& d, int typ, const char* id) {
+    // Appends a record: lower corner and extents (x, y, z, dx, dy, dz; missing ones 0).
+    static void add(CHarnDbs& d, int typ, const char* id, std::vector<double> v,
+                    const char* text = "", int flagg = 0) {
+        v.resize(6);
         d.Ny(1, nullptr);
         dbstype* r = d.Get_aktel();
         r->typ = static_cast<uint8_t>(typ);
+        r->flagg = static_cast<uint8_t>(flagg);
         std::strcpy(r->id, id);
+        std::strcpy(r->text, text);
+        r->x = v[0], r->y = v[1], r->z = v[2], r->dx = v[3], r->dy = v[4], r->dz = v[5];
         ASSERT_EQ(d.Filnamn(), 0);
         ASSERT_EQ(d.Uppdat(0), 0);
-    }
-    // The record of an object, read from the project database.
-    dbstype recordOf(int typ, const char* id) {
-        CProjPath proj(project().c_str());
-        CHarnDbs d(&proj, nullptr);
-        dbstype r;
-        std::memset(&r, 0, sizeof r);
-        EXPECT_EQ(d.Init(1, 0, nullptr, nullptr), 0);
-        char text[16] = {};
-        std::strncpy(text, id, 15);
-        EXPECT_EQ(d.Findid(typ, text), 0) << id;
-        if (const dbstype* p = d.Get_aktel())
-            r = *p;
-        return r;
     }
 
     TempDir dir;
 };
+using ExportTest = ShowMappingTest;
 
-// Tables and JSON of a line and an outcrop, against tests/data/mapping/Show*.
+// Tables and JSON of a line and an outcrop; without its data file the object cannot be shown.
 TEST_F(ShowMappingTest, ShowsALineAndAnOutcrop) {
     buildProject();
     const std::string folder = u(platform::windowsPath(project()));
@@ -113,93 +94,80 @@ TEST_F(ShowMappingTest, ShowsALineAndAnOutcrop) {
     for (char c : folder)
         escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
     for (const char* id : {"L1", "H1"}) {
-        for (const char* format : {".txt", ".json"}) {
-            const std::string name = std::string("Show") + id + format;
-            SCOPED_TRACE(name);
-            const bool json = format[1] == 'j';
+        for (const bool json : {false, true}) {
+            const std::string name = std::string("Show") + id + (json ? ".json" : ".txt");
             auto r = json ? runTool({"show", project(), id, "--json"})
                           : runTool({"show", project(), id});
             ASSERT_EQ(r.exitCode, 0) << r.err;
             EXPECT_EQ(r.err, "");
-            std::string want = readBytes(data_dir() + "/" + name);
+            std::string want = readBytes(source("data/mapping/" + name));
             for (size_t at; (at = want.find("@DIR@")) != std::string::npos;)
                 want.replace(at, 5, json ? escaped : folder);
-            EXPECT_EQ(r.out, want);
+            EXPECT_EQ(r.out, want) << name;
         }
     }
-}
-
-TEST_F(ShowMappingTest, MissingDataFileFailsWithExitCodeOne) {
-    buildProject();
     std::filesystem::remove(data("L1.LJE"));
     std::filesystem::remove(data("H1.LAD"));
     auto r = runTool({"show", project(), "L1"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(contains(r.err, "cannot read the line file " + win("L1.LJE"))) << r.err;
+    EXPECT_TRUE(
+        contains(r.err, "harn show: cannot read the line file " + folder + "\\HARNDB\\L1.LJE"))
+        << r.err;
     r = runTool({"show", project(), "H1", "--json"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(contains(r.err, "cannot read the outcrop file")) << r.err;
+    EXPECT_TRUE(contains(r.err, "harn show: cannot read the outcrop file")) << r.err;
     EXPECT_EQ(r.out, "");
 }
 
-TEST_F(ShowMappingTest, DemoSavesLinesOfEveryMethodAndOutcropsFromTheSamples) {
+// The demo saves a line of every method and registers the sample outcrop files, each with
+// the reference it names; harn show reads every one of them back. harn export writes one
+// feature per object, the boreholes with their length and bottom.
+TEST_F(ShowMappingTest, DemoProject) {
     auto r = runTool({"demo", project()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_TRUE(contains(r.out, "lines: 6 lines saved")) << r.out;
-
-    // Lines: each file read back by the library and shown, each record with its method bit.
     const struct {
-        const char* id;
-        int metod;
-        uint8_t bits;
-    } lines[] = {{"LINJE.1/A", 0, 0x40}, {"LINJE:1/B", 1, 0x80}, {"PROFIL-FP1", 2, 0},
-                 {"KV1", 3, 0},          {"JG1", 4, 0},          {"LI1", 5, 0}};
-    CProjPath proj(project().c_str());
-    for (const auto& line : lines) {
-        SCOPED_TRACE(line.id);
-        dbstype rec = recordOf(5, line.id);
-        EXPECT_EQ(rec.flagg & 0xC0, line.bits);
-        CLinjeData l(&proj, rec.filnamn, -1);
-        ASSERT_EQ(l.Init(1), 0);
-        EXPECT_EQ(l.m_metod, line.metod);
-        int n = 0;
-        l.Where(&n);
-        EXPECT_GE(n, 4);
-        auto shown = runTool({"show", project(), line.id});
-        EXPECT_TRUE(contains(shown.out, std::to_string(n) + " points\n")) << shown.out;
+        const char *id, *sample, *shows;
+    } objects[] = {{"LINJE.1/A", nullptr, "method     KR (0)\n"},
+                   {"LINJE:1/B", nullptr, "\n11 points\n"},
+                   {"PROFIL-FP1", nullptr, "method     FP (2)\n"},
+                   {"KV1", nullptr, "method     KV (3)\n"},
+                   {"JG1", nullptr, "method     JG (4)\n"},
+                   {"LI1", nullptr, "method     LI (5)\n"},
+                   {"HÄLL1", "HALL1.LAD", "reference  TUN1 (tunnel, reftyp 1)\n"},
+                   {"HÄLL2", "HALL2.LAD", "reference  väg1.vl (alignment, reftyp 6)\n"},
+                   {"HÄLL3", "HALL3.LAD", "reference   (none, reftyp 0)\n"}};
+    for (const auto& o : objects) {
+        auto shown = runTool({"show", project(), u(o.id)});
+        EXPECT_EQ(shown.exitCode, 0) << shown.err;
+        EXPECT_TRUE(contains(shown.out, u(o.shows))) << shown.out;
+        if (o.sample) {
+            EXPECT_EQ(readBytes(data(o.sample)),
+                      readBytes(source("../samples/outcrops/") + o.sample));
+        }
     }
-    // "Z-mate" and an unnamed column end the column blocks; JG1 names no column.
-    const std::string b = readBytes(data(recordOf(5, "LINJE:1/B").filnamn + std::string(".LJE")));
-    EXPECT_TRUE(contains(b, "\r\nBerg\r\n") && !contains(b, "Z-mate") && !contains(b, "Vatten"));
-    EXPECT_FALSE(contains(readBytes(data("LI1.LJE")), "Ej skriven"));
-    EXPECT_TRUE(contains(readBytes(data("JG1.LJE")), "\r\nBerg\r\n"));
-
-    // Outcrops: the files are the samples; the records carry what SaveToDbs wrote.
+    const auto g = runTool({"export", project()});
+    ASSERT_EQ(g.exitCode, 0) << g.err;
+    int features = 0;
+    for (size_t at = 0; (at = g.out.find("\n{\"type\":\"Feature\"", at)) != std::string::npos; ++at)
+        ++features;
+    EXPECT_TRUE(
+        contains(runTool({"ls", project()}).out, "\n" + std::to_string(features) + " objects\n"));
+    // BH1 is vertical: no bottom. BH2 is inclined 60 degrees over 30 m; BH3 is surveyed.
     const struct {
-        const char *file, *id, *text;
-        int reftyp, kod;
-        double x, z, dz;
-    } outcrops[] = {{"HALL1.LAD", "HÄLL1", "TUN1", 1, 3, 1100, 35.5, 1.5},
-                    {"HALL2.LAD", "HÄLL2", "väg1.vl", 6, 4, 1202, 30.5, 1.5},
-                    {"HALL3.LAD", "HÄLL3", "", 0, 7, 1298, 0, 0}};
-    for (const auto& o : outcrops) {
-        SCOPED_TRACE(o.file);
-        ASSERT_TRUE(exists(samples() + "/" + o.file));
-        EXPECT_EQ(readBytes(data(o.file)), readBytes(samples() + "/" + o.file));
-        dbstype rec = recordOf(2, o.id);
-        EXPECT_EQ(rec.reftyp, o.reftyp);
-        EXPECT_STREQ(rec.text, o.text);
-        EXPECT_EQ(rec.kod, o.kod);
-        EXPECT_EQ(rec.x, o.x);
-        EXPECT_EQ(rec.z, o.z);
-        EXPECT_EQ(rec.dz, o.dz);
+        const char *id, *expected;
+    } holes[] = {{"BH1", "\"length\":25,\"surveyed\":false}"},
+                 {"BH2", "\"length\":30,\"surveyed\":false,\"bottom\":[2070.6066017177973,"
+                         "1130.6066017177964,13.219237886465809]}"},
+                 {"BH3", "\"surveyed\":true,\"bottom\":[2014.46,1180.065,19.018]}"}};
+    for (const auto& h : holes) {
+        const size_t at = g.out.rfind('\n', g.out.find(std::string("\"id\":\"") + h.id + "\"")) + 1;
+        const std::string feature = g.out.substr(at, g.out.find('\n', at) - at);
+        EXPECT_TRUE(contains(feature, "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\"") &&
+                    contains(feature, h.expected))
+            << feature;
     }
-    auto shown = runTool({"show", project(), u("HÄLL2")});
-    EXPECT_TRUE(contains(shown.out, u("reference  väg1.vl (alignment, reftyp 6)\n"))) << shown.out;
-    shown = runTool({"show", project(), u("HÄLL3"), "--json"});
-    EXPECT_TRUE(contains(shown.out, "\"kod\": \"Dia\"")) << shown.out;
-    EXPECT_TRUE(contains(shown.out, "\"kind\": \"none\"")) << shown.out;
 }
 
 TEST_F(ShowMappingTest, DemoWithoutTheSampleFilesFails) {
@@ -212,6 +180,72 @@ TEST_F(ShowMappingTest, DemoWithoutTheSampleFilesFails) {
         contains(r.err, "cannot read the sample file " + empty.path() + "/outcrops/HALL1.LAD"))
         << r.err;
     EXPECT_TRUE(contains(r.err, "step 'lines and outcrops' failed")) << r.err;
+}
+
+// GeoJSON: positions [y, x, z]; the tunnel's extent as a closed rectangle; the line's points;
+// the outcrop's ring closed and turned counterclockwise in plan; texts in UTF-8 with JSON
+// escapes. CSV: fields with a comma or quotes are quoted, their quotes doubled. Without their
+// data files the line and the outcrop fall back to the record's corner and extent.
+TEST_F(ExportTest, SmallProject) {
+    buildProject();
+    const struct {
+        Args options;
+        const char* file;
+    } cases[] = {{{}, "export.geojson"},
+                 {{"--format", "csv"}, "export.csv"},
+                 {{"--type", "line", "--format", "geojson"}, "export-line.geojson"}};
+    for (const auto& c : cases) {
+        Args args = {"export", project()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        auto r = runTool(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(r.out, readBytes(source("data/tool/") + c.file)) << c.file;
+    }
+
+    // -o writes the same through FILE.tmp, replacing an old file; a failed write leaves
+    // neither a temporary file nor a changed target.
+    const std::string out = dir.path() + "/out", csv = out + "/" + u("Hällar.csv");
+    std::filesystem::create_directories(out + "/taken");
+    writeBytes(csv, "old");
+    auto r = runTool({"export", project(), "-o", csv, "--format", "csv"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(readBytes(csv), readBytes(source("data/tool/export.csv")));
+    r = runTool({"export", project(), "-o", out + "/taken"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(contains(r.err, "harn export: cannot write " + out + "/taken")) << r.err;
+    EXPECT_EQ(listNames(out), (Args{u("Hällar.csv"), "taken"}));
+    EXPECT_TRUE(std::filesystem::is_empty(out + "/taken"));
+
+    std::filesystem::remove(data("L1.LJE"));
+    std::filesystem::remove(data("H1.LAD"));
+    EXPECT_EQ(runTool({"export", project()}).out,
+              readBytes(source("data/tool/export-missing.geojson")));
+}
+
+TEST_F(ExportTest, ExitCodes) {
+    buildProject();
+    const struct {
+        Args args;
+        int code;
+    } cases[] = {
+        {{"export"}, 2},
+        {{"export", project(), "--format", "kml"}, 2},
+        {{"export", project(), "--format"}, 2},
+        {{"export", project(), "--type", "tree"}, 2},
+        {{"export", project(), "-o"}, 2},
+        {{"export", project(), "-o", ""}, 2},
+        {{"export", project(), project()}, 2},
+        {{"export", dir.path() + "/NONE", "-o", dir.path() + "/x.json"}, 1},
+    };
+    for (const auto& c : cases) {
+        auto r = runTool(c.args);
+        EXPECT_EQ(r.exitCode, c.code) << c.args.back() << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(contains(r.err, "usage: harn export DIR"), c.code == 2) << r.err;
+    }
+    EXPECT_FALSE(exists(dir.path() + "/x.json"));
 }
 
 } // namespace
