@@ -145,27 +145,24 @@ TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
     struct Case {
         const char* file;
         int32_t antal, hal, slut;
-        int cut; // bytes missing at the file's end
         std::vector<int> loaded;
         const char *stop, *antalWarning, *halWarning;
         int32_t newSlut;   // -1: the file stays as it was
         const char* after; // the records from offset 300 after packing
     } cases[] = {
-        {"A1 FRI0 B2", 2, 1, 3, 0, {0, 1}, "", "", "", 2, "A1 B2 B-1"},
-        {"A1 FRI-1 B2", 2, 0, 3, 0, {0, 2}, "", "", "0 1", -1, ""},
-        {"A1 B5", 3, 2, 2, 0, {0, 1}, "", "3 2", "2 0", 2, "A1 B5"},
-        {"X0 B2", 1, 1000000, 2, 0, {0}, "", "", "1000000 1", 1, "B2 B-1"},
-        {"A1 STOPPER3 C4", 1, 0, 1, 0, {0}, "STOPPER", "", "", -1, ""},
-        {"F0 A1 ST3 C4", 1, 1, 2, 0, {0}, "ST", "", "", 1, "A1 ST-1 ST3 C4"},
-        {"A1 HALV2", 1, 0, 1, 100, {0}, "", "", "", -1, ""},
-        {"A1 FRI0 X-1", 1, 0, 1, 0, {0}, "", "", "", -1, ""}, // free records at or behind slut
+        {"A1 FRI0 B2", 2, 1, 3, {0, 1}, "", "", "", 2, "A1 B2 B-1"},
+        {"A1 FRI-1 B2", 2, 0, 3, {0, 2}, "", "", "0 1", -1, ""},
+        {"A1 B5", 3, 2, 2, {0, 1}, "", "3 2", "2 0", 2, "A1 B5"},
+        {"X0 B2", 1, 1000000, 2, {0}, "", "", "1000000 1", 1, "B2 B-1"},
+        {"A1 STOPPER3 C4", 1, 0, 1, {0}, "STOPPER", "", "", -1, ""},
+        {"F0 A1 ST3 C4", 1, 1, 2, {0}, "ST", "", "", 1, "A1 ST-1 ST3 C4"},
+        {"A1 FRI0 X-1", 1, 0, 1, {0}, "", "", "", -1, ""}, // free records at or behind slut
     };
     for (const Kind* k : {&kSystem, &kTypes, &kGrouting}) {
         for (const Case& c : cases) {
             SCOPED_TRACE(std::string(k->name) + ": " + c.file);
             std::string file =
                 header("1.4", c.antal, c.hal, 300 + c.slut * k->length) + records(*k, c.file);
-            file.resize(file.size() - c.cut);
             writeBytes(path(), file);
             Loaded l = k->load(win());
             EXPECT_EQ(l.result, 0);
@@ -175,14 +172,10 @@ TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
                 offsets.push_back(300 + slot * k->length);
             EXPECT_EQ(l.offsets, offsets);
             std::vector<std::string> want;
-            char text[200];
-            if (*c.stop) {
-                std::snprintf(text, sizeof text, "%s%15s",
-                              k == &kTypes ? "status: Kontroll av databas: stopp på id "
-                                           : "box: Kontroll av databas, förstärk: stopp på id ",
-                              c.stop);
-                want.push_back(text);
-            }
+            if (*c.stop) // the identifier right-aligned in 15 places
+                want.push_back((k == &kTypes ? "status: Kontroll av databas: stopp på id "
+                                             : "box: Kontroll av databas, förstärk: stopp på id ") +
+                               std::string(15 - std::strlen(c.stop), ' ') + c.stop);
             if (*c.antalWarning)
                 want.push_back("box: Osäker databas antal=(" + std::string(c.antalWarning) +
                                "),\nvälj Konvertera i Arkiv.");
@@ -251,30 +244,18 @@ TEST_F(LibraryFile, FindnumLooksUpGroupAndTypeNumber) {
         put<int16_t>(file, 300 + 656 * i++ + 654, static_cast<int16_t>(typnr));
     writeBytes(path(), file);
     CForstTyper t(win().c_str());
-    const struct {
-        int mark; // position of the marked record, 0 none
-        short typnr, grupp;
-        int lage, result, pos; // pos: the current record afterwards (starting at the last)
-    } cases[] = {
-        {0, 0, 1, 1, 0, 4},  // typnr below 1: the list untouched
-        {0, 2, 1, 1, 0, 2},  // lage 1: the first match becomes current
-        {0, 9, 9, 1, 0, 4},  // no match: the last record is current
-        {1, 1, 1, 0, 0, 4},  // lage 0: only the marked record has the pair
-        {1, 1, 2, 0, -1, 3}, // another record has it
-        {1, 5, 5, 0, 0, 4},  //
-        {2, 2, 1, 0, -1, 4}, // D has the pair of the marked B
-        {2, 2, 1, 2, 0, 4},  // another lage value
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.typnr << " " << c.grupp << " " << c.lage);
+    for (const auto& row : testing_support::dataRows("mapping/Findnum.txt")) {
+        SCOPED_TRACE(row[4]);
+        int typnr, grupp, lage;
+        std::istringstream(row[1]) >> typnr >> grupp >> lage;
         t.Home();
-        for (int i = 1; i < c.mark; ++i)
+        for (int i = 1; i < std::stoi(row[0]); ++i)
             t++;
-        if (c.mark)
+        if (row[0] != "0")
             t.Set_mark();
         t.End();
-        EXPECT_EQ(t.Findnum(c.typnr, c.grupp, c.lage), c.result);
-        EXPECT_EQ(t.Where(nullptr), c.pos);
+        EXPECT_EQ(t.Findnum(typnr, grupp, lage), std::stoi(row[2]));
+        EXPECT_EQ(t.Where(nullptr), std::stoi(row[3]));
     }
     CForstTyper empty((dir.winPath() + "\\SAKNAS.BIB").c_str());
     EXPECT_EQ(empty.Findnum(1, 1, 0), 0);
