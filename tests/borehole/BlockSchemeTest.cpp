@@ -17,8 +17,6 @@ const std::string kBlock3 = "*\n3 Registrerad\n0.000000 0 0 0 1 2\n"
                             "  1.000     12  0.50  1.00     3  2.00  4.00  5.00  6.00\n*\n";
 const std::string kBlock7 = "*\n7 okänd metod\nvad som helst\n  -5 negativt\n*\n";
 const std::string kBlock1 = "*\n1 Jord-berg\n0.000000 0 0 0 1 0\n  2.500     30        slut\n*\n";
-const std::string kBlock2 = "*\n2 Vattenförlust\n0.000000 0 0 0 1\n"
-                            "  1.000   2.000 3.0 4.0 5.0 6.000 7                 text\n*\n";
 const std::string kBlock42 = "*\n42\n *inte slut\n\n" + std::string(600, 'L') + "\nÅÄÖ åäö\n*\n";
 const std::string kNoNumber = "*\nutan nummer\n0 ser ut som ett block\n*\n";
 const std::string kOldCore = "*\n0 Gammal\n0.000000 0 0 0 1 0 0\n"
@@ -37,10 +35,6 @@ protected:
         }
         kb.m_bhd.metod = CKarnborr::KB;
         setText(kb.m_bhd.metodtext, "Ny");
-        setText(kb.m_bhd.klassland, "SE");
-        setText(kb.m_bhd.klassystem, "Q-");
-        setText(kb.m_bhd.slutkod, "");
-        kb.m_bhd.blockparam = 0;
         kbtype r{.djup = 4, .extra = {32, 32, 32, 32, 32, 32}};
         kb.Ny(1, &r);
         return kb.Save(nullptr, 0);
@@ -81,60 +75,36 @@ TEST_F(BlockSchemeTest, ANegativeMethodRewritesOnlyTheHead) {
     const std::string all = kBlock3 + kOldCore + kBlock7 + kBlock1 + kBlock42;
     std::string head = kHead;
     head.replace(head.find("95.000000"), 9, "90.500000");
-    for (int metod : {-1, CRegBorr::BARABHD}) {
-        for (int del : {0, 1}) {
-            writeSnd(kHead + all);
-            CKarnborr kb(&proj, "B1");
-            ASSERT_EQ(kb.Init(), 0);
-            kb.m_bhd.metod = metod;
-            kb.m_bhd.zberg = 90.5;
-            kb.Home();
-            kb.Delete(); // the list changes, but the block stays as it is
-            ASSERT_EQ(kb.Save(nullptr, del), 0);
-            EXPECT_EQ(sndBytes(), crlf(head + all));
-        }
+    for (int del : {0, 1}) {
+        writeSnd(kHead + all);
+        CKarnborr kb(&proj, "B1");
+        ASSERT_EQ(kb.Init(), 0); // the method stays -1
+        kb.m_bhd.zberg = 90.5;
+        kb.Home();
+        kb.Delete(); // the list changes, but the block stays as it is
+        ASSERT_EQ(kb.Save(nullptr, del), 0);
+        EXPECT_EQ(sndBytes(), crlf(head + all));
+        writeSnd(kHead + all);
+        CRegBorr rb(&proj, "B1", CRegBorr::BARABHD); // the head alone, its rock level as set
+        ASSERT_EQ(rb.Init(CRegBorr::BARABHD), 0);
+        EXPECT_EQ(rb.Where(nullptr), -1);
+        rb.m_bhd.zberg = 90.5;
+        ASSERT_EQ(rb.Save(nullptr, del), 0);
+        EXPECT_EQ(sndBytes(), crlf(head + all));
     }
+    EXPECT_EQ(CRegBorr(&proj, "B1", -5).m_bhd.metod, -1); // other negatives: the default
 }
 
-TEST_F(BlockSchemeTest, DeleteMetodRemovesOnlyItsOwnBlock) {
-    writeSnd(kHead + kBlock3 + kOldCore + kBlock2 + kBlock7 + kBlock1);
+TEST_F(BlockSchemeTest, InitFindsOnlyItsOwnBlock) {
+    writeSnd(kHead + kBlock3 + kBlock7 + "*\n2 VF\n*\n"); // a title line alone is no block
     CKarnborr kb(&proj, "B1");
-    ASSERT_EQ(kb.DeleteMetod(nullptr), 0);
-    EXPECT_EQ(sndBytes(), crlf(kHead + kBlock3 + kBlock2 + kBlock7 + kBlock1));
-    ASSERT_EQ(CVattenF(&proj, "B1").DeleteMetod(nullptr), 0);
-    EXPECT_EQ(sndBytes(), crlf(kHead + kBlock3 + kBlock7 + kBlock1));
-    ASSERT_EQ(CRegBorr(&proj, "B1", CRegBorr::JB1).DeleteMetod(nullptr), 0);
-    EXPECT_EQ(sndBytes(), crlf(kHead + kBlock3 + kBlock7));
-    ASSERT_EQ(kb.DeleteMetod(nullptr), 0); // not there: nothing changes
-    EXPECT_EQ(sndBytes(), crlf(kHead + kBlock3 + kBlock7));
-    ASSERT_EQ(CRegBorr(&proj, "B1", CRegBorr::RB).DeleteMetod(nullptr), 0);
-    EXPECT_EQ(sndBytes(), crlf(kHead + kBlock7));
-
-    // Without the last block the head lines stand alone, and are still read.
-    writeSnd(kHead + kOldCore);
-    ASSERT_EQ(kb.DeleteMetod(nullptr), 0);
-    EXPECT_EQ(sndBytes(), crlf(kHead));
-    CKarnborr again(&proj, "B1");
-    EXPECT_EQ(again.Init(), -1);
-    EXPECT_DOUBLE_EQ(again.m_bhd.y, 2000.0);
-    EXPECT_TRUE(ui.messages().empty());
-}
-
-TEST_F(BlockSchemeTest, WithoutTheFileSaveComplainsAndDeleteMetodIsSilent) {
-    CKarnborr kb(&proj, "B1");
-    kb.m_bhd.metod = CKarnborr::KB;
-    EXPECT_EQ(kb.Save(nullptr, 0), -3);
-    auto m = ui.messages();
-    ASSERT_EQ(m.size(), 1u);
-    EXPECT_EQ(m[0].text, "Fel: Hittar inte " + win("B1.SND"));
-    EXPECT_EQ(m[0].caption, "Filöppning");
-    EXPECT_EQ(m[0].call, platform::MessageCall::MessageBoxA);
-    EXPECT_EQ(m[0].flags, MB_OK | MB_ICONEXCLAMATION);
-    EXPECT_EQ(kb.DeleteMetod(nullptr), -1);
-    EXPECT_EQ(CRegBorr(&proj, "B1", CRegBorr::RB).DeleteMetod(nullptr), -1);
-    EXPECT_EQ(CVattenF(&proj, "B1").DeleteMetod(nullptr), -1);
-    EXPECT_EQ(ui.messages().size(), 1u);
-    EXPECT_TRUE(testing_support::listNames(dir.file("HARNDB")).empty());
+    EXPECT_EQ(kb.Init(), -1);
+    EXPECT_EQ(kb.Where(nullptr), -1);
+    EXPECT_DOUBLE_EQ(kb.m_bhd.x, 1000.0); // the head is read
+    EXPECT_EQ(CVattenF(&proj, "B1").Init(), -1);
+    EXPECT_EQ(CRegBorr(&proj, "B1", CRegBorr::JB1).Init(CRegBorr::JB1), -1);
+    EXPECT_EQ(CRegBorr(&proj, "B1", CRegBorr::RB).Init(CRegBorr::RB), 0);
+    EXPECT_TRUE(ui.events.empty());
 }
 
 } // namespace

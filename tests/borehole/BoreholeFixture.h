@@ -5,12 +5,10 @@
 #include "borehole/CKarnborr.h"
 #include "borehole/CRegBorr.h"
 #include "borehole/CVattenF.h"
-#include "database/harnbhdtype.h"
 #include "host/CProjPath.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -46,55 +44,6 @@ template <class L> auto records(L& list) {
     return out;
 }
 
-// A record as one line of text. Core drilling: the sixteen columns in file order, "|" the
-// text, "|" the six extra values "/" the five values when any is given, "|%k text" per
-// remark. Registered drilling: djup sjunktid hastighet "|" rbvarde 1 to 6 "|" text.
-// Water-loss tests: vfvarde 1 to 6, vfkod "|" text.
-inline std::string describe(const kbtype& r) {
-    char s[200];
-    std::snprintf(s, sizeof s, "%g %d %d %d %d %d %d %d %d %d %d %d %d %d %g %d|%s", r.djup, r.kod2,
-                  r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3, r.kod1, r.underkod1,
-                  r.klass, r.tal2, r.procent, r.val, r.flagga, r.varde, r.tal1, r.text);
-    std::string out = s, extra = "|";
-    bool given = false;
-    for (int e : r.extra) {
-        given = given || e != 0;
-        extra += std::to_string(e) + " ";
-    }
-    extra.back() = '/';
-    for (double v : r.extravarde) {
-        given = given || v != 0;
-        std::snprintf(s, sizeof s, "%g ", v);
-        extra += s;
-    }
-    if (given)
-        out += extra.substr(0, extra.size() - 1);
-    for (int k = 0; k < 6; ++k)
-        if (r.textrad[k][0])
-            out += "|%" + std::to_string(k + 1) + " " + r.textrad[k];
-    return out;
-}
-inline std::string describe(const rbtype& r) {
-    char s[200];
-    std::snprintf(s, sizeof s, "%g %d %g|%g %g %g %g %g %g|%s", static_cast<double>(r.djup),
-                  r.sjunktid, r.hastighet, r.rbvarde[0], r.rbvarde[1], r.rbvarde[2], r.rbvarde[3],
-                  r.rbvarde[4], r.rbvarde[5], r.text);
-    return s;
-}
-inline std::string describe(const vftype& r) {
-    char s[200];
-    std::snprintf(s, sizeof s, "%g %g %g %g %g %g %d|%s", r.vfvarde[0], r.vfvarde[1], r.vfvarde[2],
-                  r.vfvarde[3], r.vfvarde[4], r.vfvarde[5], r.vfkod, r.text);
-    return s;
-}
-// The parameters a block gave the head, `first` in front, then each record described.
-template <class L> std::vector<std::string> described(L& list, const std::string& first) {
-    std::vector<std::string> out = {first};
-    for (const auto& r : records(list))
-        out.push_back(describe(r));
-    return out;
-}
-
 class BoreholeTest : public testing_support::RecordingTest {
 protected:
     void SetUp() override {
@@ -111,6 +60,11 @@ protected:
     // B1.SND from text with "\n" line ends, written with CR LF as the library writes.
     void writeSnd(const std::string& text) { testing_support::writeBytes(snd(), crlf(text)); }
     std::string sndBytes() const { return testing_support::readBytes(snd()); }
+    // The file from its first "*" on: the blocks without the head.
+    std::string sndBlocks() const {
+        const std::string bytes = sndBytes();
+        return bytes.substr(std::min(bytes.find('*'), bytes.size()));
+    }
     static std::string crlf(const std::string& text) { return testing_support::crlf(text); }
     std::vector<std::string> messageTexts() const {
         std::vector<std::string> texts;

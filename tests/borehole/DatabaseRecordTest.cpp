@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 using namespace borehole_test;
@@ -36,10 +35,10 @@ std::string coreBlock(double length) {
     std::snprintf(text, sizeof text, format.c_str(), length / 2, -length / 2, length, -length);
     return text;
 }
-std::string rbBlock(int number, double length) {
+std::string rbBlock(int number, double length, const char* slutkod = "0") {
     char text[200];
-    std::snprintf(text, sizeof text, "*\n%d R\n0.000000 0 0 0 1 0\n%7.3f %6d%s\n*\n", number,
-                  length, 10,
+    std::snprintf(text, sizeof text, "*\n%d R\n0.000000 %s 0 0 1 0\n%7.3f %6d%s\n*\n", number,
+                  slutkod, length, 10,
                   number == 3 ? "  0.00  0.00     0  0.00  0.00  0.00  0.00         " : "        ");
     return text;
 }
@@ -78,10 +77,12 @@ protected:
         CKarnborr kb(&proj, "B1");
         EXPECT_EQ(kb.Init(), 0);
         kb.m_bhd.metod = CKarnborr::KB;
+        kb.m_bhd.kod = 0x1234;
+        setText(kb.m_bhd.text, "Kärnborrhål nummer1"); // 19 characters; the record keeps 18
         return kb.Save(dbs.get(), 0);
     }
     // Saves block 3 of `file`, or of the file as it stands when `file` is empty.
-    int saveRb(const std::string& file) {
+    int saveRb(const std::string& file = "") {
         if (!file.empty())
             writeSnd(file);
         CRegBorr rb(&proj, "B1", CRegBorr::RB);
@@ -90,26 +91,8 @@ protected:
     }
 };
 
-TEST_F(DatabaseRecordTest, CoreDrillingFillsTheRecord) {
-    writeSnd(headWith(0, 90, false) + coreBlock(30));
-    CKarnborr kb(&proj, "B1");
-    ASSERT_EQ(kb.Init(), 0);
-    kb.m_bhd.metod = CKarnborr::KB;
-    kb.m_bhd.kod = 0x1234;
-    setText(kb.m_bhd.text, "Kärnborrhål nummer1"); // 19 characters; the record keeps 18
-    ASSERT_EQ(kb.Save(dbs.get(), 0), 0);
-    EXPECT_TRUE(ui.messages().empty());
-    const dbstype r = fromDisk();
-    EXPECT_EQ(std::vector<double>({r.x, r.y, r.z, r.dz}),
-              std::vector<double>({1000, 2000, 100, 30}));
-    EXPECT_NEAR(std::hypot(r.dx, r.dy), 0.0, 1e-9);
-    EXPECT_EQ(std::vector<double>(r.xyz2, r.xyz2 + 3), (std::vector<double>{1.5, 2.5, 3.5}));
-    EXPECT_EQ(r.kod, 0x34);
-    EXPECT_STREQ(r.text, "Kärnborrhål nummer");
-    EXPECT_EQ(r.flagg, 0x01);
-    EXPECT_EQ(std::memcmp(&r, &current(), 124), 0); // the list's record is the one written
-}
-
+// The record of a core-drilled hole: position, the three values, code and text from the head;
+// the extents from direction and length, or from the survey with the messages it gives.
 TEST_F(DatabaseRecordTest, ExtentsFromDirectionOrSurvey) {
     ui.setStatusLine(true);
     const std::string path = win("B1.CRD"), bad = "Fel vid läsning av " + path;
@@ -149,26 +132,31 @@ TEST_F(DatabaseRecordTest, ExtentsFromDirectionOrSurvey) {
         writeSnd(headWith(c.azimut, c.lutning, c.surveyed) + coreBlock(30));
         ASSERT_EQ(saveCore(), 0);
         const dbstype r = fromDisk();
+        EXPECT_EQ(std::vector<double>({r.x, r.y, r.z, r.xyz2[0], r.xyz2[1], r.xyz2[2]}),
+                  (std::vector<double>{1000, 2000, 100, 1.5, 2.5, 3.5}));
         EXPECT_NEAR(r.dx, c.dx, 1e-9);
         EXPECT_NEAR(r.dy, c.dy, 1e-9);
         EXPECT_NEAR(r.dz, c.dz, 1e-9);
+        EXPECT_EQ(r.kod, 0x34);
+        EXPECT_STREQ(r.text, "Kärnborrhål nummer");
+        EXPECT_EQ(r.flagg, 0x01);
+        EXPECT_EQ(std::memcmp(&r, &current(), 124), 0); // the list's record is the one written
         std::vector<std::string> said;
-        for (const auto& e : ui.events) {
+        for (const auto& e : ui.events)
             said.push_back(e.text);
-            const bool box = e.kind == platform::RecordingUserInterface::Event::Kind::Message;
-            EXPECT_EQ(box ? e.caption + std::to_string(e.flags) : "",
-                      box ? std::string(platform::applicationTitle()) +
-                                std::to_string(MB_ICONEXCLAMATION)
-                          : "");
-        }
         EXPECT_EQ(said, c.said);
+        for (const auto& m : ui.messages())
+            EXPECT_EQ(m.caption + " " + std::to_string(m.flags),
+                      std::string(platform::applicationTitle()) + " " +
+                          std::to_string(MB_ICONEXCLAMATION));
     }
 }
 
 TEST_F(DatabaseRecordTest, FlagBitsSetAndClearedPerMethod) {
     const std::string vf = "*\n2 VF\n0.000000 0 0 0 1\n*\n";
-    writeSnd(headWith(0, 90, false) + coreBlock(30) + rbBlock(1, 5) + vf + rbBlock(3, 6));
-    const std::string blocks = sndBytes().substr(sndBytes().find('*'));
+    const std::string other = "*\n7 okänd\nx\n*\n";
+    writeSnd(headWith(0, 90, false) + coreBlock(30) + rbBlock(1, 5) + vf + other + rbBlock(3, 6));
+    const std::string blocks = sndBlocks();
     CRegBorr head(&proj, "B1", CRegBorr::BARABHD); // the head alone: bit 0x08
     ASSERT_EQ(head.Init(CRegBorr::BARABHD), 0);
     ASSERT_EQ(head.Save(dbs.get(), 0), 0);
@@ -186,32 +174,34 @@ TEST_F(DatabaseRecordTest, FlagBitsSetAndClearedPerMethod) {
     ASSERT_EQ(wl.Save(dbs.get(), 0), 0); // metod -1: every block kept, the flag set
     EXPECT_EQ(fromDisk().flagg, 0x07);
     EXPECT_EQ(fromDisk().dz, 44);
-    ASSERT_EQ(saveRb(""), 0);
+    ASSERT_EQ(saveRb(), 0);
     EXPECT_EQ(fromDisk().flagg, 0x0f);
-    EXPECT_EQ(sndBytes().substr(sndBytes().find('*')), blocks);
+    EXPECT_EQ(sndBlocks(), blocks);
     current().flagg |= 0x30; // the host's bits are left alone
 
-    const struct {
-        std::function<int()> deleteMetod;
-        int flags;
-        std::string removed;
-    } steps[] = {
-        {[&] { return CVattenF(&proj, "B1").DeleteMetod(dbs.get()); }, 0x3b, vf},
-        {[&] { return CKarnborr(&proj, "B1").DeleteMetod(dbs.get()); }, 0x3a, coreBlock(30)},
-        {[&] { return CRegBorr(&proj, "B1", CRegBorr::RB).DeleteMetod(dbs.get()); }, 0x32,
-         rbBlock(3, 6)},
-        {[&] { return CRegBorr(&proj, "B1", CRegBorr::JB1).DeleteMetod(dbs.get()); }, 0x30,
-         rbBlock(1, 5)},
+    auto deleteMetod = [&](int metod) {
+        if (metod == CKarnborr::KB)
+            return CKarnborr(&proj, "B1").DeleteMetod(dbs.get());
+        if (metod == CVattenF::VF)
+            return CVattenF(&proj, "B1").DeleteMetod(dbs.get());
+        return CRegBorr(&proj, "B1", metod).DeleteMetod(dbs.get());
     };
+    // clang-format off
+    const struct { int metod, flags; std::string removed; } steps[] = {
+        {CVattenF::VF, 0x3b, vf}, {CKarnborr::KB, 0x3a, coreBlock(30)},
+        {CRegBorr::RB, 0x32, rbBlock(3, 6)}, {CRegBorr::JB1, 0x30, rbBlock(1, 5)},
+        {CKarnborr::KB, 0x30, ""}, // not there: nothing changes
+    }; // clang-format on
     std::string expected = blocks;
     for (const auto& s : steps) {
         SCOPED_TRACE(s.flags);
-        ASSERT_EQ(s.deleteMetod(), 0);
+        ASSERT_EQ(deleteMetod(s.metod), 0);
         EXPECT_EQ(fromDisk().flagg, s.flags);
         ASSERT_NE(expected.find(crlf(s.removed)), std::string::npos);
         expected.erase(expected.find(crlf(s.removed)), crlf(s.removed).size());
-        EXPECT_EQ(sndBytes().substr(std::min(sndBytes().find('*'), sndBytes().size())), expected);
+        EXPECT_EQ(sndBlocks(), expected);
     }
+    EXPECT_EQ(expected, crlf(other));
     // The one message: registered drilling moved the rock level of a core-drilled hole.
     EXPECT_EQ(messageTexts(), std::vector<std::string>{" VARNING!\n zberg ändrat för metod "
                                                        "KB: \n från 88.00 till 100.00"});
@@ -219,58 +209,63 @@ TEST_F(DatabaseRecordTest, FlagBitsSetAndClearedPerMethod) {
 
 TEST_F(DatabaseRecordTest, FailuresLeaveTheDatabase) {
     const std::string before = dbsBytes();
-    EXPECT_EQ(CKarnborr(&proj, "B1").DeleteMetod(dbs.get()), -1); // no .SND
+    CKarnborr kb(&proj, "B1"); // no .SND: nothing is read, DeleteMetod is silent
+    EXPECT_EQ(kb.Init(), -1);
+    EXPECT_EQ(CVattenF(&proj, "B1").Init(), -1);
+    EXPECT_EQ(CRegBorr(&proj, "B1", CRegBorr::RB).Init(CRegBorr::RB), -1);
+    EXPECT_EQ(kb.DeleteMetod(dbs.get()), -1);
     EXPECT_EQ(CRegBorr(&proj, "B1", CRegBorr::RB).DeleteMetod(dbs.get()), -1);
     EXPECT_EQ(CVattenF(&proj, "B1").DeleteMetod(dbs.get()), -1);
+    kb.m_bhd.metod = CKarnborr::KB;
+    EXPECT_EQ(kb.Save(dbs.get(), 0), -3);
+    EXPECT_TRUE(testing_support::listNames(dir.file("HARNDB")).empty());
     writeSnd(headWith(0, 90, false) + coreBlock(30));
     testing_support::makeDirs(tmp()); // the temporary file cannot be created
     EXPECT_EQ(saveCore(), -3);
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Fel: Kan ej öppna " + win("id.tmp")});
+    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Fel: Hittar inte " + win("B1.SND"),
+                                                        "Fel: Kan ej öppna " + win("id.tmp")}));
     EXPECT_EQ(current().flagg, 0);
     EXPECT_EQ(dbsBytes(), before);
 }
 
-TEST_F(DatabaseRecordTest, RegisteredDrillingNeverShrinksExtents) {
-    const double dx = 5 * std::sqrt(3.0), dz = 10 * std::sqrt(3.0); // 20 m at 30 and 60 degrees
+// Registered drilling after an optional core log: the extents never shrink; with slutkod 95
+// the rock level is the ground level less the last depth along the hole, otherwise the
+// ground level; a core-drilled hole warns when it moves.
+TEST_F(DatabaseRecordTest, RegisteredDrillingExtentsAndRockLevel) {
+    const double r3 = std::sqrt(3.0); // 20 m at 30 and 60 degrees: 5 r3, 5, 10 r3
+    const std::string warning = " VARNING!\n zberg ändrat för metod KB: \n från ";
     // clang-format off
-    const struct { int azimut, lutning; double core, rb, dx, dy, dz; } cases[] = {
-        {0, 90, 40, 12, 0, 0, 40},         // a shorter hole keeps the core log's dz
-        {0, 90, 40, 55, 0, 0, 55},         // a longer one widens it
-        {30, 60, 20, 10, dx, 5, dz},       // and the plan extents
-        {30, 60, 10, 20, dx, 5, dz},
+    const struct { int azimut, lutning; double core; const char* slutkod; double rb, oldLevel,
+                   dx, dy, dz, zberg; std::string warned; } cases[] = {
+        {0, 90, 40, "95", 12, 88.03, 0, 0, 40, 88, ""}, // a shorter hole keeps the core log's dz
+        {0, 90, 40, "95", 12, 87.9, 0, 0, 40, 88, warning + "87.90 till 88.00"},
+        {0, 90, 40, "94", 55, 100, 0, 0, 55, 100, ""},  // a longer one widens it
+        {30, 60, 20, "94", 10, 100, 5 * r3, 5, 10 * r3, 100, ""}, // and the plan extents
+        {30, 60, 10, "94", 20, 100, 5 * r3, 5, 10 * r3, 100, ""},
+        {0, 90, 0, "95", 12, 50, 0, 0, 12, 88, ""},     // no core log: no warning
+        {0, 30, 0, "95", 12, 50, 6 * r3, 0, 6, 94, ""},
     };
     // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.rb);
-        const std::string head = headWith(c.azimut, c.lutning, false);
-        writeSnd(head + coreBlock(c.core));
-        ASSERT_EQ(saveCore(), 0);
-        ASSERT_EQ(saveRb(head + coreBlock(c.core) + rbBlock(3, c.rb)), 0);
+        SCOPED_TRACE(std::to_string(c.rb) + c.warned);
+        ui.clear();
+        current().flagg = 0;
+        current().dx = current().dy = current().dz = 0;
+        const std::string head = headWith(c.azimut, c.lutning, false, c.oldLevel);
+        const std::string core = c.core > 0 ? coreBlock(c.core) : "";
+        writeSnd(head + core);
+        EXPECT_EQ(c.core > 0 ? saveCore() : 0, 0);
+        ASSERT_EQ(saveRb(head + core + rbBlock(3, c.rb, c.slutkod)), 0);
         const dbstype r = fromDisk();
         EXPECT_NEAR(r.dx, c.dx, 1e-9);
         EXPECT_NEAR(r.dy, c.dy, 1e-9);
         EXPECT_NEAR(r.dz, c.dz, 1e-9);
-        EXPECT_EQ(r.flagg, 0x09);
-    }
-}
-
-TEST_F(DatabaseRecordTest, RockLevelWarningOnlyForACoreDrilledHole) {
-    const std::string rb95 = "*\n3 RB\n0.000000 95 0 0 1 0\n 12.000      0\n*\n";
-    const std::vector<std::string> warned = {
-        " VARNING!\n zberg ändrat för metod KB: \n från 87.90 till 88.00"};
-    // clang-format off
-    const struct { int flagg; double oldLevel; bool warned; } cases[] = {
-        {0x01, 88.03, false}, {0x01, 87.9, true}, {0x00, 50, false}};
-    // clang-format on
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.oldLevel);
-        ui.clear();
-        current().flagg = static_cast<uint8_t>(c.flagg);
-        ASSERT_EQ(saveRb(headWith(0, 90, false, c.oldLevel) + rb95), 0);
-        EXPECT_EQ(messageTexts(), c.warned ? warned : std::vector<std::string>{});
+        EXPECT_EQ(r.flagg, c.core > 0 ? 0x09 : 0x08);
+        EXPECT_EQ(messageTexts(), c.warned.empty() ? std::vector<std::string>{}
+                                                   : std::vector<std::string>{c.warned});
         CRegBorr back(&proj, "B1", CRegBorr::BARABHD); // the new level is stored either way
         ASSERT_EQ(back.Init(CRegBorr::BARABHD), 0);
-        EXPECT_DOUBLE_EQ(back.m_bhd.zberg, 88.0);
+        EXPECT_NEAR(back.m_bhd.zberg, c.zberg, 1e-6);
     }
 }
 

@@ -102,17 +102,14 @@ TEST_F(SaveFaultTest, WaterLossDelete) {
 
 TEST_F(SaveFaultTest, MessagesNameTheFailedStep) {
     testing_support::writeBytes(snd(), oldFile);
-    const struct {
-        FileOp op;
-        int nth;
-        std::string text;
-    } cases[] = {
+    // clang-format off
+    const struct { FileOp op; int nth; std::string text; } cases[] = {
         {FileOp::Open, 1, "Fel: Hittar inte " + win("B1.SND")},
         {FileOp::Open, 2, "Fel: Kan ej öppna " + win("id.tmp")},
         {FileOp::Read, 3, "Fel vid läsning av " + win("B1.SND")},
         {FileOp::Write, 1, "Fel vid skrivning av " + win("id.tmp")},
         {FileOp::Rename, 1, "Fel: Kan ej ersätta " + win("B1.SND")},
-    };
+    }; // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         ui.clear();
@@ -122,7 +119,12 @@ TEST_F(SaveFaultTest, MessagesNameTheFailedStep) {
         platform::FaultScope scope;
         FaultInjector::failNth(c.op, c.nth);
         EXPECT_EQ(kb.Save(nullptr, 0), -3);
-        EXPECT_EQ(messageTexts(), std::vector<std::string>{c.text});
+        const auto m = ui.messages();
+        ASSERT_EQ(m.size(), 1u);
+        EXPECT_EQ(m[0].text, c.text);
+        EXPECT_EQ(m[0].caption, "Filöppning");
+        EXPECT_EQ(m[0].call, platform::MessageCall::MessageBoxA);
+        EXPECT_EQ(m[0].flags, MB_OK | MB_ICONEXCLAMATION);
         EXPECT_EQ(sndBytes(), oldFile);
     }
 }

@@ -1,0 +1,93 @@
+// Blocks written from records set by the host: core drilling byte for byte, registered
+// drilling's question for the times of kind 4, a new water-loss block. What is read and
+// written back is in ReadingTest.
+
+#include "tests/borehole/BoreholeFixture.h"
+
+using namespace borehole_test;
+
+namespace {
+
+using WritingTest = BoreholeTest;
+
+TEST_F(WritingTest, CoreDrillingBlockByteForByte) {
+    writeSnd(kHead + "*\n0 Kärna\n0.000000 95 3 0 1 1 0\n*\n"); // title and parameters
+    CKarnborr kb(&proj, "B1");
+    ASSERT_EQ(kb.Init(), 0);
+    kb.m_bhd.metod = CKarnborr::KB;
+    // Every field different, so that a swapped column shows.
+    // clang-format off
+    kbtype r{.djup = 12.5, .vinkel1 = 45, .vinkel2 = -30, .procent = 85, .tal1 = 150, .klass = 3,
+             .kod1 = 11, .underkod1 = 12, .kod2 = 6, .underkod2 = 5, .kod3 = 7, .underkod3 = 4,
+             .val = 2, .flagga = 1, .tal2 = 1995, .varde = 2.125, .text = "Granit, grå",
+             .extra = {1, 2, 3, 4, 5, -6}, .extravarde = {1.5, 2.5, 3.25, 4.5, 5.5},
+             .textrad = {"", "Sprickzon", "", "", "Kärnförlust 0,2 m", ""}};
+    // clang-format on
+    kbtype last{.djup = 30, .extra = {32, 32, 32, 32, 32, 32}}; // no extra values given
+    kb.Ny(1, &r);
+    kb.Ny(1, &last);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(kb.Save(nullptr, 0), 0);
+        EXPECT_EQ(sndBytes(), golden("core.snd"));
+    }
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_FALSE(testing_support::exists(tmp()));
+}
+
+TEST_F(WritingTest, Kind4TimesFromTheSpeedsOnYes) {
+    // clang-format off
+    const struct { int times[3], answer, del; bool asked; std::vector<int> after; } cases[] = {
+        {{0, 0, 0}, IDYES, 0, true, {0, 120, 120}}, // the first record never gets a time
+        {{0, 0, 0}, IDNO, 0, true, {0, 0, 0}},
+        {{0, 5, 0}, IDYES, 0, false, {0, 5, 0}},
+        {{0, 0, 0}, IDYES, 1, false, {}}, // removing the block asks nothing
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer + c.times[1] + c.del);
+        ui.clear();
+        std::string block = "*\n3 RB\n0.000000 0 0 0 1 4\n";
+        for (int d = 0; d < 3; ++d)
+            block += "  " + std::to_string(d + 1) + ".000      " + std::to_string(c.times[d]) +
+                     " 50.00  0.00     0  0.00  0.00  0.00  0.00\n";
+        writeSnd(kHead + block + "*\n");
+        CRegBorr rb(&proj, "B1", CRegBorr::RB);
+        ASSERT_EQ(rb.Init(CRegBorr::RB), 0);
+        ui.answer(c.answer);
+        ASSERT_EQ(rb.Save(nullptr, c.del), 0);
+        const auto m = ui.messages();
+        ASSERT_EQ(m.size(), c.asked ? 1u : 0u);
+        if (c.asked) {
+            EXPECT_EQ(m[0].call, platform::MessageCall::AfxMessageBox);
+            EXPECT_EQ(m[0].text, "Sjunktid är ej given !\nBeräkna från given Hastighet ?");
+            EXPECT_EQ(m[0].flags, MB_YESNO);
+        }
+        CRegBorr back(&proj, "B1", CRegBorr::RB); // the times as saved
+        back.Init(CRegBorr::RB);
+        std::vector<int> times;
+        for (const rbtype& r : records(back))
+            times.push_back(r.sjunktid);
+        EXPECT_EQ(times, c.after);
+    }
+    ui.clear();
+    CRegBorr empty(&proj, "B1", CRegBorr::RB);
+    empty.m_typ4 = 1;
+    ASSERT_EQ(empty.Save(nullptr, 0), 0); // an empty list asks nothing
+    EXPECT_TRUE(ui.messages().empty());
+    EXPECT_EQ(sndBlocks(), crlf("*\n3 \n0.000000 0 0 0 1 4\n*\n"));
+}
+
+TEST_F(WritingTest, WaterLossBlockAppendedWithItsTitleCut) {
+    writeSnd(kHead + "*\n0 KB\n0.000000 0 0 0 1 0 0\n*\n");
+    CVattenF vf(&proj, "B1");
+    vf.m_bhd.metod = CVattenF::VF;
+    setText(vf.m_bhd.metodtext, "Vattenförlust"); // 11 characters are kept
+    vftype t{.vfvarde = {20, 25, 1, 2, 3, 4}, .vfkod = -3};
+    vf.Ny(1, &t);
+    ASSERT_EQ(vf.Save(nullptr, 0), 0);
+    EXPECT_EQ(sndBlocks(), crlf("*\n0 KB\n0.000000 0 0 0 1 0 0\n*\n*\n2 Vattenförlu\n"
+                                "0.000000 0 0 0 1\n"
+                                " 20.000  25.000 1.0 2.0 3.0 4.000 -3              \n*\n"));
+}
+
+} // namespace
