@@ -2,6 +2,7 @@
 // themselves from their own files; main() dispatches.
 #pragma once
 
+#include <cstring>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -75,6 +76,20 @@ bool takeFlag(std::vector<std::string>& args, const std::string& flag);
 std::string takeOption(std::vector<std::string>& args, const std::string& option, bool& missing);
 // Prints "harn: <message>" and the usage to stderr; returns kUsage.
 int usageError(const Command& cmd, const std::string& message);
+
+// A fixed text field of a record as a string, never read past its end: the whole field, or
+// (terminatedField) at most N - 1 characters, the most a terminated field can hold.
+template <std::size_t N> std::string field(const char (&text)[N]) {
+    return std::string(text, strnlen(text, N));
+}
+template <std::size_t N> std::string terminatedField(const char (&text)[N]) {
+    return std::string(text, strnlen(text, N - 1));
+}
+
+// Adding 0 turns a negative zero into 0, so no "-0" is shown.
+inline double plain(double v) {
+    return v + 0.0;
+}
 
 // Number text in the C locale, shortest form that reads back ("%.17g" trimmed).
 std::string number(double value);

@@ -29,10 +29,6 @@ struct Finding {
     std::string message;
 };
 
-template <size_t N> std::string field(const char (&text)[N]) {
-    return std::string(text, strnlen(text, N));
-}
-
 class ProjectCheck {
 public:
     ProjectCheck(CHarnDbs& dbs, CProjPath& proj) : m_dbs(dbs), m_proj(proj) {}
@@ -83,7 +79,7 @@ private:
 
     void checkRecord(const dbstype& r, std::map<std::pair<int, std::string>, int>& ids,
                      std::map<std::pair<int, std::string>, int>& names) {
-        std::string id = field(r.id);
+        std::string id = cli::field(r.id);
         std::string name = cli::toUtf8(id.c_str());
         if (r.typ < 1 || r.typ > 8)
             add(true, name, "unknown object type " + std::to_string(r.typ));
@@ -94,7 +90,7 @@ private:
             add(true, name, "identifier is not in upper case");
         if (++ids[{r.typ, id}] == 2)
             add(true, name, "identifier used by more than one " + cli::typeName(r.typ));
-        std::string file = field(r.filnamn);
+        std::string file = cli::field(r.filnamn);
         bool hasFiles = r.typ == 1 || r.typ == 2 || r.typ == 3 || r.typ == 5;
         if (hasFiles && file.empty()) {
             add(true, name, "no file name");

@@ -21,11 +21,6 @@
 
 namespace {
 
-// A CP1252 field of at most N - 1 characters, never read past its end.
-template <size_t N> std::string field(const char (&text)[N]) {
-    return {text, strnlen(text, N - 1)};
-}
-
 struct Pt {
     double x, y; // plan position: x east, y north
 };
@@ -78,7 +73,7 @@ std::vector<Pt> extentOf(const dbstype& r) {
 }
 
 Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
-    CLinjeData l(&proj, field(r.filnamn).c_str(), -1);
+    CLinjeData l(&proj, cli::terminatedField(r.filnamn).c_str(), -1);
     if (l.Init(1) == 0 && l.Home() == 0) {
         do {
             const lintype* p = l.Get_aktel();
@@ -104,7 +99,7 @@ Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
 }
 
 Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
-    CHellar h(&proj, field(r.filnamn).c_str());
+    CHellar h(&proj, cli::terminatedField(r.filnamn).c_str());
     CHkolista* punkter = nullptr;
     if (h.Init() == 0 && h.Home() == 0)
         punkter = h.Get_aktel()->pPunkter;
@@ -124,7 +119,7 @@ Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
 }
 
 Item itemFor(CProjPath& proj, const dbstype& r) {
-    Item item{r.typ, cli::toUtf8(field(r.id).c_str()), "", {}, {}};
+    Item item{r.typ, cli::toUtf8(cli::terminatedField(r.id).c_str()), "", {}, {}};
     switch (r.typ) {
     case 1:
         item.style = {10, "tunnel", "tunnel (extent)", Kind::Rect, "#6a3d9a", "8 4"};
@@ -372,7 +367,7 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         .attr("height", height)
         .attr("viewBox", "0 0 " + cli::pixels(width) + " " + cli::pixels(height))
         .attr("font-family", "DejaVu Sans, Arial, Helvetica, sans-serif");
-    const std::string name = cli::toUtf8(field(dbs.m_hd.projnamn).c_str());
+    const std::string name = cli::toUtf8(cli::terminatedField(dbs.m_hd.projnamn).c_str());
     svg.start("title").text(name).end();
     svg.start("rect").attr("width", "100%").attr("height", "100%").attr("fill", "white").end();
 
@@ -393,8 +388,8 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         .attr("y", 50)
         .attr("font-size", 12)
         .attr("fill", "#555555")
-        .text("Plan, " + what + "; grid " + cli::toUtf8(field(dbs.m_hd.koordsys).c_str()) +
-              ", x north, y east")
+        .text("Plan, " + what + "; grid " +
+              cli::toUtf8(cli::terminatedField(dbs.m_hd.koordsys).c_str()) + ", x north, y east")
         .end();
     svg.end();
     const double nx = width - kMargin - 12;

@@ -27,16 +27,6 @@ namespace {
 
 using Pos = std::array<double, 3>;
 
-// A fixed text field as a string, never past its end.
-template <size_t N> std::string field(const char (&text)[N]) {
-    return std::string(text, strnlen(text, N));
-}
-
-// Adding 0 turns a negative zero into 0, so no "-0" is written.
-double plain(double v) {
-    return v + 0.0;
-}
-
 // The geometry of one object and what is known about where it came from.
 struct Shape {
     const char* kind = "Point"; // "Point", "LineString" or "Polygon"
@@ -80,7 +70,7 @@ void extentRectangle(const dbstype& r, Shape& s) {
 }
 
 void lineShape(CProjPath& proj, const dbstype& r, Shape& s) {
-    CLinjeData l(&proj, field(r.filnamn).c_str(), -1);
+    CLinjeData l(&proj, cli::field(r.filnamn).c_str(), -1);
     if (l.Init(1) == 0) {
         s.points = 0;
         if (l.Home() == 0) {
@@ -101,7 +91,7 @@ void lineShape(CProjPath& proj, const dbstype& r, Shape& s) {
 }
 
 void outcropShape(CProjPath& proj, const dbstype& r, Shape& s) {
-    CHellar h(&proj, field(r.filnamn).c_str());
+    CHellar h(&proj, cli::field(r.filnamn).c_str());
     std::vector<Pos> outline;
     if (h.Init() == 0) {
         s.points = 0;
@@ -133,7 +123,7 @@ void outcropShape(CProjPath& proj, const dbstype& r, Shape& s) {
 void boreholeShape(CProjPath& proj, const dbstype& r, Shape& s) {
     s.borehole = true;
     s.pos = {{r.x, r.y, r.z}};
-    CRegBorr head(&proj, field(r.filnamn).c_str(), CRegBorr::BARABHD);
+    CRegBorr head(&proj, cli::field(r.filnamn).c_str(), CRegBorr::BARABHD);
     bool inclined = r.dx != 0 || r.dy != 0;
     if (head.Init(CRegBorr::BARABHD) == 0) {
         s.surveyed = head.m_bhd.avvmatt[0] == 'J';
@@ -170,7 +160,11 @@ Shape shapeOf(CProjPath& proj, const dbstype& r) {
 // GeoJSON positions are [east, north, height]: the grid's y, x and z (Swedish grids have x
 // north and y east).
 void position(cli::JsonWriter& w, const Pos& p) {
-    w.beginArray().value(plain(p[1])).value(plain(p[0])).value(plain(p[2])).endArray();
+    w.beginArray()
+        .value(cli::plain(p[1]))
+        .value(cli::plain(p[0]))
+        .value(cli::plain(p[2]))
+        .endArray();
 }
 
 void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {
@@ -196,25 +190,16 @@ void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {
     w.key("properties").beginObject();
     w.key("type").value(cli::typeName(r.typ));
     w.key("typ").value(static_cast<int>(r.typ));
-    w.key("id").text(field(r.id).c_str());
-    w.key("filnamn").text(field(r.filnamn).c_str());
-    w.key("text").text(field(r.text).c_str());
+    w.key("id").text(cli::field(r.id).c_str());
+    w.key("filnamn").text(cli::field(r.filnamn).c_str());
+    w.key("text").text(cli::field(r.text).c_str());
     w.key("kod").value(static_cast<int>(r.kod));
     w.key("reftyp").value(static_cast<int>(r.reftyp));
     w.key("flagg").value(static_cast<int>(r.flagg));
     w.key("flags").value(cli::flagWords(r.flagg));
-    w.key("x").value(plain(r.x));
-    w.key("y").value(plain(r.y));
-    w.key("z").value(plain(r.z));
-    w.key("xyz2").beginArray();
-    for (double v : r.xyz2)
-        w.value(plain(v));
-    w.endArray();
-    w.key("dx").value(plain(r.dx));
-    w.key("dy").value(plain(r.dy));
-    w.key("dz").value(plain(r.dz));
+    cli::recordValuesJson(w, r);
     if (s.borehole) {
-        w.key("length").value(plain(s.length));
+        w.key("length").value(cli::plain(s.length));
         w.key("surveyed").value(s.surveyed);
         if (s.hasBottom) {
             w.key("bottom");
@@ -245,17 +230,17 @@ std::string csvField(const std::string& text) {
 }
 
 void rowCsv(std::ostream& out, const dbstype& r) {
-    out << csvField(cli::typeName(r.typ)) << ',' << csvField(cli::toUtf8(field(r.id).c_str()))
-        << ',' << csvField(cli::toUtf8(field(r.filnamn).c_str()));
+    out << csvField(cli::typeName(r.typ)) << ',' << csvField(cli::toUtf8(cli::field(r.id).c_str()))
+        << ',' << csvField(cli::toUtf8(cli::field(r.filnamn).c_str()));
     for (double v : {r.x, r.y, r.z, r.dx, r.dy, r.dz})
-        out << ',' << cli::number(plain(v));
+        out << ',' << cli::number(cli::plain(v));
     out << ',' << csvField(cli::flagWords(r.flagg)) << ','
-        << csvField(cli::toUtf8(field(r.text).c_str())) << '\n';
+        << csvField(cli::toUtf8(cli::field(r.text).c_str())) << '\n';
 }
 
 void exportGeoJson(CHarnDbs& dbs, CProjPath& proj, int typ, std::ostream& out) {
     out << "{\"type\":\"FeatureCollection\",\"name\":\""
-        << cli::JsonWriter::escape(cli::toUtf8(field(dbs.m_hd.projnamn).c_str()))
+        << cli::JsonWriter::escape(cli::toUtf8(cli::field(dbs.m_hd.projnamn).c_str()))
         << "\",\"features\":[\n";
     bool first = true;
     if (dbs.Home() == 0) {

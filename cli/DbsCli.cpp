@@ -16,16 +16,6 @@ namespace cli {
 
 namespace {
 
-// A fixed text field as a string, never past its end.
-template <size_t N> std::string field(const char (&text)[N]) {
-    return std::string(text, strnlen(text, N));
-}
-
-// Adding 0 turns a negative zero into 0, so no "-0" is shown.
-double plain(double v) {
-    return v + 0.0;
-}
-
 std::string fixed(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.3f", plain(v));
@@ -132,6 +122,19 @@ std::string flagWords(unsigned flagg) {
     return out;
 }
 
+void recordValuesJson(JsonWriter& json, const dbstype& r) {
+    json.key("x").value(plain(r.x));
+    json.key("y").value(plain(r.y));
+    json.key("z").value(plain(r.z));
+    json.key("xyz2").beginArray();
+    for (double v : r.xyz2)
+        json.value(plain(v));
+    json.endArray();
+    json.key("dx").value(plain(r.dx));
+    json.key("dy").value(plain(r.dy));
+    json.key("dz").value(plain(r.dz));
+}
+
 void recordJson(JsonWriter& json, const dbstype& r) {
     json.beginObject();
     json.key("typ").value(static_cast<int>(r.typ));
@@ -151,16 +154,7 @@ void recordJson(JsonWriter& json, const dbstype& r) {
         start = comma + 1;
     }
     json.endArray();
-    json.key("x").value(plain(r.x));
-    json.key("y").value(plain(r.y));
-    json.key("z").value(plain(r.z));
-    json.key("xyz2").beginArray();
-    for (double v : r.xyz2)
-        json.value(plain(v));
-    json.endArray();
-    json.key("dx").value(plain(r.dx));
-    json.key("dy").value(plain(r.dy));
-    json.key("dz").value(plain(r.dz));
+    recordValuesJson(json, r);
     json.key("text").text(field(r.text).c_str());
     json.key("filpos").value(static_cast<int>(r.filpos));
     json.endObject();

@@ -47,6 +47,9 @@ std::string flagWords(unsigned flagg);
 
 // One record as a JSON object.
 void recordJson(JsonWriter& json, const dbstype& r);
+// The record's position and extents as members "x", "y", "z", "xyz2", "dx", "dy", "dz" of
+// the object being written.
+void recordValuesJson(JsonWriter& json, const dbstype& r);
 // One record as labelled text lines.
 void recordText(std::ostream& out, const dbstype& r);
 

@@ -19,11 +19,6 @@
 
 namespace {
 
-// A fixed text field as a string, cut at its first zero or its end.
-template <std::size_t N> std::string field(const char (&text)[N]) {
-    return std::string(text, strnlen(text, N));
-}
-
 // Without the blanks that pad an identifier read back from a head with a text.
 std::string trimmed(std::string text) {
     text.erase(text.find_last_not_of(' ') + 1);
@@ -76,14 +71,14 @@ int kindOf(const CRegBorr& rb) {
 
 void headText(std::ostream& out, const harnbhdtype& h) {
     out << "\nhead\n"
-        << "  id          " << utf8(trimmed(field(h.id))) << "\n"
+        << "  id          " << utf8(trimmed(cli::field(h.id))) << "\n"
         << "  top         " << cli::number(h.x) << " " << cli::number(h.y) << "\n"
         << "  ground z    " << cli::number(h.z) << "\n"
         << "  rock z      " << cli::number(h.zberg) << "\n"
         << "  azimuth     " << h.azimut << "\n"
         << "  inclination " << h.lutning << "\n"
-        << "  survey      " << field(h.avvmatt) << "\n"
-        << "  jn1         " << field(h.jn1) << "\n"
+        << "  survey      " << cli::field(h.avvmatt) << "\n"
+        << "  jn1         " << cli::field(h.jn1) << "\n"
         << "  values      " << cli::number(h.dval1) << " " << cli::number(h.dval2) << " "
         << cli::number(h.dval3) << " " << cli::number(h.dval5) << " " << h.ival1 << " "
         << cli::number(h.fval1) << "\n";
@@ -91,9 +86,9 @@ void headText(std::ostream& out, const harnbhdtype& h) {
 
 void coreText(std::ostream& out, CKarnborr& kb) {
     const harnbhdtype& h = kb.m_bhd;
-    out << "\ncore drilling (block 0): " << utf8(field(h.metodtext)) << "\n"
-        << "  code " << field(h.slutkod) << ", parameter " << h.blockparam << ", country "
-        << field(h.klassland) << ", class system " << field(h.klassystem) << "\n"
+    out << "\ncore drilling (block 0): " << utf8(cli::field(h.metodtext)) << "\n"
+        << "  code " << cli::field(h.slutkod) << ", parameter " << h.blockparam << ", country "
+        << cli::field(h.klassland) << ", class system " << cli::field(h.klassystem) << "\n"
         << format("  %7s %4s %4s %4s %4s %4s %4s %5s %5s %4s %4s %3s %3s %3s %5s %9s  %s\n",
                   "DEPTH", "K1", "UK1", "K2", "UK2", "K3", "UK3", "ANG1", "ANG2", "PCT", "N1", "CL",
                   "VAL", "FL", "N2", "VALUE", "TEXT");
@@ -105,7 +100,7 @@ void coreText(std::ostream& out, CKarnborr& kb) {
                       r.djup, r.kod1, r.underkod1, r.kod2, r.underkod2, r.kod3, r.underkod3,
                       r.vinkel1, r.vinkel2, r.procent, r.tal1, r.klass, r.val, r.flagga, r.tal2,
                       r.varde)
-            << utf8(field(r.text)) << "\n";
+            << utf8(cli::field(r.text)) << "\n";
         // Six blanks (none given) or six zeros (none read), without values: nothing to show.
         bool blanks = true, zeros = true, values = false;
         for (int i = 0; i < 6; ++i) {
@@ -125,15 +120,16 @@ void coreText(std::ostream& out, CKarnborr& kb) {
         }
         for (int k = 0; k < 6; ++k)
             if (r.textrad[k][0])
-                out << "          remark " << k + 1 << ": " << utf8(field(r.textrad[k])) << "\n";
+                out << "          remark " << k + 1 << ": " << utf8(cli::field(r.textrad[k]))
+                    << "\n";
     } while (kb++);
 }
 
 void registeredText(std::ostream& out, CRegBorr& rb, bool full) {
     const harnbhdtype& h = rb.m_bhd;
     out << "\nregistered drilling " << (full ? "RB (block 3)" : "JB1 (block 1)") << ": "
-        << utf8(field(h.metodtext)) << "\n"
-        << "  code " << field(h.slutkod) << ", parameter " << h.blockparam;
+        << utf8(cli::field(h.metodtext)) << "\n"
+        << "  code " << cli::field(h.slutkod) << ", parameter " << h.blockparam;
     if (full)
         out << ", kind " << kindOf(rb);
     out << "\n";
@@ -152,14 +148,14 @@ void registeredText(std::ostream& out, CRegBorr& rb, bool full) {
                           r.rbvarde[1], r.rbvarde[2], r.rbvarde[3], r.rbvarde[4], r.rbvarde[5]);
         else
             out << format("  %8.3f %7d  ", static_cast<double>(r.djup), r.sjunktid);
-        out << utf8(field(r.text)) << "\n";
+        out << utf8(cli::field(r.text)) << "\n";
     } while (rb++);
 }
 
 void waterLossText(std::ostream& out, CVattenF& vf) {
     const harnbhdtype& h = vf.m_bhd;
     out << "\nwater-loss tests (block 2)\n"
-        << "  code " << field(h.slutkod) << ", parameter " << h.blockparam << "\n"
+        << "  code " << cli::field(h.slutkod) << ", parameter " << h.blockparam << "\n"
         << format("  %8s %8s %7s %7s %7s %8s %5s  %s\n", "V1", "V2", "V3", "V4", "V5", "V6", "CODE",
                   "TEXT");
     if (vf.Home() != 0)
@@ -168,7 +164,7 @@ void waterLossText(std::ostream& out, CVattenF& vf) {
         const vftype& r = *vf.Get_aktel();
         out << format("  %8.3f %8.3f %7.1f %7.1f %7.1f %8.3f %5d  ", r.vfvarde[0], r.vfvarde[1],
                       r.vfvarde[2], r.vfvarde[3], r.vfvarde[4], r.vfvarde[5], r.vfkod)
-            << utf8(field(r.text)) << "\n";
+            << utf8(cli::field(r.text)) << "\n";
     } while (vf++);
 }
 
@@ -176,7 +172,7 @@ void waterLossText(std::ostream& out, CVattenF& vf) {
 
 void headJson(cli::JsonWriter& w, const harnbhdtype& h) {
     w.key("head").beginObject();
-    w.key("id").text(field(h.id).c_str());
+    w.key("id").text(cli::field(h.id).c_str());
     w.key("x").value(h.x);
     w.key("y").value(h.y);
     w.key("z").value(h.z);
@@ -187,8 +183,8 @@ void headJson(cli::JsonWriter& w, const harnbhdtype& h) {
     w.key("dval5").value(h.dval5);
     w.key("ival1").value(static_cast<int>(h.ival1));
     w.key("fval1").value(static_cast<double>(h.fval1));
-    w.key("jn1").text(field(h.jn1).c_str());
-    w.key("avvmatt").text(field(h.avvmatt).c_str());
+    w.key("jn1").text(cli::field(h.jn1).c_str());
+    w.key("avvmatt").text(cli::field(h.avvmatt).c_str());
     w.key("azimut").value(h.azimut);
     w.key("lutning").value(h.lutning);
     w.endObject();
@@ -198,16 +194,16 @@ void headJson(cli::JsonWriter& w, const harnbhdtype& h) {
 void blockJson(cli::JsonWriter& w, int block, const harnbhdtype& h, bool title) {
     w.key("block").value(block);
     if (title)
-        w.key("title").text(field(h.metodtext).c_str());
-    w.key("slutkod").text(field(h.slutkod).c_str());
+        w.key("title").text(cli::field(h.metodtext).c_str());
+    w.key("slutkod").text(cli::field(h.slutkod).c_str());
     w.key("blockparam").value(h.blockparam);
 }
 
 void coreJson(cli::JsonWriter& w, CKarnborr& kb) {
     w.beginObject();
     blockJson(w, CKarnborr::KB, kb.m_bhd, true);
-    w.key("klassland").text(field(kb.m_bhd.klassland).c_str());
-    w.key("klassystem").text(field(kb.m_bhd.klassystem).c_str());
+    w.key("klassland").text(cli::field(kb.m_bhd.klassland).c_str());
+    w.key("klassystem").text(cli::field(kb.m_bhd.klassystem).c_str());
     w.key("sections").beginArray();
     if (kb.Home() == 0) {
         do {
@@ -225,7 +221,7 @@ void coreJson(cli::JsonWriter& w, CKarnborr& kb) {
             for (const auto& s : shorts)
                 w.key(s.first).value(s.second);
             w.key("varde").value(r.varde);
-            w.key("text").text(field(r.text).c_str());
+            w.key("text").text(cli::field(r.text).c_str());
             w.key("extra").beginArray();
             for (int i = 0; i < 6; ++i)
                 w.value(static_cast<int>(r.extra[i]));
@@ -236,7 +232,7 @@ void coreJson(cli::JsonWriter& w, CKarnborr& kb) {
             w.endArray();
             w.key("textrad").beginArray();
             for (int k = 0; k < 6; ++k)
-                w.text(field(r.textrad[k]).c_str());
+                w.text(cli::field(r.textrad[k]).c_str());
             w.endArray();
             w.endObject();
         } while (kb++);
@@ -264,7 +260,7 @@ void registeredJson(cli::JsonWriter& w, CRegBorr& rb, int block) {
                     w.value(v);
                 w.endArray();
             }
-            w.key("text").text(field(r.text).c_str());
+            w.key("text").text(cli::field(r.text).c_str());
             w.endObject();
         } while (rb++);
     }
@@ -285,7 +281,7 @@ void waterLossJson(cli::JsonWriter& w, CVattenF& vf) {
                 w.value(v);
             w.endArray();
             w.key("vfkod").value(static_cast<int>(r.vfkod));
-            w.key("text").text(field(r.text).c_str());
+            w.key("text").text(cli::field(r.text).c_str());
             w.endObject();
         } while (vf++);
     }
@@ -295,7 +291,7 @@ void waterLossJson(cli::JsonWriter& w, CVattenF& vf) {
 
 int showBorehole(cli::ShowContext& ctx) {
     const dbstype record = *ctx.dbs.Get_aktel();
-    const std::string namn = field(record.filnamn);
+    const std::string namn = cli::field(record.filnamn);
     Borehole b(ctx.proj, namn.c_str());
     if (!b.read()) {
         std::cerr << "harn show: cannot read the borehole file "

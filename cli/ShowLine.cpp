@@ -21,11 +21,6 @@ std::string methodName(int metod) {
     return metod >= 0 && metod < 6 ? kMethods[metod] : "metod " + std::to_string(metod);
 }
 
-// A CP1252 field of at most N - 1 characters, never read past its end.
-template <size_t N> std::string field(const char (&text)[N]) {
-    return {text, strnlen(text, N - 1)};
-}
-
 // A CP1252 text for the terminal, padded to `width` characters.
 std::string pad(const std::string& cp1252, size_t width) {
     std::string s = cli::toUtf8(cp1252.c_str());
@@ -53,21 +48,21 @@ void showJson(CLinjeData& l, const dbstype& rec, std::ostream& out) {
     cli::JsonWriter w(out);
     const std::vector<int> cols = namedColumns(l);
     w.beginObject();
-    w.key("id").text(field(rec.id).c_str());
+    w.key("id").text(cli::terminatedField(rec.id).c_str());
     w.key("file").text(l.Sokvag());
     w.key("metod").value(l.m_metod);
     w.key("method").value(methodName(l.m_metod));
     w.key("kod").value(l.m_kod);
     w.key("tal").value(l.m_tal);
     w.key("varde").value(l.m_varde);
-    w.key("jordart").text(field(l.m_jordart).c_str());
+    w.key("jordart").text(cli::terminatedField(l.m_jordart).c_str());
     w.key("columns").beginArray();
     for (int i : cols)
         w.beginObject()
             .key("index")
             .value(i)
             .key("name")
-            .text(field(l.m_kolnamn[i]).c_str())
+            .text(cli::terminatedField(l.m_kolnamn[i]).c_str())
             .endObject();
     w.endArray();
     w.key("points").beginArray();
@@ -79,14 +74,14 @@ void showJson(CLinjeData& l, const dbstype& rec, std::ostream& out) {
             w.key("x").value(p->x);
             w.key("y").value(p->y);
             w.key("z").value(p->z);
-            w.key("txt").text(field(p->txt).c_str());
+            w.key("txt").text(cli::terminatedField(p->txt).c_str());
             w.key("values").beginArray();
             for (int i : cols)
                 w.beginObject()
                     .key("value")
                     .value(p->kolval[i])
                     .key("text")
-                    .text(field(p->koltxt[i]).c_str())
+                    .text(cli::terminatedField(p->koltxt[i]).c_str())
                     .endObject();
             w.endArray();
             w.endObject();
@@ -103,13 +98,13 @@ void showText(CLinjeData& l, const dbstype& rec, std::ostream& out) {
     const std::vector<int> cols = namedColumns(l);
     int n = 0;
     l.Where(&n);
-    out << "line       " << cli::toUtf8(field(rec.id).c_str()) << "\n"
+    out << "line       " << cli::toUtf8(cli::terminatedField(rec.id).c_str()) << "\n"
         << "file       " << cli::toUtf8(l.Sokvag()) << "\n"
         << "method     " << methodName(l.m_metod) << " (" << l.m_metod << ")\n"
         << "code       " << l.m_kod << "\n"
         << "number     " << l.m_tal << "\n"
         << "value      " << cli::number(l.m_varde) << "\n"
-        << "soil       " << cli::toUtf8(field(l.m_jordart).c_str()) << "\n"
+        << "soil       " << cli::toUtf8(cli::terminatedField(l.m_jordart).c_str()) << "\n"
         << "corner     " << cli::number(rec.x) << " " << cli::number(rec.y) << " "
         << cli::number(rec.z) << "\n"
         << "extent     " << cli::number(rec.dx) << " " << cli::number(rec.dy) << " "
@@ -123,7 +118,7 @@ void showText(CLinjeData& l, const dbstype& rec, std::ostream& out) {
                   "TEXT");
     std::string head = buf;
     for (int i : cols) {
-        std::string name = field(l.m_kolnamn[i]);
+        std::string name = cli::terminatedField(l.m_kolnamn[i]);
         head += " " + std::string(name.size() < 15 ? 15 - name.size() : 0, ' ') +
                 cli::toUtf8(name.c_str()) + " TEXT   ";
     }
@@ -137,9 +132,10 @@ void showText(CLinjeData& l, const dbstype& rec, std::ostream& out) {
         const lintype* p = l.Get_aktel();
         std::snprintf(buf, sizeof buf, "%4d %7.2f %12.3f %12.3f %10.3f ", ++nr, p->pos, p->x, p->y,
                       p->z);
-        std::string row = buf + pad(field(p->txt), 7);
+        std::string row = buf + pad(cli::terminatedField(p->txt), 7);
         for (int i : cols)
-            row += " " + fmt("%15.3f", p->kolval[i]) + " " + pad(field(p->koltxt[i]), 7);
+            row += " " + fmt("%15.3f", p->kolval[i]) + " " +
+                   pad(cli::terminatedField(p->koltxt[i]), 7);
         while (!row.empty() && row.back() == ' ')
             row.pop_back();
         out << row << "\n";
@@ -149,7 +145,7 @@ void showText(CLinjeData& l, const dbstype& rec, std::ostream& out) {
 int showLine(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
     // No method of its own: the method and the column names come from the file.
-    CLinjeData l(&ctx.proj, field(rec.filnamn).c_str(), -1);
+    CLinjeData l(&ctx.proj, cli::terminatedField(rec.filnamn).c_str(), -1);
     if (l.Init(1) != 0) {
         std::cerr << "harn show: cannot read the line file " << cli::toUtf8(l.Sokvag()) << "\n";
         return cli::kFailed;

@@ -14,11 +14,6 @@
 
 namespace {
 
-// A CP1252 field of at most N - 1 characters, never read past its end.
-template <size_t N> std::string field(const char (&text)[N]) {
-    return {text, strnlen(text, N - 1)};
-}
-
 // What the record's reference type names.
 std::string referenceKind(int reftyp) {
     if (reftyp == -1)
@@ -35,7 +30,7 @@ std::string triple(const double v[3]) {
 void showJson(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& out) {
     cli::JsonWriter w(out);
     w.beginObject();
-    w.key("id").text(field(rec.id).c_str());
+    w.key("id").text(cli::terminatedField(rec.id).c_str());
     w.key("file").text(h.Sokvag());
     w.key("rad2").beginArray().value(h.m_rad2[0]).value(h.m_rad2[1]).value(h.m_rad2[2]).endArray();
     w.key("rad3").beginArray().value(h.m_rad3[0]).value(h.m_rad3[1]).value(h.m_rad3[2]).endArray();
@@ -44,12 +39,12 @@ void showJson(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     for (int16_t v : h.m_heltal)
         w.value(static_cast<int>(v));
     w.endArray();
-    w.key("refid").text(field(h.m_refid).c_str());
-    w.key("text").text(field(h.m_text).c_str());
+    w.key("refid").text(cli::terminatedField(h.m_refid).c_str());
+    w.key("text").text(cli::terminatedField(h.m_text).c_str());
     w.key("reference").beginObject();
     w.key("reftyp").value(static_cast<int>(rec.reftyp));
     w.key("kind").value(referenceKind(rec.reftyp));
-    w.key("id").text(field(rec.text).c_str());
+    w.key("id").text(cli::terminatedField(rec.text).c_str());
     w.endObject();
     w.key("points").beginArray();
     if (punkter && punkter->Home() == 0) {
@@ -59,7 +54,7 @@ void showJson(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
             w.key("x").value(p->x);
             w.key("y").value(p->y);
             w.key("z").value(p->z);
-            w.key("kod").text(field(p->kod).c_str());
+            w.key("kod").text(cli::terminatedField(p->kod).c_str());
             w.endObject();
         } while ((*punkter)++);
     }
@@ -74,7 +69,7 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     int n = 0;
     if (punkter)
         punkter->Where(&n);
-    out << "outcrop    " << cli::toUtf8(field(rec.id).c_str()) << "\n"
+    out << "outcrop    " << cli::toUtf8(cli::terminatedField(rec.id).c_str()) << "\n"
         << "file       " << cli::toUtf8(h.Sokvag()) << "\n"
         << "row 2      " << triple(h.m_rad2) << "\n"
         << "row 3      " << triple(h.m_rad3) << "\n"
@@ -83,9 +78,9 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     for (int16_t v : h.m_heltal)
         out << " " << v;
     out << "\n"
-        << "text       " << cli::toUtf8(field(h.m_text).c_str()) << "\n"
-        << "refers to  " << cli::toUtf8(field(h.m_refid).c_str()) << "\n"
-        << "reference  " << cli::toUtf8(field(rec.text).c_str()) << " ("
+        << "text       " << cli::toUtf8(cli::terminatedField(h.m_text).c_str()) << "\n"
+        << "refers to  " << cli::toUtf8(cli::terminatedField(h.m_refid).c_str()) << "\n"
+        << "reference  " << cli::toUtf8(cli::terminatedField(rec.text).c_str()) << " ("
         << referenceKind(rec.reftyp) << ", reftyp " << static_cast<int>(rec.reftyp) << ")\n"
         << "code       " << static_cast<int>(rec.kod) << "\n"
         << "corner     " << cli::number(rec.x) << " " << cli::number(rec.y) << " "
@@ -101,7 +96,7 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
         const kokotype* p = punkter->Get_aktel();
         char buf[128];
         std::snprintf(buf, sizeof buf, "%4d %12.3f %12.3f %10.3f ", ++nr, p->x, p->y, p->z);
-        std::string row = buf + cli::toUtf8(field(p->kod).c_str());
+        std::string row = buf + cli::toUtf8(cli::terminatedField(p->kod).c_str());
         while (!row.empty() && row.back() == ' ')
             row.pop_back();
         out << row << "\n";
@@ -110,7 +105,7 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
 
 int showOutcrop(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
-    CHellar h(&ctx.proj, field(rec.filnamn).c_str());
+    CHellar h(&ctx.proj, cli::terminatedField(rec.filnamn).c_str());
     if (h.Init() != 0) {
         std::cerr << "harn show: cannot read the outcrop file " << cli::toUtf8(h.Sokvag()) << "\n";
         return cli::kFailed;
