@@ -47,13 +47,8 @@ int CHellar::Init() {
     Ny(1, nullptr);
     m_pael->pPunkter = nullptr;
     CString path = Sokvag();
-    std::FILE* in = platform::fopen(path, "r");
-    if (!in)
-        return -1;
     maptext::Lines lines;
-    const bool read = lines.read(in);
-    std::fclose(in);
-    if (!read)
+    if (!lines.readFile(path))
         return -1;
     ReadFile(lines);
     return 0;

@@ -76,13 +76,8 @@ CString CLinjeData::Sokvag() const {
 
 int CLinjeData::Init(int medMetod) {
     CString path = Sokvag();
-    std::FILE* in = platform::fopen(path, "r");
-    if (!in)
-        return -1;
     maptext::Lines lines;
-    const bool read = lines.read(in);
-    std::fclose(in);
-    if (!read)
+    if (!lines.readFile(path))
         return -1;
     ReadFile(lines, medMetod);
     return 0;

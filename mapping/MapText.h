@@ -2,6 +2,8 @@
 // texts cut to the size of the field they go into.
 #pragma once
 
+#include "platform/FileSystem.h"
+
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +41,15 @@ public:
         while (nextLine(in, line))
             m_lines.push_back(line);
         return !std::ferror(in);
+    }
+    // Reads the whole text file at `path`; false when it cannot be opened or read.
+    bool readFile(const char* path) {
+        std::FILE* in = platform::fopen(path, "r");
+        if (!in)
+            return false;
+        const bool ok = read(in);
+        std::fclose(in);
+        return ok;
     }
     // The next line; false at the end.
     bool next(std::string& line) {
