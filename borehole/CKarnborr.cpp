@@ -39,9 +39,8 @@ CKarnborr::~CKarnborr() = default;
 
 int CKarnborr::Init() {
     CStdioFile file;
-    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+    if (!borehole::readHead(file, m_pProj, m_namn, &m_bhd, 0))
         return -1;
-    CHarnDbs::LasHead(&file, &m_bhd, 0);
     int result = -1;
     int lines = 0;
     int blocks = 0;
@@ -198,9 +197,8 @@ int CKarnborr::Save(CHarnDbs* dbs, int del) {
 
 int CKarnborr::DeleteMetod(CHarnDbs* dbs) {
     CStdioFile file;
-    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+    if (!borehole::readHead(file, m_pProj, m_namn, &m_bhd, 1))
         return -1;
-    CHarnDbs::LasHead(&file, &m_bhd, 1);
     m_bhd.metod = KB;
     return Save(dbs, 1);
 }

@@ -32,9 +32,8 @@ int CRegBorr::Kind() const {
 
 int CRegBorr::Init(int metod) {
     CStdioFile file;
-    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+    if (!borehole::readHead(file, m_pProj, m_namn, &m_bhd, 0))
         return -1;
-    CHarnDbs::LasHead(&file, &m_bhd, 0);
     m_bhd.metod = metod;
     if (metod == BARABHD) {
         file.Abort();
@@ -181,10 +180,9 @@ int CRegBorr::Save(CHarnDbs* dbs, int del) {
 
 int CRegBorr::DeleteMetod(CHarnDbs* dbs) {
     CStdioFile file;
-    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
-        return -1;
     const int metod = m_bhd.metod;
-    CHarnDbs::LasHead(&file, &m_bhd, 1);
+    if (!borehole::readHead(file, m_pProj, m_namn, &m_bhd, 1))
+        return -1;
     m_bhd.metod = metod;
     return Save(dbs, 1);
 }

@@ -17,9 +17,8 @@ CVattenF::~CVattenF() = default;
 
 int CVattenF::Init() {
     CStdioFile file;
-    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+    if (!borehole::readHead(file, m_pProj, m_namn, &m_bhd, 0))
         return -1;
-    CHarnDbs::LasHead(&file, &m_bhd, 0);
     int result = -1;
     int lines = 0;
     // The title line is not read: metodtext keeps the empty text of the head.
@@ -82,9 +81,8 @@ int CVattenF::Save(CHarnDbs* dbs, int del) {
 
 int CVattenF::DeleteMetod(CHarnDbs* dbs) {
     CStdioFile file;
-    if (!borehole::openForReading(file, borehole::sndPath(m_pProj, m_namn)))
+    if (!borehole::readHead(file, m_pProj, m_namn, &m_bhd, 1))
         return -1;
-    CHarnDbs::LasHead(&file, &m_bhd, 1);
     m_bhd.metod = VF;
     return Save(dbs, 1);
 }

@@ -56,6 +56,14 @@ bool openForReading(CStdioFile& file, const char* path) {
     return file.Open(path, CFile::modeRead | CFile::typeText) != FALSE;
 }
 
+bool readHead(CStdioFile& file, const CProjPath* proj, const char* namn, harnbhdtype* bhd,
+              int close) {
+    if (!openForReading(file, sndPath(proj, namn)))
+        return false;
+    CHarnDbs::LasHead(&file, bhd, close);
+    return true;
+}
+
 void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
                 const std::function<void(char* line)>& body) {
     bool nextOpens = true;

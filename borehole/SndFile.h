@@ -24,6 +24,11 @@ CString crdPath(const CProjPath* proj, const char* namn);
 // Opens an existing borehole file for reading as text; false when it is missing or cannot
 // be opened.
 bool openForReading(CStdioFile& file, const char* path);
+// Opens the borehole file of `namn` and reads its head into `bhd` (closing the file again when
+// `close` is 1, else leaving it after the head's "*" line); false when the file is missing or
+// cannot be opened.
+bool readHead(CStdioFile& file, const CProjPath* proj, const char* namn, harnbhdtype* bhd,
+              int close);
 
 // Walks the lines after the head (the head's closing "*" already consumed). For every block
 // numbered `wanted`, `opened` gets its first line and `body` each further line up to the

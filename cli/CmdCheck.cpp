@@ -145,13 +145,12 @@ private:
                                   {CRegBorr::RB, "registered drilling RB"}};
         for (const Method& m : methods) {
             CStdioFile sf;
-            if (!borehole::openForReading(sf, path)) {
+            harnbhdtype bhd;
+            std::memset(&bhd, 0, sizeof bhd);
+            if (!borehole::readHead(sf, &m_proj, file.c_str(), &bhd, 0)) {
                 add(true, object, "borehole file " + cli::toUtf8(path) + " cannot be read");
                 return;
             }
-            harnbhdtype bhd;
-            std::memset(&bhd, 0, sizeof bhd);
-            CHarnDbs::LasHead(&sf, &bhd, 0);
             bool present = false;
             borehole::scanBlocks(
                 sf, m.number, [&](char*) { present = true; }, [](char*) {});
