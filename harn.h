@@ -6,6 +6,7 @@
 #include "platform/CString.h"
 #include "platform/Clock.h"
 #include "platform/Encoding.h"
+#include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 #include "platform/Types.h"
