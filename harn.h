@@ -9,6 +9,7 @@
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 #include "platform/Types.h"
 #include "platform/UserInterface.h"
 

@@ -222,6 +222,9 @@ FILE* fopen(const char* path, const char* mode) {
         errno = EINVAL;
         return nullptr;
     }
+    // "x" (as in C11): the file must not exist yet; it is created exclusively.
+    if (std::strchr(mode, 'x'))
+        flags = (flags & ~O_TRUNC) | O_CREAT | O_EXCL;
     std::string p = nativePath(path);
     if (isDirectory(path)) {
         errno = EISDIR;
@@ -237,6 +240,7 @@ FILE* fopen(const char* path, const char* mode) {
     std::string cmode(mode);
     std::erase(cmode, 'b');
     std::erase(cmode, 't');
+    std::erase(cmode, 'x');
     FILE* f = ::fopencookie(s, cmode.c_str(), io);
     if (!f) {
         ::close(fd);

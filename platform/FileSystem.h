@@ -21,7 +21,8 @@ std::string windowsPath(const std::string& posixPath);
 
 // Like the CRT's fopen. Without "b" in the mode the stream is in text mode: "\n" is
 // written as CR LF on disk and both CR LF and LF read as "\n". Write errors show at the
-// latest in fclose, which then returns EOF.
+// latest in fclose, which then returns EOF. With "x" the file is created exclusively: the
+// open fails (errno EEXIST) when it exists already.
 FILE* fopen(const char* path, const char* mode);
 
 // Like the CRT's _access: mode 0 tests existence, 2 writing, 4 reading, 6 both; 0 or -1.

@@ -1,0 +1,44 @@
+// The one way the library and the tool replace a file. The new contents go to a temporary
+// file with a unique name in the target's folder; `commit` flushes and fsyncs it, renames it
+// over the target in one step and fsyncs the folder. A failure at any step, or an object
+// destroyed without a commit, removes the temporary file and leaves the target as it was,
+// so a reader sees either the old file or the new one, complete.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+class SafeReplace {
+public:
+    // `target` is a Windows-form path (CP1252), like every path of the library.
+    explicit SafeReplace(const char* target);
+    ~SafeReplace();
+    SafeReplace(const SafeReplace&) = delete;
+    SafeReplace& operator=(const SafeReplace&) = delete;
+
+    // Creates the temporary file and opens it with `mode` ("w", "wb", "w+b", ...; text mode
+    // without "b", as platform::fopen). Null when it cannot be created.
+    FILE* open(const char* mode);
+    FILE* stream() const { return m_file; }
+
+    // Closes the stream, makes the new contents durable and puts them in the target's
+    // place. 0, or -1 with the target unchanged and the temporary file gone.
+    int commit();
+    // Drops the new contents: the target stays as it was.
+    void abandon();
+
+    const std::string& target() const { return m_target; }
+    const std::string& temporaryPath() const { return m_temp; } // Windows form
+
+private:
+    std::string m_target;
+    std::string m_temp;
+    FILE* m_file = nullptr;
+};
+
+// Replaces the whole file `target` by `bytes` (binary) through a SafeReplace; 0 or -1.
+int replaceFileContents(const char* target, const std::string& bytes);
+
+} // namespace platform
