@@ -3,6 +3,7 @@
 
 #include "platform/CFile.h"
 #include "platform/CStdioFile.h"
+#include "platform/Dialog.h"
 #include "platform/CString.h"
 #include "platform/Clock.h"
 #include "platform/Encoding.h"
@@ -23,6 +24,7 @@
 #include "host/kokotype.h"
 
 #include "database/CHarnDbs.h"
+#include "database/CHarnKonvertera.h"
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
 
