@@ -57,6 +57,16 @@ void setApplicationTitle(const char* t) {
     title() = t ? t : "";
 }
 
+void ConsoleUserInterface::setFollowUp(const std::string& needle, const std::string& line) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    for (auto& f : m_followUps)
+        if (f.first == needle) {
+            f.second = line;
+            return;
+        }
+    m_followUps.emplace_back(needle, line);
+}
+
 void UserInterface::dialogCaption(Dialog&, const char*) {}
 void UserInterface::dialogText(Dialog&, int, const char*) {}
 void UserInterface::dialogEnabled(Dialog&, int, bool) {}

@@ -65,10 +65,9 @@ public:
     void setStatusLine(bool attached) { m_statusLine = attached; }
     // Answer given to every question without asking (IDYES or IDNO); 0 asks when possible.
     void setPresetAnswer(int answer) { m_presetAnswer = answer; }
-    // After a message whose text holds `needle` (CP1252), the line `line` (UTF-8) follows.
-    void addFollowUp(const std::string& needle, const std::string& line) {
-        m_followUps.emplace_back(needle, line);
-    }
+    // After a message whose text holds `needle` (CP1252), the line `line` (UTF-8) follows;
+    // a second call with the same needle replaces its line.
+    void setFollowUp(const std::string& needle, const std::string& line);
 
     // Dialogs are drawn on standard error: in place on a terminal, as plain lines
     // otherwise. The button pressed to start without asking (IDOK), or 0 to ask when
