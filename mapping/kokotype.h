@@ -1,16 +1,10 @@
-// A point of a polygon or outline: x, y, a third value (a height in an outcrop outline, a
-// bulge in a tunnel outline) and an 8-byte code field. Outcrops keep a text of at most 3
-// characters in `kod`; tunnel outlines keep a 32-bit integer in its first four bytes.
+// The point record of outlines lives with the alignment geometry in host/, which takes it
+// as an argument; mapping code keeps including it from here.
 #pragma once
 
-#include <cstddef>
+#include "host/kokotype.h"
 
-struct kokotype {
-    double x;
-    double y;
-    double z;
-    char kod[8];
-};
+#include <cstddef>
 
 static_assert(offsetof(kokotype, x) == 0);
 static_assert(offsetof(kokotype, y) == 8);
