@@ -79,10 +79,19 @@ int CTunDbs::Save(CHarnDbs* dbs) {
         ~RewriteScope() { self->m_rewrite = nullptr; }
     } scope{this};
     m_rewrite = &rewrite;
+    // When the file keeps its old contents, so do its head and offsets in memory, so that
+    // later writes in place still fit the file.
     const tunhdtype fileHead = m_hd;
     std::unordered_map<const todbtype*, int32_t> fileOffsets;
     for (Node* n = m_forst; n; n = n->next)
         fileOffsets[&n->rec] = n->rec.filpos;
+    auto keepFileState = [&] {
+        m_hd = fileHead;
+        for (Node* n = m_forst; n; n = n->next) {
+            auto it = fileOffsets.find(&n->rec);
+            n->rec.filpos = it == fileOffsets.end() ? 0 : it->second;
+        }
+    };
 
     // Deletions, then the chainage order.
     if (Home() == 0) {
@@ -163,6 +172,8 @@ int CTunDbs::Save(CHarnDbs* dbs) {
         if (oldHal > 0) {
             if (!rewrite.loaded) {
                 ShowMessage("Kan ej öppna tunnel-databas");
+                m_rewrite = nullptr;
+                keepFileState();
                 return -1;
             }
             todbtype dead = *m_pael;
@@ -178,14 +189,10 @@ int CTunDbs::Save(CHarnDbs* dbs) {
     m_rewrite = nullptr;
     if (!rewrite.loaded) {
         // The steps above showed that the file could not be opened; the save goes on.
+        keepFileState();
         report("Tunneldatabasen kunde inte skrivas: ", odbPath);
     } else if (platform::replaceFileContents(odbPath, rewrite.bytes) != 0) {
-        // The old file stays; so do its head and offsets in memory.
-        m_hd = fileHead;
-        for (Node* n = m_forst; n; n = n->next) {
-            auto it = fileOffsets.find(&n->rec);
-            n->rec.filpos = it == fileOffsets.end() ? 0 : it->second;
-        }
+        keepFileState();
         ShowMessage("Kan ej öppna tunnel-databas");
         return -1;
     }

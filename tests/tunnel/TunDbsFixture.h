@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tunnel_test {
 
@@ -50,6 +51,16 @@ inline todbtype position(double sekt, const char* tvnamn, int typ = 7) {
     r.sekt = sekt;
     std::snprintf(r.tvnamn, sizeof r.tvnamn, "%s", tvnamn);
     return r;
+}
+
+// The records of a tunnel in list order (the last one is current afterwards).
+inline std::vector<todbtype*> records(CTunDbs& t) {
+    std::vector<todbtype*> out;
+    if (t.Home() == 0)
+        do
+            out.push_back(t.Get_aktel());
+        while (t++);
+    return out;
 }
 
 template <class L> int count(const L& list) {

@@ -55,10 +55,8 @@ protected:
     }
     static std::string filposList(CTunDbs& t) {
         std::string s;
-        if (t.Home() == 0)
-            do
-                s += std::to_string(t.Get_aktel()->filpos) + " ";
-            while (t++);
+        for (const todbtype* r : records(t))
+            s += std::to_string(r->filpos) + " ";
         return s;
     }
 };
@@ -338,10 +336,11 @@ TEST_F(TunDbsSaveTest, SaveFaultSweep) {
         bool threw = false;
     };
     std::map<platform::FileOp, int> ops;
+    std::unique_ptr<CTunDbs> s;
     auto run = [&](platform::FileOp op, int nth, bool always) {
         restore();
         openDbs(0);
-        auto s = tunnel();
+        s = tunnel();
         EXPECT_EQ(s->Init(), 0);
         s->Home();
         s->Get_aktel()->filpos = -s->Get_aktel()->filpos;
@@ -394,6 +393,16 @@ TEST_F(TunDbsSaveTest, SaveFaultSweep) {
                                       platform::FailureLog::count() > 0;
                 const dbstype rec = recordOnDisk();
                 const bool recNew = rec.dy == newRec.dy && rec.x == newRec.x;
+                if (nowOdb == oldOdb) {
+                    // The head and offsets in memory are still those of the file.
+                    EXPECT_EQ(oldOdb.substr(0, kTunHeadSize),
+                              std::string(reinterpret_cast<const char*>(&s->m_hd), kTunHeadSize));
+                    for (const todbtype* rec : records(*s)) {
+                        if (rec->filpos != 0) {
+                            EXPECT_EQ(oldOdb.substr(rec->filpos, kTodbRecordSize), image(*rec));
+                        }
+                    }
+                }
                 if (!reported) {
                     ++silent;
                     EXPECT_EQ(nowOdb, newOdb);
