@@ -43,3 +43,9 @@
 #include "mapping/kokotype.h"
 #include "mapping/lintype.h"
 #include "mapping/systype.h"
+
+#include "tunnel/CTunDbs.h"
+#include "tunnel/TunnelVersion.h"
+#include "tunnel/bulthdtype.h"
+#include "tunnel/todbtype.h"
+#include "tunnel/tunhdtype.h"

@@ -261,6 +261,15 @@ TEST_F(TunDbsSaveTest, SaveMessages) {
     // Opens of a clean save, to reach the last two: the .lat file and its replacement.
     auto t = created({position(10, "T1")});
     const std::string lat = readBytes(file("TUN1.LAT"));
+    // Without the tunnel's database record nothing is written; the failure is logged.
+    platform::FailureLog::reset();
+    ui.clear();
+    const std::string fresh = odb();
+    EXPECT_EQ(t->Save(nullptr), -1);
+    EXPECT_EQ(platform::FailureLog::count(), 1);
+    EXPECT_TRUE(ui.events.empty());
+    EXPECT_EQ(odb(), fresh);
+    EXPECT_EQ(t->Get_aktel()->filpos, 300);
     platform::FaultInjector::reset();
     ASSERT_EQ(t->Save(dbs.get()), 0);
     const int opens = platform::FaultInjector::count(platform::FileOp::Open);
