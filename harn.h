@@ -19,6 +19,8 @@
 #include "host/CAutoIni.h"
 #include "host/CDirSort.h"
 #include "host/CProjPath.h"
+#include "host/CVaglinje.h"
+#include "host/kokotype.h"
 
 #include "database/CHarnDbs.h"
 #include "database/dbstype.h"

@@ -70,6 +70,7 @@ const std::vector<Target>& targets() {
         {"forstsystem", fuzzForstSystem, true, {"fuzz/seeds/forstsystem"}, {}},
         {"forsttyper", fuzzForstTyper, true, {"fuzz/seeds/forsttyper"}, {}},
         {"injsystem", fuzzInjSystem, true, {"fuzz/seeds/injsystem"}, {}},
+        {"vl", fuzzVl, false, {"fuzz/seeds/vl"}, {}},
     };
     return all;
 }

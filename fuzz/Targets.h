@@ -28,5 +28,7 @@ int fuzzHarnkod(const uint8_t* data, std::size_t size);
 int fuzzForstSystem(const uint8_t* data, std::size_t size);
 int fuzzForstTyper(const uint8_t* data, std::size_t size);
 int fuzzInjSystem(const uint8_t* data, std::size_t size);
+// Alignment file V1.VL (CVaglinje).
+int fuzzVl(const uint8_t* data, std::size_t size);
 
 } // namespace harn_fuzz

@@ -330,21 +330,27 @@ int CVaglinje::Padist(kovltype* a, kovltype* b, double x, double y, double* len,
             *other = (bx * py - by * px) / c;
         return 0;
     }
-    double cx, cy, r;
-    arcCentre(bx, by, a->bulge, &cx, &cy, &r);
+    // Work in the frame of the arc's start: u along its tangent, v towards its centre; this
+    // keeps nearly straight arcs (huge radii) exact.
+    const Piece arc = piece(0, 0, bx, by, a->bulge);
     const int turn = a->bulge > 0 ? 1 : -1;
-    const double sweep = std::fabs(4 * std::atan(a->bulge));
-    const double a1 = std::atan2(-cy, -cx);
-    const double a2 = std::atan2(py - cy, px - cx);
-    double phi = std::fmod((turn > 0 ? a2 - a1 : a1 - a2) + 4 * kPi, 2 * kPi);
+    const double sweep = std::fabs(arc.sweep);
+    const double r = arc.length / sweep;
+    const double ct = std::cos(arc.startAngle), st = std::sin(arc.startAngle);
+    const double u = px * ct + py * st;
+    const double v = turn * (py * ct - px * st);
+    double phi = std::atan2(u, r - v);
+    if (phi < 0)
+        phi += 2 * kPi;
     // Points in the gap of the circle count from the nearer end: before a is negative.
     if (phi > sweep + (2 * kPi - sweep) / 2)
         phi -= 2 * kPi;
     *len = r * phi;
     if (other) {
-        const double dist = std::hypot(px - cx, py - cy);
-        // Left of a counter-clockwise arc is towards its centre.
-        *other = turn > 0 ? r - dist : dist - r;
+        // r - distance from the centre, without cancellation; left of a counter-clockwise
+        // arc is towards its centre.
+        const double dist = std::hypot(u, r - v);
+        *other = turn * (2 * r * v - v * v - u * u) / (r + dist);
     }
     return 0;
 }

@@ -92,6 +92,15 @@ def main():
     lib("forstsystem/freed.bib", 312, 16, 2, 1, [("A", 1), ("B", 0), ("C", 3)])
     lib("forsttyper/freed.bib", 656, 652, 2, 1, [("A", 1), ("B", 0), ("C", 3)])
     lib("injsystem/freed.bib", 288, 212, 2, 1, [("A", 1), ("B", 0), ("C", 3)])
+    # Alignment files: the demo's road (CR LF, comments), every kind of element, an arc of
+    # more than half a circle, and a nearly straight arc far out in a national grid.
+    write("vl/demo.VL", "ALIGNMENT 1\r\n# Demo\r\n0\r\n1000.000 2010.000\r\n"
+          "1100.000 2010.000 0.0436609429085\r\n1152.094 2014.558\r\n1250.575 2031.923\r\n")
+    write("vl/winding.VL", "ALIGNMENT 1\n1000\n-10 0 0\n0 0 0.41421356237309503\n"
+          "10 10 -0.41421356237309503\n20 20 1\n20 30\n10 30 0\n")
+    write("vl/big.VL", "ALIGNMENT 1\n-5.5e2\n0 0 -2.414213562373095\n-10 -10\n")
+    write("vl/grid.VL", "  ALIGNMENT\t1\n\n6580000\n6580000.125 1500000.5 1.5e-9\n"
+          "6590000 1510000 -999.5\n6590000.001 1510000\n")
 
 
 if __name__ == "__main__":
