@@ -43,3 +43,9 @@
 #include "mapping/kokotype.h"
 #include "mapping/lintype.h"
 #include "mapping/systype.h"
+
+#include "tunnel/CTvarKoord.h"
+#include "tunnel/CTvarsnitt.h"
+#include "tunnel/SectionTypes.h"
+#include "tunnel/tvkotype.h"
+#include "tunnel/tvtytype.h"
