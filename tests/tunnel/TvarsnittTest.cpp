@@ -70,12 +70,12 @@ TEST_F(Tvarsnitt, VersionAndHeadChecks) {
         const char* text;
     };
     const char* const saved = CHarnDbs::m_Dbsver;
-    for (const Case& c : {Case{"1.5", "0.93", "Gammal version: 0.93\nNu gäller version: 1.5"},
-                          Case{"1.5", "abc", "Gammal version: abc\nNu gäller version: 1.5"},
-                          Case{"1.5", "", "Gammal version: \nNu gäller version: 1.5"},
-                          Case{"3.0", "2.5", "Gammal version: 2.5\nNu gäller version: 3.0"},
-                          Case{"3.0", "5.0",
-                               "??? version: 5.0 (5.00 3.00)\nNu gäller version: 3.0"}}) {
+    for (const Case& c :
+         {Case{"1.5", "0.93", "Gammal version: 0.93\nNu gäller version: 1.5"},
+          Case{"1.5", "abc", "Gammal version: abc\nNu gäller version: 1.5"},
+          Case{"1.5", "", "Gammal version: \nNu gäller version: 1.5"},
+          Case{"3.0", "2.5", "Gammal version: 2.5\nNu gäller version: 3.0"},
+          Case{"3.0", "5.0", "??? version: 5.0 (5.00 3.00)\nNu gäller version: 3.0"}}) {
         CHarnDbs::m_Dbsver = c.current;
         const std::string bytes = head(c.file, 1, 1, 372) + record("A") + record("X", true);
         writeBytes(index(), bytes);
@@ -90,9 +90,9 @@ TEST_F(Tvarsnitt, VersionAndHeadChecks) {
     writeBytes(index(), newIndex().substr(0, 35));
     CTvarsnitt lib(&proj);
     EXPECT_EQ(lib.Init(0), -4);
-    EXPECT_EQ(events(),
-              (Events{"box: Fel vid läsning av databas :\n" + std::string(lib.IndexPath()),
-                      "bells: 0"}));
+    EXPECT_EQ(
+        events(),
+        (Events{"box: Fel vid läsning av databas :\n" + std::string(lib.IndexPath()), "bells: 0"}));
 }
 
 // Reading packs the holes away: live records move down, dead records cover the freed tail,
@@ -110,22 +110,22 @@ TEST_F(Tvarsnitt, ReadingPacksAndChecks) {
     };
     const std::string tail = "),\nvälj Konvertera i Arkiv.";
     const std::vector<Case> cases{
-        {"one hole", head("1.5", 2, 1, 508) + record("A") + record("OLD", true) + record("B"),
+        {"one hole",
+         head("1.5", 2, 1, 508) + record("A") + record("OLD", true) + record("B"),
          {"A@100", "B@236"},
-         head("1.5", 2, 0, 372).substr(0, 36) + std::string(64, '\0') + record("A") +
-             record("B") + zero,
+         head("1.5", 2, 0, 372).substr(0, 36) + std::string(64, '\0') + record("A") + record("B") +
+             zero,
          {"bells: 0"}},
         {"holes first and last",
          head("1.5", 1, 2, 508) + record("X", true) + record("A") + record("Y", true),
          {"A@100"},
-         head("1.5", 1, 0, 236).substr(0, 36) + std::string(64, '\0') + record("A") + zero +
-             zero,
+         head("1.5", 1, 0, 236).substr(0, 36) + std::string(64, '\0') + record("A") + zero + zero,
          {"bells: 0"}},
         {"more holes counted than found: the file does not grow",
          head("1.5", 2, 3, 508) + record("A") + record("OLD", true) + record("B"),
          {"A@100", "B@236"},
-         head("1.5", 2, 0, 372).substr(0, 36) + std::string(64, '\0') + record("A") +
-             record("B") + zero,
+         head("1.5", 2, 0, 372).substr(0, 36) + std::string(64, '\0') + record("A") + record("B") +
+             zero,
          {"box: Fel vid packning antal=(3 1" + tail, "bells: 1"}},
         {"live record at the end offset",
          head("1.5", 1, 0, 236) + record("A") + record("B") + record("C"),
