@@ -47,7 +47,12 @@
 #include "mapping/systype.h"
 
 #include "tunnel/CTunDbs.h"
+#include "tunnel/CTvarKoord.h"
+#include "tunnel/CTvarsnitt.h"
+#include "tunnel/SectionTypes.h"
 #include "tunnel/TunnelVersion.h"
 #include "tunnel/bulthdtype.h"
 #include "tunnel/todbtype.h"
 #include "tunnel/tunhdtype.h"
+#include "tunnel/tvkotype.h"
+#include "tunnel/tvtytype.h"

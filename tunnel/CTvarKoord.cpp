@@ -45,6 +45,8 @@ int CTvarKoord::Init(const char* path, double* anfstart, double* anfslut, char* 
     if (text)
         text[0] = 0;
 
+    int before = 0;
+    Where(&before);
     int lineNo = 0;
     int stars = 0;
     while (std::fgets(g_lineBuffer, kLineLimit, f)) {
@@ -71,7 +73,15 @@ int CTvarKoord::Init(const char* path, double* anfstart, double* anfslut, char* 
         }
         ++lineNo;
     }
+    const bool readError = std::ferror(f) != 0;
     std::fclose(f);
+    if (readError) {
+        // An outline cut short by a read error must not pass for the whole one.
+        int now = 0;
+        for (Where(&now); now > before && End() == 0; --now)
+            Delete();
+        return -1;
+    }
     return 0;
 }
 

@@ -22,7 +22,7 @@ public:
     // Reads the outline file `path` and remembers it as the file to save to. The springing
     // levels go to `anfstart` and `anfslut`, the description (at most 38 characters, so the
     // buffer must hold 39 bytes) to `text`; each may be null. 0, or -1 when the file is
-    // missing or cannot be opened.
+    // missing, cannot be opened or cannot be read to its end (no point of it is kept then).
     int Init(const char* path, double* anfstart, double* anfslut, char* text);
     // Checks the arcs, computes every point's bulge and the outline's extents (set in the
     // current record of `lib`, which must be this outline's type) and writes the file.

@@ -304,7 +304,12 @@ int CTvarsnitt::FindKoord(const char* name) {
         return -1;
     delete m_pael->pKoord;
     m_pael->pKoord = new CTvarKoord();
-    // A missing outline file leaves the outline empty.
-    m_pael->pKoord->Init(KoordPath(name), nullptr, nullptr, nullptr);
+    // A missing outline file leaves the outline empty; one that exists but cannot be read
+    // is a failure the caller should learn of.
+    const CString path = KoordPath(name);
+    if (m_pael->pKoord->Init(path, nullptr, nullptr, nullptr) != 0 &&
+        platform::access(path, 0) == 0)
+        platform::FailureLog::report(std::string("Kan ej läsa tvärsnittskonturen ") +
+                                     static_cast<const char*>(path));
     return 0;
 }
