@@ -136,7 +136,9 @@ int CTunDbs::Save(CHarnDbs* dbs) {
             minX = minY = 9990000000.0;
             maxX = maxY = -9990000000.0;
             if (vaglinje.Init(path) == 0) {
-                if (tvarsnitt.Init(0) != 0)
+                // A project without a type library has no extents to give; one that exists
+                // but cannot be read is a failure.
+                if (tvarsnitt.Init(0) != 0 && platform::access(tvarsnitt.IndexPath(), 0) == 0)
                     report("Tvärsnittstyperna kunde inte läsas, tunnelns utbredning saknas: ",
                            tvarsnitt.IndexPath());
                 geometry = true;

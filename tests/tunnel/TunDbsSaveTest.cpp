@@ -65,31 +65,39 @@ protected:
 // extent, worked out by hand: a type reaches -xmin to the left and xmax to the right of the
 // line. Unknown types and records of other kinds do not count.
 TEST_F(TunDbsSaveTest, PlanExtentAlongStraightAndArcAlignments) {
+    const std::vector<todbtype> straight = {position(60, "t2"), position(10, "T1"),
+                                            position(0, "T9"), position(90, "T1", 3)};
     const struct {
         const char* name;
         const char* alignment;
+        bool library;
         std::vector<todbtype> records;
         double x, y, dx, dy;
+        int reported; // failures in the failure log
     } cases[] = {
-        {"straight",
-         kStraight,
-         {position(60, "t2"), position(10, "T1"), position(0, "T9"), position(90, "T1", 3)},
-         995,
-         2010,
-         12,
-         50},
+        {"straight", kStraight, true, straight, 995, 2010, 12, 50, 0},
         {"arc",
          kArc,
+         true,
          {position(0, "T1"), position(25 * kPi, "T2")},
          0,
          -5,
          107 * kS,
-         105 - 97 * kS},
+         105 - 97 * kS,
+         0},
+        // No point at all: zero; an alignment that cannot be loaded is a reported failure.
+        {"no type library", kStraight, false, straight, 0, 0, 0, 0, 0},
+        {"unreadable alignment", "ALIGNMENT 1\n0\n1000 2000\n", true, straight, 0, 0, 0, 0, 1},
     };
+    const std::string library = readBytes(file("TVTYP.LIS"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         removeTunnelFiles();
         alignment(c.alignment);
+        std::remove(file("TVTYP.LIS").c_str());
+        if (c.library)
+            writeBytes(file("TVTYP.LIS"), library);
+        platform::FailureLog::reset();
         auto t = created({});
         for (todbtype r : c.records) {
             t->Ny(1, &r);
@@ -105,9 +113,9 @@ TEST_F(TunDbsSaveTest, PlanExtentAlongStraightAndArcAlignments) {
             EXPECT_EQ(r.dz, 0);
             EXPECT_EQ(std::string(r.text), "VÄG1.VL");
         }
+        EXPECT_EQ(platform::FailureLog::count(), c.reported);
     }
     EXPECT_TRUE(ui.events.empty());
-    EXPECT_EQ(platform::FailureLog::count(), 0);
 }
 
 // Deleting B of A B C, adding D before A and changing C: the file is rewritten in chainage
