@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 using namespace testing_support;
 using namespace tunnel_test;
@@ -247,14 +248,21 @@ TEST_F(TunDbsTest, PackingFaultSweep) {
     t->Home();
     t->Delete();
     const std::string old = odb();
-    ASSERT_EQ(tunnel()->Init(), 0);
+    const auto kinds = {platform::FileOp::Open, platform::FileOp::Read, platform::FileOp::Write,
+                        platform::FileOp::Rename, platform::FileOp::Remove};
+    std::map<platform::FileOp, int> ops; // of a packing without faults
+    {
+        platform::FaultScope scope;
+        ASSERT_EQ(tunnel()->Init(), 0);
+        for (auto op : kinds)
+            ops[op] = platform::FaultInjector::count(op);
+    }
     const std::string packed = odb();
     ASSERT_NE(packed, old);
     int refused = 0, kept = 0, packedRuns = 0;
-    for (auto op : {platform::FileOp::Open, platform::FileOp::Read, platform::FileOp::Write,
-                    platform::FileOp::Rename}) {
+    for (auto op : kinds) {
         for (bool always : {false, true}) {
-            for (int nth = 1; nth <= 4; ++nth) {
+            for (int nth = 1; nth <= ops[op] + 1; ++nth) {
                 SCOPED_TRACE(testing::Message() << int(op) << " " << nth << " " << always);
                 writeBytes(file("TUN1.ODB"), old);
                 platform::FailureLog::reset();
