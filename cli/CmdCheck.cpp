@@ -114,7 +114,7 @@ private:
             requireFile(name, file + ".LJE", true);
             break;
         case 6:
-            // The alignment's geometry file is the host's; its absence is worth a warning.
+            // An alignment's geometry file (HARNDB\<id>) is optional; its absence is a warning.
             requireFile(name, id, false);
             break;
         default:
