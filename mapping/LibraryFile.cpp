@@ -157,8 +157,7 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
     const bool packing = hd.hal > 0;
     // When packing, the file's new contents are built here and written back at the end.
     std::string image;
-    if (packing && !readAll(f, image))
-        image.clear();
+    bool readError = packing && !readAll(f, image);
 
     std::vector<char> record(static_cast<size_t>(kind.length), 0);
     // The records in use with their offset now and after packing; they go to the list once
@@ -170,7 +169,9 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
     std::vector<Loaded> inUse;
     int64_t p = kFirstRecord, w = kFirstRecord;
     long freed = 0, loaded = 0;
-    if (std::fseek(f, p, SEEK_SET) == 0) {
+    if (readError || std::fseek(f, p, SEEK_SET) != 0) {
+        readError = true;
+    } else {
         while (std::fread(record.data(), 1, record.size(), f) == record.size()) {
             if (numberOf(record.data(), kind) > 0) {
                 if (p >= hd.slut) {
@@ -192,8 +193,18 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
             }
             p += kind.length;
         }
+        readError = std::ferror(f) != 0;
     }
     std::fclose(f);
+    // A read that failed is not the end of the file: the records behind it would be lost to
+    // the fillers of packing. Nothing is written; the list holds what was read, at the
+    // offsets where the file holds it.
+    if (readError) {
+        for (const Loaded& rec : inUse)
+            sink(context, rec.bytes.data(), rec.old);
+        showAboutFile("Fel vid läsning av databas :\n%s", fil);
+        return -4;
+    }
 
     if (hd.antal != loaded) {
         bell(1);
