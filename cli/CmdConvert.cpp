@@ -82,7 +82,6 @@ int runConvert(const std::vector<std::string>& argsIn) {
     auto* console = dynamic_cast<platform::ConsoleUserInterface*>(&platform::userInterface());
     if (console && yes)
         console->setDialogButton(IDOK);
-    platform::FailureLog::reset();
     CHarnDbs database(proj.get(), nullptr);
     CHarnKonvertera dialog(dbs.c_str(), projnamn.c_str(), &database, nullptr);
     dialog.DoModal();
@@ -107,12 +106,8 @@ int runConvert(const std::vector<std::string>& argsIn) {
     }
     if (haveOld)
         std::cout << "old database kept as " << platform::nativePath(copy.c_str()) << "\n";
-    bool failed = dialog.m_resultat != 1;
-    for (const std::string& e : platform::FailureLog::entries()) {
-        std::cerr << "harn convert: " << cli::toUtf8(e.c_str()) << "\n";
-        failed = true;
-    }
-    if (failed)
+    // Failures the conversion went past are printed by the tool, which then exits with 1.
+    if (dialog.m_resultat != 1 || platform::FailureLog::count() > 0)
         return cli::kFailed;
     std::cout << "database rebuilt: " << platform::nativePath(dbs.c_str()) << "\n";
     return cli::kOk;

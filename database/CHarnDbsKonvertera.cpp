@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
+#include "tunnel/CTunDbs.h"
 
 #include <cfloat>
 #include <cstring>
@@ -121,9 +122,26 @@ void registerBorehole(CHarnDbs& dbs, const char* base) {
     }
 }
 
+// A tunnel's record takes its text (the alignment's file name) from line 2 of the tunnel
+// text file before the tunnel saves itself into it.
 void registerTunnel(CHarnDbs& dbs, const char* base) {
-    (void)dbs;
-    (void)base; // the tunnel database class lands with the tunnels
+    CTunDbs tunnel(dbs.m_pProj, base);
+    if (tunnel.Init() != 0)
+        return;
+    const CString lat = dbs.m_pProj->DataPath((std::string(base) + ".LAT").c_str());
+    if (platform::access(lat, 0) == 0) {
+        if (FILE* f = platform::fopen(lat, "r")) {
+            std::string line;
+            for (int n = 1; readLine(f, line) && !starLine(line); ++n) {
+                if (n == 2) {
+                    setField(dbs.Get_aktel()->text, line.substr(0, 152).c_str());
+                    break;
+                }
+            }
+            std::fclose(f);
+        }
+    }
+    check(tunnel.Save(&dbs), "tunnel Save", base);
 }
 
 int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {

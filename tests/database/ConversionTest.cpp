@@ -9,6 +9,7 @@
 #include "mapping/CLinjeData.h"
 #include "platform/FailureLog.h"
 #include "resources/Dialog1000.h"
+#include "tunnel/CTunDbs.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -95,8 +96,8 @@ protected:
     }
 
     // A project of every kind of object, built through the classes that own them: a
-    // borehole with a core log, a line, an outcrop, two points in the point file and an
-    // alignment in the alignment list.
+    // borehole with a core log, a line, an outcrop, a tunnel, two points in the point file
+    // and an alignment in the alignment list.
     void buildDirect() {
         TestDbs d(proj.get(), &ini);
         ASSERT_EQ(d.Init(0, 1, nullptr, nullptr), 0);
@@ -163,6 +164,24 @@ protected:
         ASSERT_EQ(d.Uppdat(0), 0);
         ASSERT_EQ(d.SkrivAvp(), 0);
 
+        d.Ny(1, nullptr);
+        r = d.Get_aktel();
+        r->typ = 1;
+        setText(r->id, "T1");
+        setText(r->text, "vag1.vl");
+        ASSERT_EQ(d.Filnamn(), 0);
+        ASSERT_EQ(d.Uppdat(0), 0);
+        CTunDbs tunnel(proj.get(), r->filnamn);
+        ASSERT_EQ(tunnel.Create(&d), 0);
+        todbtype position{};
+        position.typ = 7;
+        position.aktiv = 1;
+        position.sekt = 12.5;
+        setText(position.tvnamn, "TV1");
+        tunnel.Ny(1, &position);
+        ASSERT_EQ(tunnel.Uppdat(0), 0);
+        ASSERT_EQ(tunnel.Save(&d), 0);
+
         dbstype vl = record(6, "VÄG1.VL", "VAG1-VL");
         vl.kod = 255;
         add(d, {vl});
@@ -186,14 +205,15 @@ protected:
 TEST_F(ConversionTest, OldProjectRebuildsToTheRecordsOfTheDirectBuild) {
     buildDirect();
     const std::vector<std::string> direct = fileRecords();
-    ASSERT_EQ(direct.size(), 6u);
+    ASSERT_EQ(direct.size(), 7u);
     writeBytes(dataFile("readme.txt"), "inte en datafil\n");
     writeBytes(dbsFile(), oldDatabase("1.0", 0.4));
     ui.clear();
 
     TestDbs d(proj.get(), nullptr);
     EXPECT_EQ(runDialog(d, {IDOK}), 1);
-    // Listing order: AB1.SND, H1.LAD, L1.LJE, readme.txt, then the points.
+    // Listing order: AB1.SND, H1.LAD, L1.LJE, T1.ODB (and the tunnel's other files),
+    // readme.txt, then the points.
     EXPECT_EQ(history(ui), "open 1000 Konvertera projekt:\n"
                            "caption Konvertera projekt: PROJ1\n"
                            "text 1001 1.5\n"
@@ -205,6 +225,7 @@ TEST_F(ConversionTest, OldProjectRebuildsToTheRecordsOfTheDirectBuild) {
                            "text 1002 1\n"
                            "text 1004 1\n"
                            "text 1003 1\n"
+                           "text 1005 1\n"
                            "text 1006 1\n"
                            "text 1006 2\n"
                            "enable 2 1\n"
@@ -226,9 +247,9 @@ TEST_F(ConversionTest, OldProjectRebuildsToTheRecordsOfTheDirectBuild) {
     EXPECT_EQ(std::string(h.datum), "1998-05-06");
     EXPECT_EQ(std::string(h.koordsys), "LOK");
     EXPECT_EQ(std::string(h.riktning), "SYD");
-    // The counters shown are the records written: one borehole, line and outcrop, two
-    // points, and the alignment.
-    EXPECT_EQ(summary(h).substr(0, 37), "antal=6 hal=0 slut=1344 typ=011211000");
+    // The counters shown are the records written: one tunnel, borehole, line and outcrop,
+    // two points, and the alignment.
+    EXPECT_EQ(summary(h).substr(0, 37), "antal=7 hal=0 slut=1468 typ=111211000");
     // The rebuilt database opens without a word.
     ui.clear();
     TestDbs again(proj.get(), nullptr);
