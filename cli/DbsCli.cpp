@@ -42,6 +42,10 @@ std::string shellWord(const std::string& text) {
     return out + "'";
 }
 
+std::string convertHint(const std::string& dir) {
+    return "harn: to convert the project, run: harn convert " + shellWord(dir);
+}
+
 std::string absoluteFolder(const std::string& dir) {
     return platform::absolutePath(dir);
 }
@@ -75,8 +79,7 @@ std::unique_ptr<CProjPath> projectFor(const std::string& dir) {
     // The library's messages send the user to "Konvertera" in the host's menu; the tool
     // names its own command for it.
     if (auto* console = dynamic_cast<platform::ConsoleUserInterface*>(&platform::userInterface()))
-        console->setFollowUp("Konvertera", "harn: to convert the project, run: harn convert " +
-                                               shellWord(dir));
+        console->setFollowUp("Konvertera", convertHint(dir));
     return std::make_unique<CProjPath>(absoluteFolder(dir).c_str());
 }
 
