@@ -181,7 +181,7 @@ void ConsoleUserInterface::plainLine(const std::string& utf8) {
 
 void ConsoleUserInterface::dialogOpened(Dialog& dialog) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_terminal = ::isatty(STDERR_FILENO) != 0;
+    m_terminal = m_inPlace < 0 ? ::isatty(STDERR_FILENO) != 0 : m_inPlace == 1;
     m_drawn = 0;
     if (!m_terminal)
         plainLine(cp1252ToUtf8(dialog.caption().c_str()));

@@ -73,6 +73,9 @@ public:
     // otherwise. The button pressed to start without asking (IDOK), or 0 to ask when
     // standard input is a terminal and to cancel when it is not.
     void setDialogButton(int id) { m_dialogButton = id; }
+    // Whether dialogs are drawn in place (1) or as plain lines (0); -1 (the default) decides
+    // by whether standard error is a terminal.
+    void setInPlace(int inPlace) { m_inPlace = inPlace; }
     void dialogOpened(Dialog& dialog) override;
     void dialogCaption(Dialog& dialog, const char* caption) override;
     void dialogText(Dialog& dialog, int id, const char* text) override;
@@ -89,6 +92,7 @@ private:
     int m_presetAnswer = 0;
     std::vector<std::pair<std::string, std::string>> m_followUps;
     int m_dialogButton = 0;
+    int m_inPlace = -1;
     bool m_terminal = false;
     int m_drawn = 0; // lines of the dialog drawn last on the terminal
     std::mutex m_mutex;
