@@ -3,9 +3,9 @@
 
 #include "platform/CFile.h"
 #include "platform/CStdioFile.h"
-#include "platform/Dialog.h"
 #include "platform/CString.h"
 #include "platform/Clock.h"
+#include "platform/Dialog.h"
 #include "platform/Encoding.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"

@@ -32,8 +32,9 @@ std::string fixed(double v) {
 std::string shellWord(const std::string& text) {
     bool plainWord = !text.empty();
     for (char c : text)
-        plainWord = plainWord && (std::isalnum(static_cast<unsigned char>(c)) ||
-                                  std::strchr("/._-+,:@%", c) || static_cast<unsigned char>(c) >= 0x80);
+        plainWord =
+            plainWord && (std::isalnum(static_cast<unsigned char>(c)) ||
+                          std::strchr("/._-+,:@%", c) || static_cast<unsigned char>(c) >= 0x80);
     if (plainWord)
         return text;
     std::string out = "'";

@@ -101,11 +101,11 @@ void Dialog::startWorker(std::function<void()> work) {
     m_working = true;
     try {
         m_worker = startThread([this, work] {
-        try {
-            work();
-        } catch (...) {
-            FailureLog::report("dialog worker: unexpected error");
-        }
+            try {
+                work();
+            } catch (...) {
+                FailureLog::report("dialog worker: unexpected error");
+            }
             std::lock_guard<std::recursive_mutex> done(m_mutex);
             m_working = false;
             changed();
@@ -123,8 +123,7 @@ bool Dialog::press(int id) {
     {
         std::lock_guard<std::recursive_mutex> lock(m_mutex);
         const ControlState* c = find(id);
-        const bool accepted =
-            !m_ended && c && c->kind == ControlKind::PushButton && c->enabled;
+        const bool accepted = !m_ended && c && c->kind == ControlKind::PushButton && c->enabled;
         userInterface().dialogPressed(*this, id, accepted);
         if (!accepted)
             return false;

@@ -153,8 +153,8 @@ public:
     // Read them once the calls under test have returned; the recording itself is safe
     // from any thread.
     std::vector<Event> events;
-    std::vector<Event> messages() const; // only the message boxes
-    std::vector<Event> statuses() const; // only the status texts
+    std::vector<Event> messages() const;     // only the message boxes
+    std::vector<Event> statuses() const;     // only the status texts
     std::vector<Event> dialogEvents() const; // only the dialog's events
     std::vector<std::string> dialogCaptions() const;
     std::vector<std::string> controlTexts(int id) const; // every text set, in order

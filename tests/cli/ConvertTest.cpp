@@ -110,8 +110,7 @@ TEST_F(ConvertTest, DamagedSampleConvertsToAProjectThatPassesTheCheck) {
                               "  [Avbryt: disabled]\n  Antal borrhål: 1\n")),
               std::string::npos)
         << done.err;
-    EXPECT_NE(done.err.find("  [Avbryt]\n  button 2: Klar!\npressed [Klar!]\n"),
-              std::string::npos);
+    EXPECT_NE(done.err.find("  [Avbryt]\n  button 2: Klar!\npressed [Klar!]\n"), std::string::npos);
 
     // The counters shown are the records written.
     std::map<int, int> counts = typeCounts(project);
@@ -142,7 +141,7 @@ TEST_F(ConvertTest, OldSampleKeepsItsTextsAndTakesTheCurrentVersion) {
     ASSERT_GT(after.size(), 324u);
     EXPECT_EQ(after.substr(0, 6), std::string("1.0\0\0\0", 6));
     EXPECT_EQ(after.substr(37, 9), std::string("Gamla \xC5n\0", 9)); // CP1252
-    EXPECT_EQ(after.substr(86, 11), before.substr(86, 11)); // the date carried over
+    EXPECT_EQ(after.substr(86, 11), before.substr(86, 11));          // the date carried over
     EXPECT_EQ(runTool({"check", project}).exitCode, 0);
 }
 
@@ -161,9 +160,9 @@ TEST_F(ConvertTest, RefusedAndMissingDatabasesFailWithoutACopy) {
     auto missing = runTool({"convert", project, "--yes"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find(u("  Från version: ??\n")), std::string::npos) << missing.err;
-    EXPECT_NE(missing.err.find("harn convert: cannot read the database " + project +
-                               "/HARNPLAN.DBS\n"),
-              std::string::npos);
+    EXPECT_NE(
+        missing.err.find("harn convert: cannot read the database " + project + "/HARNPLAN.DBS\n"),
+        std::string::npos);
     EXPECT_FALSE(testing_support::exists(project + "/HARNPLAN.DBS"));
     EXPECT_EQ(runTool({"convert"}).exitCode, 2);
 }

@@ -343,11 +343,11 @@ TEST_F(ConversionTest, FolderEntriesPointsAndAlignments) {
     writeBytes(dataFile(".SND"), "x");
     writeBytes(dataFile("NOEXT"), "x");
     writeBytes(root + "/Harnplan.pkt",
-               crlf("P1\n1 2 3 4 5 6 9 N1\nText med blanka\n\n"  // a point
-                    "\n"                                          // no id: skipped
-                    "P2\n1 2 3 4 5 6\nT2\n\n"                     // six numbers: dropped
-                    "P3\n*\n*\n\n"                                // fields as they were
-                    "*\nP4\n1 1 1 1 1 1 1 N4\nT4\n\n"));          // after the end
+               crlf("P1\n1 2 3 4 5 6 9 N1\nText med blanka\n\n" // a point
+                    "\n"                                        // no id: skipped
+                    "P2\n1 2 3 4 5 6\nT2\n\n"                   // six numbers: dropped
+                    "P3\n*\n*\n\n"                              // fields as they were
+                    "*\nP4\n1 1 1 1 1 1 1 N4\nT4\n\n"));        // after the end
     writeBytes(dataFile("VAGLINJE.LIS"), crlf("huvud\n*\nVL1 VL1F extra\n\nVL2\n*\nVL3 X Y\n"));
     writeBytes(dbsFile(), oldDatabase("1.0", 0.4));
 

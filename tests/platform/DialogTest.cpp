@@ -71,9 +71,9 @@ public:
 
 TEST(DialogTest, RecordingKeepsEveryTextAndStateWhileTheWorkerCounts) {
     RecordingUserInterface ui;
-    ui.pressButton(500);   // an edit is no button
-    ui.pressButton(IDOK);  // starts the worker
-    ui.pressButton(IDOK);  // disabled by then: refused
+    ui.pressButton(500);  // an edit is no button
+    ui.pressButton(IDOK); // starts the worker
+    ui.pressButton(IDOK); // disabled by then: refused
     ui.pressButton(IDCANCEL);
     CounterDialog dialog(3000);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -135,9 +135,10 @@ std::string onConsole(int inPlace) {
 
 TEST(DialogTest, ConsoleDrawsPlainLinesOrInPlace) {
     // UTF-8 on the console: "Räknare".
-    EXPECT_EQ(onConsole(0), "R\xC3\xA4knare\nR\xC3\xA4knare 1\npressed [Start]\n  [Start: disabled]\n"
-                         "  [St\xC3\xA4ng: disabled]\n  V\xC3\xA4rde: 1\n  V\xC3\xA4rde: 2\n"
-                         "  [St\xC3\xA4ng]\n  button 2: Klar\npressed [Klar]\n");
+    EXPECT_EQ(onConsole(0),
+              "R\xC3\xA4knare\nR\xC3\xA4knare 1\npressed [Start]\n  [Start: disabled]\n"
+              "  [St\xC3\xA4ng: disabled]\n  V\xC3\xA4rde: 1\n  V\xC3\xA4rde: 2\n"
+              "  [St\xC3\xA4ng]\n  button 2: Klar\npressed [Klar]\n");
 
     // On a terminal each change redraws the block over the last one: caption, label with
     // value, the label alone, the buttons.
