@@ -392,3 +392,40 @@ TEST_F(ConversionTest, ArkinitLoadsOrOpens) {
     EXPECT_EQ(d.Arkinit("C:\\X.DBS"), -3);
     EXPECT_EQ(history(ui), "status Kan ej öppna databas : C:\\X.DBS\n");
 }
+
+TEST_F(ConversionTest, KonverteraRunsTheDialogOnTheProjectsDatabase) {
+    writeBytes(dbsFile(), oldDatabase("1.0", 0.4));
+    writeBytes(root + "/Harnplan.pkt", crlf("P1\n1 2 3 4 5 6 9 N1\nT\n\n*\n"));
+    ui.pressButton(IDOK);
+    TestDbs d(proj.get(), nullptr);
+    EXPECT_EQ(d.Konvertera("NYTT"), 1);
+    EXPECT_EQ(ui.controlTexts(IDC_PUNKTER), std::vector<std::string>{"1"});
+    EXPECT_EQ(std::string(fileHd().projnamn), "NYTT");
+    EXPECT_EQ(summary(fileHd()).substr(0, 36), "antal=1 hal=0 slut=724 typ=000100000");
+
+    // Closed with "Avbryt": 1 all the same, the file as it was.
+    const std::string rebuilt = readBytes(dbsFile());
+    ui.pressButton(IDCANCEL);
+    TestDbs other(proj.get(), nullptr);
+    EXPECT_EQ(other.Konvertera("ANNAT"), 1);
+    EXPECT_EQ(readBytes(dbsFile()), rebuilt);
+}
+
+TEST_F(ConversionTest, FailuresTheConversionGoesPastAreLogged) {
+    writeBytes(dbsFile(), oldDatabase("1.0", 0.4));
+    writeBytes(root + "/Harnplan.pkt", crlf("P1\n1 2 3 4 5 6 9 N1\nT\n\n*\n"));
+    writeBytes(dataFile("VAGLINJE.LIS"), crlf("*\nVL1 F\n*\n"));
+    // Every write after the new head fails: each record's update is refused or raises.
+    platform::FaultInjector::failNth(platform::FileOp::Write, 2, true);
+    TestDbs d(proj.get(), nullptr);
+    EXPECT_EQ(runDialog(d, {IDOK}), -1);
+    platform::FaultInjector::reset();
+    ASSERT_EQ(platform::FailureLog::count(), 1);
+    EXPECT_EQ(platform::FailureLog::entries()[0].substr(0, 34),
+              "conversion stopped by a file error");
+    // The dialog still ends with "Klar!", the head that was written is whole and no lock
+    // file is left behind.
+    EXPECT_EQ(ui.controlTexts(IDCANCEL), std::vector<std::string>{"Klar!"});
+    EXPECT_EQ(std::string(fileHd().version), "1.0");
+    EXPECT_FALSE(exists(lockFile()));
+}
