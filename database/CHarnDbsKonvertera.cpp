@@ -19,6 +19,7 @@
 
 #include <cfloat>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <strings.h>
 
@@ -37,6 +38,12 @@ bool readLine(FILE* f, std::string& line) {
     }
     return any;
 }
+
+// A text stream closed on every way out, an exception from a database write included.
+struct Closer {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using Stream = std::unique_ptr<FILE, Closer>;
 
 bool starLine(const std::string& line) {
     return !line.empty() && line[0] == '*';
@@ -130,15 +137,14 @@ void registerTunnel(CHarnDbs& dbs, const char* base) {
         return;
     const CString lat = dbs.m_pProj->DataPath((std::string(base) + ".LAT").c_str());
     if (platform::access(lat, 0) == 0) {
-        if (FILE* f = platform::fopen(lat, "r")) {
+        if (Stream f{platform::fopen(lat, "r")}) {
             std::string line;
-            for (int n = 1; readLine(f, line) && !starLine(line); ++n) {
+            for (int n = 1; readLine(f.get(), line) && !starLine(line); ++n) {
                 if (n == 2) {
                     setField(dbs.Get_aktel()->text, line.substr(0, 152).c_str());
                     break;
                 }
             }
-            std::fclose(f);
         }
     }
     check(tunnel.Save(&dbs), "tunnel Save", base);
@@ -150,7 +156,8 @@ int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {
     path.Format("%s%s%s", dbs.m_pProj->ProjKat(), "\\", "Harnplan.pkt");
     if (platform::access(path, 0) != 0)
         return 0;
-    FILE* f = platform::fopen(path, "r");
+    Stream stream{platform::fopen(path, "r")};
+    FILE* f = stream.get();
     if (!f)
         return 0;
     // The fields of a block; a "*" line inside a block leaves its field as it was.
@@ -213,7 +220,6 @@ int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {
             dialog->SetPunkter(punkter);
         check(dbs.Uppdat(0), "Uppdat(0)", r->id);
     }
-    std::fclose(f);
     return punkter;
 }
 
@@ -221,7 +227,8 @@ void readAlignments(CHarnDbs& dbs) {
     const CString path = dbs.m_pProj->DataPath(CProjPath::HarnVlNamn);
     if (platform::access(path, 0) != 0)
         return;
-    FILE* f = platform::fopen(path, "r");
+    Stream stream{platform::fopen(path, "r")};
+    FILE* f = stream.get();
     if (!f)
         return;
     std::string line;
@@ -246,7 +253,6 @@ void readAlignments(CHarnDbs& dbs) {
         setField(r->filnamn, w2.c_str());
         check(dbs.Uppdat(0), "Uppdat(0)", r->id);
     }
-    std::fclose(f);
 }
 
 } // namespace
