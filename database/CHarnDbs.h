@@ -12,6 +12,7 @@
 
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -22,6 +23,7 @@ public:
     CHarnDbs(const CHarnDbs& o) : list0<dbstype>(o) {}
     CHarnDbs& operator=(const CHarnDbs& o) {
         list0<dbstype>::operator=(o);
+        m_onDisk.clear(); // the identities belong to the records of the old list
         return *this;
     }
 
@@ -116,8 +118,12 @@ protected:
     // counters (keeping this object's own pending changes) and its extent, and finds the
     // current record again. The exact rule is in docs/DECISIONS.md.
     void Reconcile();
-    // Finds the current record's slot in the file again (0 when it is no longer there).
+    // Before the current record is written over its slot: checks that the slot still holds
+    // it (the type and id it had when last read or written) and otherwise finds it again,
+    // or gives it filpos 0 when another program deleted it.
     void LocateCurrent();
+    // The identity of a record on disk: its type byte and id.
+    static std::string DiskKey(const dbstype& r);
     // Widens the head's extent by another program's extent; true when a bound changed.
     bool UnionExtent(const dbshdtype& other);
     // The whole open database file as bytes.
@@ -128,9 +134,14 @@ protected:
     int WriteRefused(const CString& dbs);
 
 private:
-    dbshdtype m_diskHd{};       // the head bytes on disk as this object last read or wrote them
-    bool m_haveDiskHd = false;  // m_diskHd describes the project's own database file
+    dbshdtype m_diskHd{};         // the head bytes on disk as this object last read or wrote them
+    bool m_haveDiskHd = false;    // m_diskHd describes the project's own database file
     bool m_foreignExtent = false; // another program changed the extent: m_foreignHd holds it
     dbshdtype m_foreignHd{};
     bool m_lockHeld = false; // this object created the lock file and has not removed it
+    int m_otherRecords = 0;  // records other programs added (less those they deleted)
+    // For each record of the list read from or written to the project's database: its
+    // identity on disk (DiskKey) at that time. Records without an entry are written at their
+    // filpos unchecked.
+    std::unordered_map<const dbstype*, std::string> m_onDisk;
 };

@@ -80,8 +80,9 @@ CString CHarnDbs::DataFile(const char* name, const char* ext) const {
 
 void CHarnDbs::AbandonOpen() {
     m_dbsfil.Abort();
-    if (m_lockHeld)
-        platform::remove(m_lasfil.GetFilePath());
+    if (m_lockHeld && platform::remove(m_lasfil.GetFilePath()) != 0)
+        platform::FailureLog::report(std::string("Kan ej ta bort låsfil ") +
+                                     static_cast<const char*>(m_lasfil.GetFilePath()));
     m_lockHeld = false;
 }
 
@@ -90,8 +91,9 @@ int CHarnDbs::Dbs_rw(int op) {
     const CString lock = m_lasfil.GetFilePath();
     const CString dbs = m_dbsfil.GetFilePath();
     auto release = [&] {
-        if (m_lockHeld)
-            platform::remove(lock);
+        if (m_lockHeld && platform::remove(lock) != 0) // left behind: others cannot open
+            platform::FailureLog::report(std::string("Kan ej ta bort låsfil ") +
+                                         static_cast<const char*>(lock));
         m_lockHeld = false;
     };
     if (op == 1000 || op == 1002) {
@@ -288,6 +290,8 @@ int CHarnDbs::ReadSlots() {
             slot.filpos = static_cast<int32_t>(p);
             Ny(1, &slot);
             m_pael->id[sizeof slot.id - 1] = 0; // an id is at most 15 characters
+            if (m_haveDiskHd)
+                m_onDisk[m_pael] = DiskKey(*m_pael);
             if (pack) {
                 moves.emplace_back(m_pael, w);
                 w += kDbsRecordSize;

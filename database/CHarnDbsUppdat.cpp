@@ -11,6 +11,7 @@
 
 #include <cfloat>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -43,7 +44,9 @@ bool CHarnDbs::WidenExtent() {
         return false;
     int count = 0;
     Where(&count);
-    const bool only = count <= 1;
+    // Records other programs wrote count too: the extent is never narrowed to this list's
+    // one record while the file holds theirs.
+    const bool only = count + m_otherRecords <= 1;
     bool changed = false;
     auto axis = [&](double a, double d, double& lo, double& hi) {
         if (a + d > hi || only) {
@@ -107,6 +110,7 @@ void CHarnDbs::Reconcile() {
     }
     // Another program wrote. Its end and counters are taken, plus this object's own changes
     // since its last read or write (a Delete counted in memory, a Tempfil that started over).
+    m_otherRecords += disk.antal - m_diskHd.antal;
     m_hd.antal = disk.antal + (m_hd.antal - m_diskHd.antal);
     for (int t = 0; t < 9; ++t)
         m_hd.typantal[t] = disk.typantal[t] + (m_hd.typantal[t] - m_diskHd.typantal[t]);
@@ -121,27 +125,33 @@ void CHarnDbs::Reconcile() {
         m_foreignHd = disk;
     }
     m_diskHd = disk;
-    if (m_pael && m_pael->filpos > 0)
-        LocateCurrent();
+}
+
+std::string CHarnDbs::DiskKey(const dbstype& r) {
+    // An id is at most 15 characters (Init cuts a longer one in memory).
+    return std::string(1, static_cast<char>(r.typ)) + std::string(r.id, strnlen(r.id, 15));
 }
 
 void CHarnDbs::LocateCurrent() {
     dbstype* r = m_pael;
-    auto same = [r](const dbstype& s) {
-        return !slotFree(s) && s.typ == r->typ && std::strncmp(s.id, r->id, sizeof s.id) == 0;
-    };
+    const auto known = m_onDisk.find(r);
+    if (r->filpos <= 0 || known == m_onDisk.end())
+        return;
+    const std::string key = known->second;
+    auto same = [&key](const dbstype& s) { return !slotFree(s) && DiskKey(s) == key; };
+    // The file's own end bounds the search: slots past it are leftovers.
+    const long end = m_diskHd.slut;
     dbstype slot{};
-    if (r->filpos + kDbsRecordSize <= m_hd.slut) {
+    if (r->filpos + kDbsRecordSize <= end) {
         m_dbsfil.Seek(r->filpos, CFile::begin);
-        if (m_dbsfil.Read(&slot, kDbsRecordSize) == static_cast<UINT>(kDbsRecordSize) &&
-            same(slot))
+        if (m_dbsfil.Read(&slot, kDbsRecordSize) == static_cast<UINT>(kDbsRecordSize) && same(slot))
             return; // still in its slot
     }
     // Slots have moved (another program packed or rewrote the file): the live slot with the
-    // same type and id is this record's.
-    std::string slots = ReadImage();
-    for (long p = kDbsFirstSlot; p + kDbsRecordSize <= m_hd.slut &&
-                                 p + kDbsRecordSize <= static_cast<long>(slots.size());
+    // record's identity is its slot now.
+    const std::string slots = ReadImage();
+    for (long p = kDbsFirstSlot;
+         p + kDbsRecordSize <= end && p + kDbsRecordSize <= static_cast<long>(slots.size());
          p += kDbsRecordSize) {
         std::memcpy(&slot, slots.data() + p, kDbsRecordSize);
         if (same(slot)) {
@@ -150,6 +160,7 @@ void CHarnDbs::LocateCurrent() {
         }
     }
     r->filpos = 0; // another program deleted it: written anew
+    m_onDisk.erase(r);
 }
 
 void CHarnDbs::ChangeMarker() {
@@ -191,9 +202,15 @@ int CHarnDbs::Uppdat(int op) {
     // On a disk error the object is left as before the call, so a retry writes it all again.
     const dbshdtype savedHd = m_hd, savedDisk = m_diskHd;
     const int32_t savedPos = record ? m_pael->filpos : 0;
+    std::optional<std::string> savedKey;
+    if (record && m_onDisk.count(m_pael))
+        savedKey = m_onDisk[m_pael];
     try {
-        if (op != 3)
+        if (op != 3) {
             Reconcile();
+            if (record)
+                LocateCurrent();
+        }
         if (record) {
             if (WidenExtent() && op != 3)
                 op = 1;
@@ -216,6 +233,8 @@ int CHarnDbs::Uppdat(int op) {
             m_dbsfil.Seek(r->filpos, CFile::begin);
             m_dbsfil.Write(r, kDbsRecordSize);
             m_dbsfil.Flush();
+            if (m_haveDiskHd)
+                m_onDisk[r] = DiskKey(*r);
         }
         if (op > 0) {
             m_dbsfil.Seek(0, CFile::begin);
@@ -226,8 +245,11 @@ int CHarnDbs::Uppdat(int op) {
     } catch (...) {
         m_hd = savedHd;
         m_diskHd = savedDisk;
-        if (record)
+        if (record) {
             m_pael->filpos = savedPos;
+            if (savedPos > 0 && !m_onDisk.count(m_pael) && savedKey)
+                m_onDisk[m_pael] = *savedKey;
+        }
         AbandonOpen();
         throw;
     }
@@ -275,13 +297,14 @@ int CHarnDbs::Tempfil(int op) {
         Dbs_rw(1001);
         return refuse(); // the database stays where it was
     }
-    if (platform::replaceFileContents(dbs, std::string(reinterpret_cast<const char*>(&m_hd),
-                                                       kDbsHeadSize)) != 0) {
+    if (platform::replaceFileContents(
+            dbs, std::string(reinterpret_cast<const char*>(&m_hd), kDbsHeadSize)) != 0) {
         platform::remove(temp);
         Dbs_rw(1001);
         return refuse();
     }
     m_diskHd = m_hd;
+    m_onDisk.clear(); // records are written anew into the empty file, where their caller says
     ChangeMarker();
     Dbs_rw(1001);
     m_hd.slut = kDbsFirstSlot;
@@ -297,11 +320,11 @@ int CHarnDbs::Delete() {
     const CString dbs = ProjFile(CProjPath::HarnDbsNamn);
     m_dbsfil.SetFilePath(dbs);
     // Opened first, so that the slot is found again if another program moved it.
-    const bool opened =
-        r->filpos > 0 && m_mode != 1 && Dbs_rw(1000) == 0 && m_dbsfil.IsOpen();
+    const bool opened = r->filpos > 0 && m_mode != 1 && Dbs_rw(1000) == 0 && m_dbsfil.IsOpen();
     if (opened) {
         try {
             Reconcile();
+            LocateCurrent();
         } catch (...) {
             AbandonOpen();
             throw;
@@ -351,6 +374,7 @@ int CHarnDbs::Delete() {
     } else if (opened) {
         Dbs_rw(1001); // gone from the file already: only taken from the list
     }
+    m_onDisk.erase(r);
     return list0<dbstype>::Delete();
 }
 
@@ -397,6 +421,7 @@ int CHarnDbs::DeleteId() {
 }
 
 int CHarnDbs::DeletePost() {
+    m_onDisk.erase(m_pael);
     return list0<dbstype>::Delete();
 }
 

@@ -5,9 +5,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <ctime>
 #include <sys/stat.h>
 #include <unistd.h>
 
