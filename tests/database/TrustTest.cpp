@@ -413,27 +413,25 @@ TEST_F(TrustTest, LockFileAndNewDatabaseAreCreatedByExactlyOne) {
         EXPECT_EQ(readBytes(dbsFile()).size(), static_cast<size_t>(kDbsHeadSize));
         EXPECT_FALSE(exists(lockFile()));
     }
+    // Each round all four try at the same moment; whoever holds the lock increments.
     const std::string counter = root + "/counter";
     writeBytes(counter, "0");
-    auto codes = race(4, [&] {
-        TestDbs d(proj.get(), &ini);
-        d.m_mode = 1; // read only: only the lock file keeps the others out
-        int held = 0;
-        for (int n = 0; n < 40; ++n) {
-            if (d.Dbs_rw(1000) != 0)
-                continue;
-            const int value = std::stoi(readBytes(counter));
-            ::usleep(200);
-            writeBytes(counter, std::to_string(value + 1));
-            d.Dbs_rw(1001);
-            ++held;
-        }
-        return held;
-    });
     int held = 0;
-    for (int c : codes)
-        held += c;
-    EXPECT_GT(held, 100);
+    for (int round = 0; round < 15; ++round) {
+        for (int c : race(4, [&] {
+                 TestDbs d(proj.get(), &ini);
+                 d.m_mode = 1; // read only: only the lock file keeps the others out
+                 if (d.Dbs_rw(1000) != 0)
+                     return 0;
+                 const int value = std::stoi(readBytes(counter));
+                 ::usleep(2000);
+                 writeBytes(counter, std::to_string(value + 1));
+                 d.Dbs_rw(1001);
+                 return 1;
+             }))
+            held += c;
+    }
+    EXPECT_EQ(held, 60); // the others waited for the lock
     EXPECT_EQ(readBytes(counter), std::to_string(held));
 }
 
