@@ -81,7 +81,7 @@ CString CHarnDbs::DataFile(const char* name, const char* ext) const {
 void CHarnDbs::AbandonOpen() {
     m_dbsfil.Abort();
     if (m_lockHeld && platform::remove(m_lasfil.GetFilePath()) != 0)
-        platform::FailureLog::report(std::string("Kan ej ta bort låsfil ") +
+        platform::FailureLog::report(std::string("lock file not removed: ") +
                                      static_cast<const char*>(m_lasfil.GetFilePath()));
     m_lockHeld = false;
 }
@@ -92,7 +92,7 @@ int CHarnDbs::Dbs_rw(int op) {
     const CString dbs = m_dbsfil.GetFilePath();
     auto release = [&] {
         if (m_lockHeld && platform::remove(lock) != 0) // left behind: others cannot open
-            platform::FailureLog::report(std::string("Kan ej ta bort låsfil ") +
+            platform::FailureLog::report(std::string("lock file not removed: ") +
                                          static_cast<const char*>(lock));
         m_lockHeld = false;
     };
@@ -346,7 +346,7 @@ void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w,
     if (platform::replaceFileContents(dbs, image) != 0) {
         // The database stays as it was, unpacked and whole; the records keep their slots and
         // the next open for writing packs.
-        platform::FailureLog::report(std::string("Packning av databas misslyckades: ") +
+        platform::FailureLog::report(std::string("database not packed (left whole as it was): ") +
                                      static_cast<const char*>(dbs));
         return;
     }

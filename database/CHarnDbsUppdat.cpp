@@ -175,7 +175,7 @@ void CHarnDbs::ChangeMarker() {
         ok = std::fclose(f) == 0;
     }
     if (!ok) // skipped, as the host does; the failure is still told
-        platform::FailureLog::report(std::string("Kan ej skapa ") +
+        platform::FailureLog::report(std::string("change marker not created: ") +
                                      static_cast<const char*>(marker));
 }
 
@@ -261,7 +261,7 @@ int CHarnDbs::Tempfil(int op) {
     const CString temp = ProjFile("temp.dbs");
     if (op == 1) {
         if (platform::access(temp, 0) == 0 && platform::remove(temp) != 0)
-            platform::FailureLog::report(std::string("Kan ej ta bort ") +
+            platform::FailureLog::report(std::string("set-aside database not removed: ") +
                                          static_cast<const char*>(temp));
         return 0;
     }
@@ -273,7 +273,8 @@ int CHarnDbs::Tempfil(int op) {
     text.Format("Kan ej öppna databas : %s", static_cast<const char*>(dbs));
     auto refuse = [&] {
         ShowStatus(text);
-        platform::FailureLog::report(static_cast<const char*>(text));
+        platform::FailureLog::report(std::string("database not set aside for a rewrite: ") +
+                                     static_cast<const char*>(dbs));
         return -3;
     };
     // A read-only object could not create the new file: refused before anything moves.
@@ -342,7 +343,7 @@ int CHarnDbs::Delete() {
         r->typ = 0;
         if (!opened) {
             WriteRefused(dbs);
-            platform::FailureLog::report(std::string("Kan ej ta bort post ur ") +
+            platform::FailureLog::report(std::string("record not freed in the database: ") +
                                          static_cast<const char*>(dbs));
         } else {
             // The freed slot and the head change together: the file with both applied
@@ -366,7 +367,7 @@ int CHarnDbs::Delete() {
                 m_diskHd = m_hd;
                 ChangeMarker();
             } else {
-                platform::FailureLog::report(std::string("Kan ej ta bort post ur ") +
+                platform::FailureLog::report(std::string("record not freed in the database: ") +
                                              static_cast<const char*>(dbs));
             }
             Dbs_rw(1001);
@@ -387,7 +388,7 @@ int CHarnDbs::DeleteId() {
     auto drop = [&](const char* base, const char* ext) {
         CString path = DataFile(base, ext);
         if (platform::access(path, 0) == 0 && platform::remove(path) != 0)
-            platform::FailureLog::report(std::string("Kan ej ta bort ") +
+            platform::FailureLog::report(std::string("data file not removed: ") +
                                          static_cast<const char*>(path));
     };
     switch (r->typ) {
@@ -440,8 +441,9 @@ int CHarnDbs::XYZ() {
         m_hd.zmin = m_hd.zmax = 0;
     }
     if (Uppdat(2) != 0) // the result is not used; the failure is still told
-        platform::FailureLog::report(std::string("Kan ej skriva huvudet i ") +
-                                     static_cast<const char*>(ProjFile(CProjPath::HarnDbsNamn)));
+        platform::FailureLog::report(
+            std::string("database head not written after recomputing the extent: ") +
+            static_cast<const char*>(ProjFile(CProjPath::HarnDbsNamn)));
     Set_pael();
     return 0;
 }

@@ -272,6 +272,35 @@ TEST_F(TrustTest, ProgramsThatKeepTheDatabaseOpenSeeEachOthersWrites) {
     EXPECT_EQ(events(), "");
 }
 
+// Where a described caller ignores a failed step, the step is also told to FailureLog.
+TEST_F(TrustTest, FailuresTheCallersIgnoreGoToTheFailureLog) {
+    auto d = project();
+    FailureLog::reset();
+    ::unlink((root + "/TMPPROG.PB$").c_str());
+    FaultInjector::failNth(FileOp::Open, 3); // the lock, the database, then the marker
+    add(*d, {record(4, "P9", "P9")});        // skipped: Uppdat still gives 0
+    EXPECT_FALSE(exists(root + "/TMPPROG.PB$"));
+    d = current(std::move(d), 3, "B1");
+    FaultInjector::failNth(FileOp::Remove, 1);
+    EXPECT_EQ(d->DeleteId(), 0); // B1.SND stays; the record goes
+    d = current(std::move(d), 4, "P1");
+    writeBytes(lockFile(), "");
+    EXPECT_EQ(d->Delete(), 0); // the list's result; the file keeps P1
+    ::unlink(lockFile().c_str());
+    d->m_mode = 1;
+    EXPECT_EQ(d->XYZ(), 0);
+    const std::string w = win("");
+    EXPECT_EQ(FailureLog::entries(),
+              (std::vector<std::string>{"change marker not created: " + w + "TMPPROG.PB$",
+                                        "data file not removed: " + w + "HARNDB\\B1.snd",
+                                        "record not freed in the database: " + w + "HARNPLAN.DBS",
+                                        "database head not written after recomputing the "
+                                        "extent: " +
+                                            w + "HARNPLAN.DBS"}));
+    EXPECT_TRUE(exists(dataFile("B1.SND")));
+    EXPECT_EQ(contentOf(readBytes(dbsFile())).find("P1") != std::string::npos, true);
+}
+
 // Several processes at once on one project, each in the host's pattern: one Init, then many
 // Uppdat (appends, changes of its own records, appends deleted at once), while another
 // process loads the database for writing again and again (each load packs freed slots).
