@@ -47,8 +47,7 @@ std::string bolt(char tag, int bnr) {
 
 // A drain point: its place in the drain, its chainage, its number, and the drain's start
 // and end chainage.
-std::string point(char tag, int lnr, double psekt, int dnr = 0, double start = 0,
-                  double end = 0) {
+std::string point(char tag, int lnr, double psekt, int dnr = 0, double start = 0, double end = 0) {
     std::string r = live(tag);
     put<double>(r, 16, start), put<double>(r, 24, end);
     put<int32_t>(r, 56, lnr), put<double>(r, 80, psekt), put<int32_t>(r, 116, dnr);
@@ -73,8 +72,8 @@ std::vector<std::string> elements(list0<todbtype>& list) {
     std::vector<std::string> out;
     if (list.Home() == 0)
         do
-            out.push_back(std::string(1, reinterpret_cast<const char*>(list.Get_aktel())[8]) +
-                          "@" + std::to_string(list.Get_aktel()->filpos));
+            out.push_back(std::string(1, reinterpret_cast<const char*>(list.Get_aktel())[8]) + "@" +
+                          std::to_string(list.Get_aktel()->filpos));
         while (list++);
     return out;
 }
@@ -158,10 +157,9 @@ TEST_F(BoltDrain, BoltSaveNumbering) {
         EXPECT_EQ(events(), kSaveStatus);
         double parsed = 0;
         std::sscanf(c.version, "%lf", &parsed);
-        EXPECT_EQ(readBytes(odf()), head(c.version, 4, 0, 876, parsed, c.numbered ? 10 : 8) +
-                                        bolt('A', 7) + bolt('C', 3) +
-                                        bolt('D', c.numbered ? 8 : 0) +
-                                        bolt('E', c.numbered ? 9 : 0));
+        EXPECT_EQ(readBytes(odf()),
+                  head(c.version, 4, 0, 876, parsed, c.numbered ? 10 : 8) + bolt('A', 7) +
+                      bolt('C', 3) + bolt('D', c.numbered ? 8 : 0) + bolt('E', c.numbered ? 9 : 0));
         EXPECT_EQ(elements(*b), (std::vector<std::string>{"A@300", "C@444", "D@588", "E@732"}));
     }
 
@@ -172,8 +170,8 @@ TEST_F(BoltDrain, BoltSaveNumbering) {
     for (char tag : {'X', 'Y', 'Z'})
         add(*b, bolt(tag, 0));
     ASSERT_EQ(b->Save(), 0);
-    EXPECT_EQ(readBytes(odf()), head("1.5", 3, 0, 732, 1.5, 4) + bolt('X', 1) + bolt('Y', 2) +
-                                    bolt('Z', 3));
+    EXPECT_EQ(readBytes(odf()),
+              head("1.5", 3, 0, 732, 1.5, 4) + bolt('X', 1) + bolt('Y', 2) + bolt('Z', 3));
 }
 
 // Grouping and order of the drains, numbering in any version: points entered as 1, 5, 7
@@ -181,8 +179,8 @@ TEST_F(BoltDrain, BoltSaveNumbering) {
 // starts at 50 goes after those starting at 10 and 35, its points in their order; a marked
 // point counts for its drain's end (70) before it goes.
 TEST_F(BoltDrain, DrainGroupingOrderAndNumbers) {
-    writeBytes(odd(), head("1.1", 3, 0, 732, 1.1, 5) + point('P', 1, 50, 1) +
-                          point('Q', 2, 55, 2) + point('V', 3, 70, 3));
+    writeBytes(odd(), head("1.1", 3, 0, 732, 1.1, 5) + point('P', 1, 50, 1) + point('Q', 2, 55, 2) +
+                          point('V', 3, 70, 3));
     auto d = drains();
     ASSERT_EQ(d->Init(), 0);
     d->End();
@@ -195,11 +193,10 @@ TEST_F(BoltDrain, DrainGroupingOrderAndNumbers) {
     events();
     ASSERT_EQ(d->Save(), 0);
     EXPECT_EQ(events(), kSaveStatus);
-    EXPECT_EQ(readBytes(odd()),
-              head("1.1", 7, 0, 1308, 1.1, 10) + point('R', 1, 10, 5, 10, 30) +
-                  point('S', 2, 30, 6, 10, 30) + point('T', 3, 20, 7, 10, 30) +
-                  point('U', 1, 40, 8, 35, 40) + point('W', 2, 35, 9, 35, 40) +
-                  point('P', 1, 50, 1, 50, 70) + point('Q', 2, 55, 2, 50, 70));
+    EXPECT_EQ(readBytes(odd()), head("1.1", 7, 0, 1308, 1.1, 10) + point('R', 1, 10, 5, 10, 30) +
+                                    point('S', 2, 30, 6, 10, 30) + point('T', 3, 20, 7, 10, 30) +
+                                    point('U', 1, 40, 8, 35, 40) + point('W', 2, 35, 9, 35, 40) +
+                                    point('P', 1, 50, 1, 50, 70) + point('Q', 2, 55, 2, 50, 70));
 }
 
 // A drainage file is first made by Save: it starts as a new file (version 1.5, numbers from
@@ -239,8 +236,8 @@ TEST_F(BoltDrain, SortKeys) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
         CTunDran d(&proj, "TUN1");
-        for (auto [tag, sekt, sekt2] : {std::tuple{'A', 1.0, 3.0}, {'B', 2.0, 1.0},
-                                        {'C', 1.0, 2.0}, {'D', 3.0, 3.0}}) {
+        for (auto [tag, sekt, sekt2] :
+             {std::tuple{'A', 1.0, 3.0}, {'B', 2.0, 1.0}, {'C', 1.0, 2.0}, {'D', 3.0, 3.0}}) {
             std::string r = point(tag, 1, 0, 0, sekt, sekt2);
             add(d, r);
         }
@@ -257,8 +254,7 @@ TEST_F(BoltDrain, InitRefusals) {
     const struct {
         const char* version;
         bool accepted;
-    } versions[] = {{"0.93", false}, {"abc", false}, {"0.94", true}, {"1.5", true},
-                    {"2.7", true}};
+    } versions[] = {{"0.93", false}, {"abc", false}, {"0.94", true}, {"1.5", true}, {"2.7", true}};
     for (const auto& c : versions) {
         SCOPED_TRACE(c.version);
         writeBytes(odd(), head(c.version, 1, 0, 444, 1.5, 2) + point('A', 1, 5, 1));
@@ -290,12 +286,12 @@ TEST_F(BoltDrain, InitRefusals) {
 // overwritten with as many dead copies of the last record read as there were holes, and the
 // head (with the number read from its text) is written back.
 TEST_F(BoltDrain, Packing) {
-    writeBytes(odf(), head("1.5", 2, 1, 732, 7.25, 3) + bolt('A', 1) + dead(bolt('X', 9)) +
-                          bolt('B', 2));
+    writeBytes(odf(),
+               head("1.5", 2, 1, 732, 7.25, 3) + bolt('A', 1) + dead(bolt('X', 9)) + bolt('B', 2));
     auto b = bolts();
     ASSERT_EQ(b->Init(), 0);
-    EXPECT_EQ(readBytes(odf()), head("1.5", 2, 0, 588, 1.5, 3) + bolt('A', 1) + bolt('B', 2) +
-                                    dead(bolt('B', 2)));
+    EXPECT_EQ(readBytes(odf()),
+              head("1.5", 2, 0, 588, 1.5, 3) + bolt('A', 1) + bolt('B', 2) + dead(bolt('B', 2)));
     EXPECT_EQ(elements(*b), (std::vector<std::string>{"A@300", "B@444"}));
     EXPECT_EQ(b->m_hd.hal, 0);
 }
