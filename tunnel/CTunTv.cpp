@@ -19,6 +19,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -153,53 +154,20 @@ CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl) {
             continue;
         }
 
-        // Walk of the outline: the zone lengths and the characteristic points.
+        // The zone lengths and the characteristic points.
         CHkolista& pts = *k->pPunkter;
-        int s = -1, n = 1;
-        bool first = true;
-        const kokotype* q = nullptr;
-        if (pts.Home() == 0) {
-            do {
-                const kokotype* p = pts.Get_aktel();
-                const int code = ZoneCode(*p);
-                if (s == -1) {
-                    if (code < 0)
-                        continue;
-                    s = 0;
-                }
-                if (s == 0 && first) {
-                    first = false;
-                    k->xp[0] = p->x, k->yp[0] = p->y;
-                }
-                if (q)
-                    k->lang[s] += segmentLength(*vl, *q, *p);
-                k->xp[5] = p->x, k->yp[5] = p->y;
-                if (code >= 3) {
-                    s = 2;
-                    k->xp[2] = p->x, k->yp[2] = p->y;
-                    if (n == 1) {
-                        k->xp[1] = p->x, k->yp[1] = p->y;
-                        n = 2;
-                    }
-                    ++n;
-                } else if (code == 2) {
-                    if (n == 1) {
-                        k->xp[1] = p->x, k->yp[1] = p->y;
-                        s = 1;
-                    } else {
-                        k->xp[3] = p->x, k->yp[3] = p->y;
-                        s = 3;
-                    }
-                    ++n;
-                } else if (code == 1) {
-                    s = 4;
-                    k->xp[4] = p->x, k->yp[4] = p->y;
-                } else if (code == 0 && s == 4) {
-                    break;
-                }
-                q = p;
-            } while (pts++);
-        }
+        const OutlineWalk walk = Walk(pts);
+        std::vector<const kokotype*> at;
+        if (pts.Home() == 0)
+            do
+                at.push_back(pts.Get_aktel());
+            while (pts++);
+        for (size_t i = 0; i + 1 < at.size(); ++i)
+            if (walk.zone[i] >= 0)
+                k->lang[walk.zone[i]] += segmentLength(*vl, *at[i], *at[i + 1]);
+        for (int j = 0; j < 6; ++j)
+            if (walk.point[j] >= 0)
+                k->xp[j] = at[walk.point[j]]->x, k->yp[j] = at[walk.point[j]]->y;
 
         // Developed coordinates of the zone boundaries.
         k->hval[0] = k->yp[1] - k->yp[0] - k->xp[1];
@@ -213,6 +181,49 @@ CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl) {
         k->sval[4] = k->sval[3] - k->lang[3];
         k->sval[5] = k->sval[4] - k->lang[4];
     } while ((*this)++);
+}
+
+CTunTv::OutlineWalk CTunTv::Walk(CHkolista& pts) {
+    OutlineWalk w;
+    std::fill(std::begin(w.point), std::end(w.point), -1);
+    int s = -1, n = 1, i = -1;
+    if (pts.Home() == 0)
+        do {
+            w.zone.push_back(-1);
+            ++i;
+            const int code = ZoneCode(*pts.Get_aktel());
+            if (s == -1) {
+                if (code < 0)
+                    continue;
+                s = 0;
+                w.point[0] = i;
+            } else {
+                w.zone[i - 1] = s; // the segment from the previous point
+            }
+            w.point[5] = i;
+            if (code >= 3) {
+                s = 2;
+                w.point[2] = i;
+                if (n == 1) {
+                    w.point[1] = i;
+                    n = 2;
+                }
+                ++n;
+            } else if (code == 2) {
+                w.point[n == 1 ? 1 : 3] = i;
+                s = n == 1 ? 1 : 3;
+                ++n;
+            } else if (code == 1) {
+                s = 4;
+                w.point[4] = i;
+            } else if (code == 0 && s == 4) {
+                break;
+            }
+        } while (pts++);
+    int count = 0;
+    pts.Where(&count);
+    w.zone.resize(static_cast<size_t>(count), -1);
+    return w;
 }
 
 CTunTv::~CTunTv() {

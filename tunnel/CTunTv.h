@@ -10,7 +10,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+class CHkolista;
 class CProjPath;
 class CTunDbs;
 class CTvarsnitt;
@@ -38,6 +40,17 @@ public:
         return code;
     }
     static void SetZoneCode(kokotype& p, int32_t code) { std::memcpy(p.kod, &code, sizeof code); }
+
+    // The walk over an outline's points that measures its zones: from the first classified
+    // point to the end, or to a point coded 0 after one coded 1. zone[i] is the zone of the
+    // segment from point i to point i + 1, -1 where the walk does not go (before its first
+    // point, after its end, behind the last point); point[j] is the index of characteristic
+    // point j (see kotuntype), -1 when the walk sets none.
+    struct OutlineWalk {
+        std::vector<int> zone;
+        int point[6];
+    };
+    static OutlineWalk Walk(CHkolista& pts);
 
 protected:
     // Reads the outline file "<name>.TTV" of the type `name` into the current cross-section's
