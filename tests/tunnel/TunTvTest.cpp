@@ -8,6 +8,7 @@
 #include "tests/tunnel/TunnelFixture.h"
 #include "tunnel/CTunDbs.h"
 #include "tunnel/CTunTv.h"
+#include "tunnel/SectionPolyline.h"
 #include "tunnel/SectionTypes.h"
 
 #include <cmath>
@@ -437,4 +438,50 @@ TEST_F(TunTv, ReadFaultsKeepNoHalfOutline) {
             EXPECT_GE(boxes, 1) << nth;
             EXPECT_LT(whole, 3) << nth << (always ? " on" : " once");
         }
+}
+
+// The outline as a drawing needs it. The arch in quarter-circle pieces: each piece keeps its
+// zone, the crown (the middle of zone 2) is at 0, the characteristic points at their sval,
+// the points before the walk further on the first side. A trapezoid that is not closed in
+// its points gets its closing segment, outside the walk, and its end is the first point.
+TEST_F(TunTv, OutlineAsPolyline) {
+    type("VALV", 1, 4, kArch);
+    const kotuntype& k = single("VALV");
+    const double c = 1.5 * std::sqrt(2.0), h = 1.5 * kPi;
+    const std::vector<std::vector<double>> want = {
+        {-3, 0, 10 + h, -1, 0},     {3, 0, 4 + h, 0, 1},
+        {3, 1, 3 + h, 1, 2},        {3, 4, h, 2, 3},
+        {c, 4 + c, h / 2, 2, -1},   {0, 7, 0, 2, -1},
+        {-c, 4 + c, -h / 2, 2, -1}, {-3, 4, -h, 3, 4},
+        {-3, 1, -h - 3, 4, 5},      {-3, 0, -h - 4, -1, 6}};
+    const std::vector<tunnel::OutlinePoint> got = tunnel::SectionPolyline(k, vl, kPi / 4);
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) {
+        EXPECT_NEAR(got[i].x, want[i][0], kEps) << i;
+        EXPECT_NEAR(got[i].y, want[i][1], kEps) << i;
+        EXPECT_NEAR(got[i].s, want[i][2], kEps) << i;
+        EXPECT_EQ(got[i].zone, want[i][3]) << i;
+        EXPECT_EQ(got[i].vertex, want[i][4]) << i;
+    }
+    for (int j = 0; j < 6; ++j)
+        EXPECT_NEAR(got[j < 3 ? j + 1 : j + 4].s, k.sval[j], kEps) << j;
+    EXPECT_EQ(tunnel::SectionPolyline(k, vl).size(), 7 + 35u); // 36 pieces of 5°
+
+    CTvarsnitt lib(&proj);
+    ASSERT_EQ(lib.Init(0), 0);
+    tunnel::SectionTypeDesc d;
+    d.name = "TRAP", d.anfstart = 1.5, d.anfslut = 3.0;
+    ASSERT_EQ(tunnel::AddSectionType(lib, d, tunnel::TrapezoidOutline(6, 4, 4)), 0);
+    tun.Home();
+    tun.Delete();
+    const std::vector<tunnel::OutlinePoint> trap = tunnel::SectionPolyline(single("TRAP"), vl);
+    ASSERT_EQ(trap.size(), 7u);
+    EXPECT_EQ(trap[4].zone, 2);
+    EXPECT_EQ(trap[5].zone, -1);
+    EXPECT_EQ(trap[6].vertex, 0);
+    EXPECT_NEAR(trap[5].s - trap[6].s, std::sqrt(17.0), kEps);
+    EXPECT_NEAR(trap[1].s, tv->Get_aktel()->sval[0], kEps);
+
+    kotuntype none{};
+    EXPECT_TRUE(tunnel::SectionPolyline(none, vl).empty());
 }
