@@ -200,6 +200,7 @@ int runCheck(const std::vector<std::string>& argsIn) {
                 std::cerr << "harn check: " << f.message << "\n";
             if (!hint.empty())
                 std::cerr << hint << "\n";
+            cli::reportLock(*proj);
             return cli::kFailed;
         }
     }
