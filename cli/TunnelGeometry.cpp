@@ -22,6 +22,9 @@ constexpr double kPi = 3.14159265358979323846;
 constexpr double kMaxChordTurn = kPi / 4;
 // Nor is an element cut into more pieces than this.
 constexpr int kMaxPieces = 100000;
+// Points of a line closer than this (metres) are one point: the offset points on both sides
+// of a vertex where the tangent turns by a rounding residue of the file's coordinates.
+constexpr double kSamePoint = 1e-4;
 
 std::string upper(std::string text) {
     UpperCaseSwedish(text.data());
@@ -45,7 +48,7 @@ GridPt elementEnd(const AlignmentElement& e, double offset) {
 }
 
 void append(std::vector<GridPt>& to, const GridPt& p) {
-    if (to.empty() || std::hypot(p.x - to.back().x, p.y - to.back().y) > 1e-9)
+    if (to.empty() || std::hypot(p.x - to.back().x, p.y - to.back().y) > kSamePoint)
         to.push_back(p);
 }
 
@@ -216,8 +219,8 @@ TunnelShape tunnelShape(const Tunnel& t, const std::vector<TunnelStretch>& stret
         for (auto it = right.rbegin(); it != right.rend(); ++it)
             append(ring, *it);
         size_t distinct = ring.size();
-        if (distinct > 1 &&
-            std::hypot(ring.front().x - ring.back().x, ring.front().y - ring.back().y) <= 1e-9)
+        if (distinct > 1 && std::hypot(ring.front().x - ring.back().x,
+                                       ring.front().y - ring.back().y) <= kSamePoint)
             --distinct;
         if (distinct >= 3) {
             if (distinct < ring.size())
