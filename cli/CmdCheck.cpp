@@ -12,12 +12,14 @@
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "list/Utilities.h"
+#include "mapping/LibraryFile.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
 #include "tunnel/CTvarKoord.h"
 #include "tunnel/CTvarsnitt.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -26,6 +28,12 @@
 #include <vector>
 
 namespace {
+
+std::string fixed3(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", cli::plain(v));
+    return buf;
+}
 
 struct Finding {
     bool error;
@@ -278,9 +286,9 @@ private:
                 for (const todbtype& p : t.positions)
                     if (!(p.sekt >= from && p.sekt <= to))
                         add(false, object,
-                            "position at chainage " + cli::number(cli::plain(p.sekt)) +
-                                " lies outside its alignment (" + cli::number(cli::plain(from)) +
-                                " to " + cli::number(cli::plain(to)) + ")");
+                            "position at chainage " + fixed3(p.sekt) +
+                                " lies outside its alignment (chainage " + fixed3(from) + " to " +
+                                fixed3(to) + ")");
             }
         }
 
@@ -298,9 +306,8 @@ private:
             const std::string type = cli::terminatedField(p.tvnamn);
             if (!m_library.find(type))
                 add(true, object,
-                    "position at chainage " + cli::number(cli::plain(p.sekt)) +
-                        ": cross-section type " + cli::toUtf8(type.c_str()) +
-                        " is not in TVTYP.LIS");
+                    "position at chainage " + fixed3(p.sekt) + ": cross-section type " +
+                        cli::toUtf8(type.c_str()) + " is not in TVTYP.LIS");
         }
     }
 
@@ -337,7 +344,10 @@ int runCheck(const std::vector<std::string>& argsIn) {
     }
     ProjectCheck check(dbs, *proj);
     check.findings = library;
+    // The type library's reader rings bells at damage; they must not mix into the findings.
+    libfile::setBellStream(stderr);
     check.run();
+    libfile::setBellStream(nullptr);
     int errors = 0;
     for (const Finding& f : check.findings)
         errors += f.error ? 1 : 0;
