@@ -191,7 +191,7 @@ int CKarnborr::Save(CHarnDbs* dbs, int del) {
     if (!surveyed)
         borehole::extentsFromDirection(m_bhd, length, rec->dx, rec->dy, rec->dz);
     borehole::setFlag(rec, 1 << KB, del);
-    dbs->Uppdat(0);
+    borehole::writeRecord(dbs, m_pProj, m_namn);
     return 0;
 }
 

@@ -174,7 +174,7 @@ int CRegBorr::Save(CHarnDbs* dbs, int del) {
     if (std::fabs(dz) > std::fabs(rec->dz))
         rec->dz = dz;
     borehole::setFlag(rec, metod == JB1 ? 1 << JB1 : 1 << RB, del);
-    dbs->Uppdat(0);
+    borehole::writeRecord(dbs, m_pProj, m_namn);
     return 0;
 }
 

@@ -75,7 +75,7 @@ int CVattenF::Save(CHarnDbs* dbs, int del) {
     // Water-loss tests leave the extents of the hole as they are.
     borehole::fillFromHead(rec, m_bhd);
     borehole::setFlag(rec, 1 << VF, del);
-    dbs->Uppdat(0);
+    borehole::writeRecord(dbs, m_pProj, m_namn);
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
 
 #include <cmath>
@@ -40,10 +41,6 @@ int fileMessage(const char* format, const char* path) {
 
 CString sndPath(const CProjPath* proj, const char* namn) {
     return dataFile(proj, namn, ".SND");
-}
-
-CString tmpPath(const CProjPath* proj) {
-    return dataFile(proj, "id.tmp", "");
 }
 
 CString crdPath(const CProjPath* proj, const char* namn) {
@@ -91,15 +88,15 @@ void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* lin
 int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
             const std::function<void(FILE* out)>& writeBody) {
     CString snd = sndPath(proj, namn);
-    CString tmp = tmpPath(proj);
 
     CStdioFile in;
     if (!openForReading(in, snd))
         return fileMessage("Fel: Hittar inte %s", snd);
-    FILE* out = platform::fopen(tmp, "w");
+    platform::SafeReplace replacement(snd);
+    FILE* out = replacement.open("w");
     if (!out) {
         in.Abort();
-        return fileMessage("Fel: Kan ej öppna %s", tmp);
+        return fileMessage("Fel: Kan ej öppna %s", replacement.temporaryPath().c_str());
     }
 
     const int metod = bhd->metod;
@@ -110,7 +107,6 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
         std::fputs("*\n", out);
     };
 
-    bool readFailed = false;
     try {
         CHarnDbs::SkrivHead(out, bhd);
         CString line;
@@ -151,23 +147,16 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
         if (!found && metod >= 0 && !del)
             writeBlock();
     } catch (const CFileException&) {
-        readFailed = true;
+        in.Abort();
+        replacement.abandon();
+        return fileMessage("Fel vid läsning av %s", snd);
     }
     in.Abort();
-    bool writeFailed = std::ferror(out) != 0;
-    if (std::fclose(out) != 0)
-        writeFailed = true;
-
-    if (readFailed || writeFailed) {
-        platform::remove(tmp);
-        return readFailed ? fileMessage("Fel vid läsning av %s", snd)
-                          : fileMessage("Fel vid skrivning av %s", tmp);
-    }
-    if (platform::replaceFile(tmp, snd) != 0) {
-        platform::remove(tmp);
-        return fileMessage("Fel: Kan ej ersätta %s", snd);
-    }
-    return 0;
+    if (replacement.commit() == 0)
+        return 0;
+    if (replacement.failure() == platform::SafeReplace::Failure::Write)
+        return fileMessage("Fel vid skrivning av %s", replacement.temporaryPath().c_str());
+    return fileMessage("Fel: Kan ej ersätta %s", snd);
 }
 
 int slutkodValue(const char* slutkod) {
@@ -269,6 +258,10 @@ std::string withTextAt(const CString& numbers, std::size_t column, const char* t
     line.resize(column, ' ');
     line.append(text, strnlen(text, maxText));
     return line;
+}
+
+void writeRecord(CHarnDbs* dbs, const CProjPath* proj, const char* namn) {
+    ReportUppdat(dbs->Uppdat(0), sndPath(proj, namn));
 }
 
 void setFlag(dbstype* rec, int bit, int del) {

@@ -13,12 +13,12 @@
 #include <functional>
 #include <string>
 
+class CHarnDbs;
+
 namespace borehole {
 
-// folder\HarnDbfKat\namn.SND, the temporary folder\HarnDbfKat\id.tmp and the deviation
-// survey folder\HarnDbfKat\namn.CRD.
+// folder\HarnDbfKat\namn.SND and the deviation survey folder\HarnDbfKat\namn.CRD.
 CString sndPath(const CProjPath* proj, const char* namn);
-CString tmpPath(const CProjPath* proj);
 CString crdPath(const CProjPath* proj, const char* namn);
 
 // Opens an existing borehole file for reading as text; false when it is missing or cannot
@@ -37,10 +37,10 @@ bool readHead(CStdioFile& file, const CProjPath* proj, const char* namn, harnbhd
 void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
                 const std::function<void(char* line)>& body);
 
-// Writes the head lines and the blocks of the old file to a temporary file: every block of
-// another number unchanged, the block numbered bhd->metod replaced by a new one (or dropped
-// when `del` is not 0), a new one appended when there was none; then the temporary file
-// takes the place of the .SND file in one step. `writeBody` writes the new block's lines
+// Writes the head lines and the blocks of the old file to a new file (platform::SafeReplace):
+// every block of another number unchanged, the block numbered bhd->metod replaced by a new
+// one (or dropped when `del` is not 0), a new one appended when there was none; then the new
+// file takes the place of the .SND file in one step. `writeBody` writes the new block's lines
 // between its title line and its closing "*". With a negative metod every block is copied.
 // 0, or -3 when a file cannot be opened, read, written or replaced (a message has been
 // shown; the .SND file is as it was).
@@ -62,6 +62,11 @@ void extentsFromDirection(const harnbhdtype& bhd, double length, double& dx, dou
 // and of a survey that does not start where the record does. Returns false when the file
 // does not exist (the caller then uses direction and length).
 bool extentsFromSurvey(dbstype* rec, const char* path);
+
+// Writes the current record of `dbs` back (Uppdat(0)) after the borehole file of `namn` was
+// saved. The save stands whatever the update gives; a failed update is reported through
+// platform::FailureLog.
+void writeRecord(CHarnDbs* dbs, const CProjPath* proj, const char* namn);
 
 // Sets (del not 1) or clears (del 1) a flag bit of the record.
 void setFlag(dbstype* rec, int bit, int del);

@@ -74,6 +74,11 @@ bool takeFlag(std::vector<std::string>& args, const std::string& flag);
 // The value after `option` ("--type T"), removed with it; empty when absent. `missing`
 // is set when the option is given without a value.
 std::string takeOption(std::vector<std::string>& args, const std::string& option, bool& missing);
+// Writes a command's output file (POSIX path) through platform::SafeReplace: the old file
+// stays until the new one is complete. On failure prints "harn CMD: cannot write FILE" and
+// returns false.
+bool writeOutput(const Command& cmd, const std::string& posixFile, const std::string& bytes);
+
 // Prints "harn: <message>" and the usage to stderr; returns kUsage.
 int usageError(const Command& cmd, const std::string& message);
 

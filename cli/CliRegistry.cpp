@@ -1,6 +1,9 @@
 #include "cli/Cli.h"
 
 #include "platform/Encoding.h"
+#include "platform/FileSystem.h"
+#include "platform/Folders.h"
+#include "platform/SafeReplace.h"
 
 #include <algorithm>
 #include <cmath>
@@ -102,6 +105,14 @@ std::string takeOption(std::vector<std::string>& args, const std::string& option
         }
     }
     return {};
+}
+
+bool writeOutput(const Command& cmd, const std::string& posixFile, const std::string& bytes) {
+    const std::string file = platform::windowsPath(platform::absolutePath(posixFile));
+    if (platform::replaceFileContents(file.c_str(), bytes) == 0)
+        return true;
+    std::cerr << "harn " << cmd.name << ": cannot write " << posixFile << "\n";
+    return false;
 }
 
 int usageError(const Command& cmd, const std::string& message) {

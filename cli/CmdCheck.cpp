@@ -205,9 +205,16 @@ private:
                 said.push_back(e.text);
             return r;
         }();
+        // Failures reported meanwhile are findings here, not failures of the command.
         const std::vector<std::string> log = platform::FailureLog::entries();
-        for (size_t i = logged; i < log.size(); ++i)
-            said.push_back(log[i]);
+        if (log.size() > logged) {
+            platform::FailureLog::reset();
+            for (size_t i = 0; i < log.size(); ++i)
+                if (i < logged)
+                    platform::FailureLog::report(log[i]);
+                else
+                    said.push_back(log[i]);
+        }
         for (std::string text : said) {
             std::replace(text.begin(), text.end(), '\n', ' ');
             add(true, object, cli::toUtf8(text.c_str()));
@@ -229,7 +236,7 @@ private:
             add(true, object, "type library " + cli::toUtf8(path.c_str()) + " cannot be read");
         for (const tvtytype& t : m_library.types) {
             const std::string name = cli::terminatedField(t.tvnamn);
-            const CString outline = index.KoordPath(name.c_str());
+            const CString outline = index.OutlinePath(name.c_str());
             CTvarKoord koord;
             if (platform::access(outline, 0) != 0)
                 add(false, object,

@@ -929,20 +929,7 @@ int runDraw(const std::vector<std::string>& argsIn) {
         std::cout << svg;
         return std::cout.flush() ? cli::kOk : cli::kFailed;
     }
-    // Written beside the target first, so a failure never leaves half a picture in its place.
-    const std::string file = platform::windowsPath(cli::absoluteFolder(output));
-    const std::string tmp = file + ".tmp";
-    if (platform::isDirectory(tmp.c_str()) || platform::isDirectory(file.c_str())) {
-        std::cerr << "harn draw: cannot write " << output << " (a folder is in the way)\n";
-        return cli::kFailed;
-    }
-    if (!platform::writeFile(tmp.c_str(), svg) ||
-        platform::replaceFile(tmp.c_str(), file.c_str()) != 0) {
-        platform::remove(tmp.c_str());
-        std::cerr << "harn draw: cannot write " << output << "\n";
-        return cli::kFailed;
-    }
-    return cli::kOk;
+    return cli::writeOutput(cmd, output, svg) ? cli::kOk : cli::kFailed;
 }
 
 cli::CommandRegistrar reg("draw",

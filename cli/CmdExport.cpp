@@ -396,18 +396,6 @@ void exportCsv(CHarnDbs& dbs, int typ, std::ostream& out) {
     }
 }
 
-// Writes `bytes` to FILE + ".tmp" and puts it in FILE's place in one step; a failure leaves
-// FILE as it was and no temporary file.
-bool writeReplacing(const std::string& posixFile, const std::string& bytes) {
-    const std::string file = platform::windowsPath(platform::absolutePath(posixFile));
-    const std::string tmp = file + ".tmp";
-    if (platform::writeFile(tmp.c_str(), bytes) &&
-        platform::replaceFile(tmp.c_str(), file.c_str()) == 0)
-        return true;
-    platform::remove(tmp.c_str());
-    return false;
-}
-
 int runExport(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("export");
     std::vector<std::string> args = argsIn;
@@ -443,11 +431,7 @@ int runExport(const std::vector<std::string>& argsIn) {
         std::cout << text.str() << std::flush;
         return std::cout ? cli::kOk : cli::kFailed;
     }
-    if (!writeReplacing(output, text.str())) {
-        std::cerr << "harn export: cannot write " << output << "\n";
-        return cli::kFailed;
-    }
-    return cli::kOk;
+    return cli::writeOutput(cmd, output, text.str()) ? cli::kOk : cli::kFailed;
 }
 
 cli::CommandRegistrar reg("export", "harn export DIR [--format geojson|csv] [-o FILE] [--type T]",

@@ -84,9 +84,9 @@ int runSections(const std::vector<std::string>& argsIn) {
         } while (lib++);
         for (Type& t : types) {
             const std::string name = cli::terminatedField(t.rec.tvnamn);
-            t.outlineFile = lib.KoordPath(name.c_str()).str();
+            t.outlineFile = lib.OutlinePath(name.c_str()).str();
             if (lib.FindKoord(name.c_str()) == 0 && platform::access(t.outlineFile.c_str(), 0) == 0)
-                lib.Koord()->Where(&t.points);
+                lib.Outline()->Where(&t.points);
         }
     }
     libfile::setBellStream(nullptr);

@@ -9,11 +9,12 @@
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
-#include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <ostream>
 #include <string>
 
@@ -189,7 +190,11 @@ bool writeSurvey(CProjPath& proj, const std::string& namn, const Hole& h, double
                       h.y - 0.03 * s, h.z - 0.999 * s);
         text += line;
     }
-    return platform::writeFile(borehole::crdPath(&proj, namn.c_str()), text);
+    const CString path = borehole::crdPath(&proj, namn.c_str());
+    if (platform::replaceFileContents(path, text) == 0)
+        return true;
+    std::cerr << "harn demo: cannot write " << cli::toUtf8(path) << "\n";
+    return false;
 }
 
 int demoBoreholes(cli::DemoContext& ctx) {

@@ -4,11 +4,11 @@
 
 #include "host/CProjPath.h"
 #include "mapping/CBergOrMateLista.h"
-#include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 
 #include <cstdio>
 #include <cstring>
-#include <ostream>
+#include <iostream>
 
 namespace {
 
@@ -63,12 +63,10 @@ int demoCodes(cli::DemoContext& ctx) {
     path.Format("%s\\%s", ctx.proj.ProjKat(), "Harnkod.dat");
     // The blocks before the rock block belong to other users of the file; the demo leaves
     // the first one with a title and the second one empty.
-    std::FILE* f = platform::fopen(path, "w");
-    if (!f)
+    if (platform::replaceFileContents(path, "Kodfil för demoprojektet\r\n*\r\n*\r\n") != 0) {
+        std::cerr << "harn demo: cannot write " << cli::toUtf8(path) << "\n";
         return cli::kFailed;
-    std::fputs("Kodfil för demoprojektet\n*\n*\n", f);
-    if (std::fclose(f) != 0)
-        return cli::kFailed;
+    }
 
     Kodlista berg(ctx.ini, &ctx.proj, 0), fyllnad(ctx.ini, &ctx.proj, 1);
     berg.Init();

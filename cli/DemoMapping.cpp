@@ -9,6 +9,7 @@
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -119,7 +120,7 @@ int saveOutcrop(cli::DemoContext& ctx, const DemoOutcrop& d, const std::string& 
     if (!r)
         return -1;
     CHellar h(&ctx.proj, r->filnamn);
-    if (!platform::writeFile(h.Sokvag(), bytes)) {
+    if (platform::replaceFileContents(h.Sokvag(), bytes) != 0) {
         std::cerr << "harn demo: cannot write " << cli::toUtf8(h.Sokvag()) << "\n";
         return -3;
     }

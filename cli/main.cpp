@@ -2,6 +2,7 @@
 #include "cli/Cli.h"
 
 #include "platform/CFile.h"
+#include "platform/FailureLog.h"
 #include "platform/UserInterface.h"
 
 #include <clocale>
@@ -20,6 +21,25 @@ void printHelp(std::ostream& out) {
             out << ' ';
         out << c.summary << "\n";
     }
+}
+
+// Runs a command; its library exceptions become messages and exit code 1.
+int runCommand(const cli::Command& cmd, const std::vector<std::string>& args) {
+    try {
+        return cmd.run(args);
+    } catch (const char* message) {
+        std::cerr << "harn: " << cli::toUtf8(message) << "\n";
+    } catch (const CString& message) {
+        std::cerr << "harn: " << cli::toUtf8(message) << "\n";
+    } catch (const CFileException& e) {
+        std::cerr << "harn: file error (" << e.m_cause << ") " << cli::toUtf8(e.m_strFileName)
+                  << "\n";
+    } catch (const std::exception& e) {
+        std::cerr << "harn: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "harn: unexpected error\n";
+    }
+    return cli::kFailed;
 }
 
 } // namespace
@@ -50,19 +70,13 @@ int main(int argc, char** argv) {
             std::cout << "usage: " << cmd->usage << "\n" << cmd->summary << "\n";
             return cli::kOk;
         }
-    try {
-        return cmd->run(args);
-    } catch (const char* message) {
-        std::cerr << "harn: " << cli::toUtf8(message) << "\n";
-    } catch (const CString& message) {
-        std::cerr << "harn: " << cli::toUtf8(message) << "\n";
-    } catch (const CFileException& e) {
-        std::cerr << "harn: file error (" << e.m_cause << ") " << cli::toUtf8(e.m_strFileName)
-                  << "\n";
-    } catch (const std::exception& e) {
-        std::cerr << "harn: " << e.what() << "\n";
-    } catch (...) {
-        std::cerr << "harn: unexpected error\n";
-    }
-    return cli::kFailed;
+    int code = runCommand(*cmd, args);
+    // Failures the library reported while going on (a database update after a save, a code
+    // list or library file that could not be written): the command has failed.
+    const std::vector<std::string> failures = platform::FailureLog::entries();
+    for (const std::string& f : failures)
+        std::cerr << "harn: " << cli::toUtf8(f.c_str()) << "\n";
+    if (!failures.empty() && code == cli::kOk)
+        code = cli::kFailed;
+    return code;
 }

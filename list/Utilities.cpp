@@ -1,8 +1,11 @@
 #include "list/Utilities.h"
 
+#include "platform/FailureLog.h"
 #include "platform/UserInterface.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 char g_lineBuffer[kScratchSize];
 char g_nameBuffer[kScratchSize];
@@ -127,4 +130,16 @@ int SplitPath(const char* path, char* folder, char* file) {
         std::strcpy(folder, dir);
     }
     return 0;
+}
+
+void ReportFailure(const char* format, const char* file, int result) {
+    const int n = std::snprintf(nullptr, 0, format, file ? file : "", result);
+    std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, file ? file : "", result);
+    platform::FailureLog::report(text);
+}
+
+void ReportUppdat(int result, const char* file) {
+    if (result != 0)
+        ReportFailure("database record not updated after saving %s (Uppdat gave %d)", file, result);
 }

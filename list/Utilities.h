@@ -36,3 +36,11 @@ void OemToAnsi(char* text);
 // Splits a path at its last backslash after trimming blanks (and then quotes). Either
 // output may be null. Always 0.
 int SplitPath(const char* path, char* folder, char* file);
+
+// Reports through platform::FailureLog a step that failed although the procedure goes on
+// (its result is not passed back). `format` holds one %s for the file and may hold one %d
+// for the result; the text names the step in English.
+void ReportFailure(const char* format, const char* file, int result = 0);
+// Reports a database update (Uppdat) that failed after `file` was saved; nothing when
+// `result` is 0.
+void ReportUppdat(int result, const char* file);

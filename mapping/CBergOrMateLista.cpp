@@ -5,6 +5,7 @@
 #include "list/Utilities.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 
 #include <cmath>
 #include <cstdio>
@@ -201,18 +202,12 @@ int CBergOrMateLista::Save(CBergOrMateLista* annan) {
     CString fil = Kodfil();
     if (fil.IsEmpty())
         return 0;
-    std::FILE* f = platform::fopen(fil, "r+b");
-    if (!f)
-        return 0;
+    // The file must be writable; its old contents are kept up to the blocks and behind them.
     std::string old;
-    char buf[4096];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, f)) > 0)
-        old.append(buf, got);
-    bool readOk = !std::ferror(f);
-    std::fclose(f);
-    if (!readOk)
+    if (platform::access(fil, 6) != 0 || !platform::readFile(fil, old)) {
+        ReportFailure("code list not saved: cannot open %s", fil);
         return 0;
+    }
 
     // The new blocks, as text-mode writing puts them on disk (CR LF line ends).
     std::string text;
@@ -250,14 +245,8 @@ int CBergOrMateLista::Save(CBergOrMateLista* annan) {
     if (old.size() > image.size())
         image += old.substr(image.size());
 
-    // Written beside the file and put in its place, so a failed write loses nothing.
-    CString temp = fil + "$";
-    std::FILE* out = platform::fopen(temp, "wb");
-    if (!out)
-        return 0;
-    bool ok = std::fwrite(image.data(), 1, image.size(), out) == image.size();
-    ok = std::fclose(out) == 0 && ok;
-    if (!ok || platform::replaceFile(temp, fil) != 0)
-        platform::remove(temp);
+    // The result stays 0 as it always was; a file that could not be written is reported.
+    if (platform::replaceFileContents(fil, image) != 0)
+        ReportFailure("code list not saved: cannot write %s", fil);
     return 0;
 }

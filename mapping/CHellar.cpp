@@ -2,6 +2,7 @@
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
+#include "list/Utilities.h"
 #include "mapping/MapText.h"
 #include "platform/FileSystem.h"
 
@@ -169,6 +170,7 @@ int CHellar::SaveToDbs(CHarnDbs* dbs) {
         dbs->Goto_mark();
         dbs->Get_aktel()->reftyp = reftyp;
     }
-    dbs->Uppdat(0);
+    // The outcrop's values stay in the record in memory; a failed write is reported.
+    ReportUppdat(dbs->Uppdat(0), Sokvag());
     return 0;
 }

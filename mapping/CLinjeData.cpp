@@ -5,6 +5,7 @@
 #include "list/Utilities.h"
 #include "mapping/MapText.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
 
 #include <algorithm>
@@ -193,27 +194,31 @@ void CLinjeData::WriteFile(std::FILE* out, const char* id, double ext[6]) {
 
 int CLinjeData::Save(CHarnDbs* dbs) {
     const CString path = Sokvag();
-    // Written beside the line file and put in its place, so a failed write loses nothing.
-    const CString temp = path + "$";
-    std::FILE* out = platform::fopen(temp, "w");
+    // The new file takes the old one's place only when it is complete; until then the old
+    // file stays, so a failed save loses nothing.
+    platform::SafeReplace replacement(path);
+    std::FILE* out = replacement.open("w");
     if (!out)
         return fileMessage("Fel: Hittar inte %s", path);
 
+    // Writing names column 0 and walks the list; a save that fails changes neither.
+    char kolnamn0[sizeof m_kolnamn[0]];
+    std::memcpy(kolnamn0, m_kolnamn[0], sizeof kolnamn0);
+    lintype* current = m_pael;
     dbstype* rec = dbs ? dbs->Get_aktel() : nullptr;
     const char* id = rec && rec->id[0] ? rec->id : m_namn;
     double ext[6] = {0, 0, 0, 0, 0, 0};
     WriteFile(out, id, ext);
 
-    bool failed = std::ferror(out) != 0;
-    if (std::fclose(out) != 0)
-        failed = true;
-    if (failed) {
-        platform::remove(temp);
-        return fileMessage("Fel vid skrivning av %s", path);
-    }
-    if (platform::replaceFile(temp, path) != 0) {
-        platform::remove(temp);
-        return fileMessage("Fel: Kan ej ersätta %s", path);
+    if (replacement.commit() != 0) {
+        std::memcpy(m_kolnamn[0], kolnamn0, sizeof kolnamn0);
+        if (current)
+            Set_aktel(current);
+        // A file that cannot be put in place could not have been created either.
+        return fileMessage(replacement.failure() == platform::SafeReplace::Failure::Write
+                               ? "Fel vid skrivning av %s"
+                               : "Fel: Hittar inte %s",
+                           path);
     }
 
     if (!rec)
@@ -230,6 +235,6 @@ int CLinjeData::Save(CHarnDbs* dbs) {
     rec->dx = ext[1] - ext[0];
     rec->dy = ext[3] - ext[2];
     rec->dz = ext[5] - ext[4];
-    dbs->Uppdat(0);
+    ReportUppdat(dbs->Uppdat(0), path);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "list/Utilities.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 
 #include <cmath>
 #include <cstdio>
@@ -32,21 +33,6 @@ int16_t numberOf(const char* record, const Kind& kind) {
     int16_t nr;
     std::memcpy(&nr, record + kind.numberOffset, sizeof nr);
     return nr;
-}
-
-// Writes `bytes` over `fil` through a temporary file beside it, so that a failed write
-// leaves the old file complete.
-bool replaceWith(const char* fil, const std::string& bytes) {
-    std::string temp = std::string(fil) + "$";
-    std::FILE* f = platform::fopen(temp.c_str(), "wb");
-    if (!f)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && platform::replaceFile(temp.c_str(), fil) == 0)
-        return true;
-    platform::remove(temp.c_str());
-    return false;
 }
 
 // Whole contents of an open binary stream; false when a read fails.
@@ -80,23 +66,21 @@ void stopMessage(const char* record, const Kind& kind) {
 }
 
 int create(const char* fil, bibhdtype& hd) {
-    std::FILE* f = platform::fopen(fil, "w+b");
-    if (!f) {
-        showAboutFile("Kan ej öppna biblioteksfil :\n%s", fil);
-        return -3;
-    }
     std::memset(&hd, 0, sizeof hd);
     std::strcpy(hd.version, kVersion);
     hd.text[0] = 0;
     double v = std::atof(kVersion);
     hd.verdel = v - static_cast<int>(v);
     hd.slut = kFirstRecord;
-    bool ok = std::fwrite(&hd, 1, sizeof hd, f) == sizeof hd;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        // Leave no partial header behind.
-        platform::remove(fil);
-        showAboutFile("Kan ej skriva biblioteksfil :\n%s", fil);
+    // A new file appears whole or not at all; one that cannot be made in its place could not
+    // have been opened either.
+    platform::SafeReplace::Failure failure;
+    if (platform::replaceFileContents(
+            fil, std::string(reinterpret_cast<const char*>(&hd), sizeof hd), &failure) != 0) {
+        showAboutFile(failure == platform::SafeReplace::Failure::Write
+                          ? "Kan ej skriva biblioteksfil :\n%s"
+                          : "Kan ej öppna biblioteksfil :\n%s",
+                      fil);
         return -3;
     }
     return 0;
@@ -173,36 +157,54 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
     const bool packing = hd.hal > 0;
     // When packing, the file's new contents are built here and written back at the end.
     std::string image;
-    if (packing && !readAll(f, image))
-        image.clear();
+    bool readError = packing && !readAll(f, image);
 
     std::vector<char> record(static_cast<size_t>(kind.length), 0);
+    // The records in use with their offset now and after packing; they go to the list once
+    // it is known whether the packed file was written.
+    struct Loaded {
+        std::vector<char> bytes;
+        int32_t old, packed;
+    };
+    std::vector<Loaded> inUse;
     int64_t p = kFirstRecord, w = kFirstRecord;
     long freed = 0, loaded = 0;
-    if (std::fseek(f, p, SEEK_SET) == 0) {
+    if (readError || std::fseek(f, p, SEEK_SET) != 0) {
+        readError = true;
+    } else {
         while (std::fread(record.data(), 1, record.size(), f) == record.size()) {
             if (numberOf(record.data(), kind) > 0) {
                 if (p >= hd.slut) {
                     stopMessage(record.data(), kind);
                     break;
                 }
-                int32_t filpos = static_cast<int32_t>(p);
+                Loaded rec{record, static_cast<int32_t>(p), static_cast<int32_t>(p)};
                 if (packing) {
                     if (static_cast<size_t>(w) + record.size() <= image.size())
                         image.replace(static_cast<size_t>(w), record.size(), record.data(),
                                       record.size());
-                    filpos = static_cast<int32_t>(w);
+                    rec.packed = static_cast<int32_t>(w);
                     w += kind.length;
                 }
-                sink(context, record.data(), filpos);
+                inUse.push_back(std::move(rec));
                 ++loaded;
             } else if (p < hd.slut) {
                 ++freed;
             }
             p += kind.length;
         }
+        readError = std::ferror(f) != 0;
     }
     std::fclose(f);
+    // A read that failed is not the end of the file: the records behind it would be lost to
+    // the fillers of packing. Nothing is written; the list holds what was read, at the
+    // offsets where the file holds it.
+    if (readError) {
+        for (const Loaded& rec : inUse)
+            sink(context, rec.bytes.data(), rec.old);
+        showAboutFile("Fel vid läsning av databas :\n%s", fil);
+        return -4;
+    }
 
     if (hd.antal != loaded) {
         bell(1);
@@ -217,6 +219,7 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
         show(g_lineBuffer);
     }
 
+    bool packed = false;
     if (packing) {
         const bibhdtype old = hd;
         hd.slut = static_cast<int32_t>(w);
@@ -229,11 +232,18 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
         hd.hal = 0;
         if (image.size() >= sizeof hd)
             image.replace(0, sizeof hd, reinterpret_cast<const char*>(&hd), sizeof hd);
-        if (image.size() < sizeof hd || !replaceWith(fil, image)) {
+        packed = image.size() >= sizeof hd && platform::replaceFileContents(fil, image) == 0;
+        if (!packed)
             hd = old; // the file keeps its old header
-            showAboutFile("Kan ej skriva biblioteksfil :\n%s", fil);
-            return -5;
-        }
+    }
+    // Each record's offset is where the file on disk holds it.
+    for (const Loaded& rec : inUse)
+        sink(context, rec.bytes.data(), packed ? rec.packed : rec.old);
+    if (packing && !packed) {
+        showAboutFile("Kan ej skriva biblioteksfil :\n%s", fil);
+        // The constructors drop Init's result; the caller still learns of it.
+        ReportFailure("library file not packed: cannot write %s", fil);
+        return -5;
     }
     return 0;
 }

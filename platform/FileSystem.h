@@ -34,6 +34,8 @@ int remove(const char* path);
 int rename(const char* from, const char* to);
 
 // Replaces `to` by `from` in one step (the old `to` stays complete until then); 0 or -1.
+// The rename step of SafeReplace; writers use SafeReplace, which also makes the new file
+// durable and never leaves a temporary file behind.
 int replaceFile(const char* from, const char* to);
 
 // Creates one folder; 0, or -1 (also when it exists already).
@@ -52,7 +54,8 @@ struct DirEntry {
 // Entries of a folder (without "." and ".."), in the order the system gives them.
 std::vector<DirEntry> listDirectory(const char* path);
 
-// Whole-file helpers for the tool and for tests (binary, through the same seam).
+// Whole-file helpers (binary, through the same seam). writeFile writes in place, for tests
+// and benchmarks; the library and the tool replace files through SafeReplace.
 bool readFile(const char* path, std::string& bytes);
 bool writeFile(const char* path, const std::string& bytes);
 

@@ -35,6 +35,7 @@ SafeReplace::~SafeReplace() {
 
 FILE* SafeReplace::open(const char* mode) {
     abandon();
+    m_failure = Failure::None;
     const size_t cut = m_target.find_last_of('\\');
     const std::string folder =
         cut == std::string::npos ? std::string() : m_target.substr(0, cut + 1);
@@ -52,27 +53,34 @@ FILE* SafeReplace::open(const char* mode) {
         if (!m_file && errno != EEXIST)
             break;
     }
+    m_created = m_file != nullptr;
     if (!m_file)
-        m_temp.clear();
+        m_failure = Failure::Create;
     return m_file;
 }
 
 int SafeReplace::commit() {
-    if (!m_file)
+    if (!m_file) {
+        if (m_failure == Failure::None)
+            m_failure = Failure::Create;
         return -1;
+    }
     FILE* f = m_file;
     m_file = nullptr;
     bool ok = std::fflush(f) == 0 && !std::ferror(f);
     ok = std::fclose(f) == 0 && ok;
     const std::string temp = nativePath(m_temp.c_str());
     ok = ok && syncPath(temp, false);
-    ok = ok && replaceFile(m_temp.c_str(), m_target.c_str()) == 0;
-    if (!ok) {
+    if (!ok)
+        m_failure = Failure::Write;
+    else if (replaceFile(m_temp.c_str(), m_target.c_str()) != 0)
+        m_failure = Failure::Replace;
+    if (m_failure != Failure::None) {
         ::unlink(temp.c_str());
-        m_temp.clear();
+        m_created = false;
         return -1;
     }
-    m_temp.clear();
+    m_created = false;
     const std::string target = nativePath(m_target.c_str());
     const size_t slash = target.find_last_of('/');
     syncPath(slash == std::string::npos ? std::string(".") : target.substr(0, slash + 1), true);
@@ -84,20 +92,24 @@ void SafeReplace::abandon() {
         std::fclose(m_file);
         m_file = nullptr;
     }
-    if (!m_temp.empty()) {
+    if (m_created) {
         ::unlink(nativePath(m_temp.c_str()).c_str());
-        m_temp.clear();
+        m_created = false;
     }
 }
 
-int replaceFileContents(const char* target, const std::string& bytes) {
+int replaceFileContents(const char* target, const std::string& bytes,
+                        SafeReplace::Failure* failure) {
     SafeReplace out(target);
-    FILE* f = out.open("wb");
-    if (!f)
-        return -1;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        return -1;
-    return out.commit();
+    int result = -1;
+    if (FILE* f = out.open("wb")) {
+        // A short write leaves the stream in error, so the commit fails as a write.
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        result = out.commit();
+    }
+    if (failure)
+        *failure = out.failure();
+    return result;
 }
 
 } // namespace platform

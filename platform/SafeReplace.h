@@ -12,6 +12,14 @@ namespace platform {
 
 class SafeReplace {
 public:
+    // The step that failed, for callers that tell the user which one.
+    enum class Failure {
+        None,
+        Create,  // the temporary file could not be created
+        Write,   // writing, flushing, closing or syncing it failed
+        Replace, // it could not be put in the target's place (e.g. a folder stands there)
+    };
+
     // `target` is a Windows-form path (CP1252), like every path of the library.
     explicit SafeReplace(const char* target);
     ~SafeReplace();
@@ -30,15 +38,22 @@ public:
     void abandon();
 
     const std::string& target() const { return m_target; }
-    const std::string& temporaryPath() const { return m_temp; } // Windows form
+    // The temporary file's name (Windows form); after a failed `open`, the last name tried,
+    // so that a message can show it.
+    const std::string& temporaryPath() const { return m_temp; }
+    Failure failure() const { return m_failure; }
 
 private:
     std::string m_target;
     std::string m_temp;
+    bool m_created = false; // m_temp exists and is ours
     FILE* m_file = nullptr;
+    Failure m_failure = Failure::None;
 };
 
 // Replaces the whole file `target` by `bytes` (binary) through a SafeReplace; 0 or -1.
-int replaceFileContents(const char* target, const std::string& bytes);
+// `failure`, when given, receives the step that failed.
+int replaceFileContents(const char* target, const std::string& bytes,
+                        SafeReplace::Failure* failure = nullptr);
 
 } // namespace platform

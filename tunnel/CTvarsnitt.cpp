@@ -92,7 +92,7 @@ CString CTvarsnitt::IndexPath() const {
     return path;
 }
 
-CString CTvarsnitt::KoordPath(const char* name) const {
+CString CTvarsnitt::OutlinePath(const char* name) const {
     CString path;
     path.Format("%s%s%s%s%s%s", m_pProj->ProjKat(), "\\",
                 static_cast<const char*>(CProjPath::HarnDbfKat), "\\", name ? name : "", ".ttv");
@@ -306,7 +306,7 @@ int CTvarsnitt::FindKoord(const char* name) {
     m_pael->pKoord = new CTvarKoord();
     // A missing outline file leaves the outline empty; one that exists but cannot be read
     // is a failure the caller should learn of.
-    const CString path = KoordPath(name);
+    const CString path = OutlinePath(name);
     if (m_pael->pKoord->Init(path, nullptr, nullptr, nullptr) != 0 &&
         platform::access(path, 0) == 0)
         platform::FailureLog::report(std::string("Kan ej läsa tvärsnittskonturen ") +

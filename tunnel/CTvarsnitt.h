@@ -36,9 +36,9 @@ public:
     // Path of the index file.
     CString IndexPath() const;
     // Path of the outline file of the type `name`: database folder, name, ".ttv".
-    CString KoordPath(const char* name) const;
+    CString OutlinePath(const char* name) const;
     // The current record's outline, or null when none is loaded.
-    CTvarKoord* Koord() const { return m_pael ? m_pael->pKoord : nullptr; }
+    CTvarKoord* Outline() const { return m_pael ? m_pael->pKoord : nullptr; }
 
     tvhdtype m_hd;
     int m_reclen;

@@ -31,7 +31,7 @@ int AddSectionType(CTvarsnitt& lib, const SectionTypeDesc& desc,
         t->tvval[i] = desc.tvval[i];
 
     auto* koord = new CTvarKoord();
-    koord->m_fil = lib.KoordPath(t->tvnamn);
+    koord->m_fil = lib.OutlinePath(t->tvnamn);
     for (const tvkotype& p : outline)
         koord->Ny(1, const_cast<tvkotype*>(&p));
     t->pKoord = koord;

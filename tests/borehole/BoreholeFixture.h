@@ -51,11 +51,10 @@ protected:
         CProjPath::ResetNames();
         testing_support::makeDirs(dir.file("HARNDB"));
     }
-    // POSIX paths of the files of B1 and of the temporary file; the Windows form of a file
-    // of the database folder, as messages show it.
+    // POSIX paths of the files of B1; the Windows form of a file of the database folder, as
+    // messages show it.
     std::string snd() const { return dir.file("HARNDB/B1.SND"); }
     std::string crd() const { return dir.file("HARNDB/B1.CRD"); }
-    std::string tmp() const { return dir.file("HARNDB/id.tmp"); }
     std::string win(const char* name) const { return dir.winPath() + "\\HARNDB\\" + name; }
     // B1.SND from text with "\n" line ends, written with CR LF as the library writes.
     void writeSnd(const std::string& text) { testing_support::writeBytes(snd(), crlf(text)); }

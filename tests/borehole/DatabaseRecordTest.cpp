@@ -4,6 +4,7 @@
 #include "borehole/CRegBorr.h"
 #include "borehole/CVattenF.h"
 #include "database/CHarnDbs.h"
+#include "platform/FaultInjection.h"
 
 #include "tests/borehole/BoreholeFixture.h"
 
@@ -220,10 +221,13 @@ TEST_F(DatabaseRecordTest, FailuresLeaveTheDatabase) {
     EXPECT_EQ(kb.Save(dbs.get(), 0), -3);
     EXPECT_TRUE(testing_support::listNames(dir.file("HARNDB")).empty());
     writeSnd(headWith(0, 90, false) + coreBlock(30));
-    testing_support::makeDirs(tmp()); // the temporary file cannot be created
-    EXPECT_EQ(saveCore(), -3);
+    {
+        platform::FaultScope scope; // the new file cannot take the old one's place
+        platform::FaultInjector::failNth(platform::FileOp::Rename, 1);
+        EXPECT_EQ(saveCore(), -3);
+    }
     EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Fel: Hittar inte " + win("B1.SND"),
-                                                        "Fel: Kan ej öppna " + win("id.tmp")}));
+                                                        "Fel: Kan ej ersätta " + win("B1.SND")}));
     EXPECT_EQ(current().flagg, 0);
     EXPECT_EQ(dbsBytes(), before);
 }

@@ -1,11 +1,15 @@
-// A save never loses the borehole: whichever file operation fails, B1.SND afterwards holds
-// either its old or its new contents, complete, and no temporary file is left behind.
+// A save never loses or doubles the borehole's data: whichever file operation fails, B1.SND
+// afterwards holds its old or its new contents, complete, no temporary file is left, and the
+// database record agrees with the file unless the failure was reported.
 #include "borehole/CKarnborr.h"
+#include "borehole/CRegBorr.h"
 #include "borehole/CVattenF.h"
-#include "platform/CFile.h"
+#include "database/CHarnDbs.h"
+#include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 
 #include "tests/borehole/BoreholeFixture.h"
+#include "tests/support/FaultSweep.h"
 
 #include <functional>
 
@@ -15,9 +19,6 @@ using platform::FileOp;
 
 namespace {
 
-using Arm = std::function<void()>;
-const FileOp kOps[] = {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Rename, FileOp::Remove};
-
 // Blocks large enough that reading and writing take several system calls each.
 std::string bigBlock(int number, int lines) {
     std::string block = "*\n" + std::to_string(number) + " block\n0.000000 0 0 0 1 0\n";
@@ -26,55 +27,60 @@ std::string bigBlock(int number, int lines) {
     return block + "*\n";
 }
 
+using Arm = std::function<void()>;
+
 class SaveFaultTest : public BoreholeTest {
 protected:
-    std::string oldFile = crlf(kHead + bigBlock(3, 150) + bigBlock(7, 150));
-    std::string newFile;
-
-    // Runs `save` once without faults to learn the new contents and how many operations of
-    // each kind it makes after calling `arm`; then once per operation with that operation
-    // (and, in a second run, every later one) failing. A failed read before the rewrite may
-    // raise the framework's file exception; the file is then untouched as well.
-    void proveEveryStep(const std::function<int(const Arm&)>& save) {
-        testing_support::writeBytes(snd(), oldFile);
-        int counts[5];
-        {
-            platform::FaultScope scope;
-            ASSERT_EQ(save([] { FaultInjector::reset(); }), 0);
-            for (int k = 0; k < 5; ++k)
-                counts[k] = FaultInjector::count(kOps[k]);
-        }
-        newFile = sndBytes();
-        ASSERT_NE(newFile, oldFile);
-        EXPECT_GE(counts[static_cast<int>(FileOp::Write)], 2); // several writes to fail in
-        EXPECT_GE(counts[static_cast<int>(FileOp::Read)], 2);
-        for (int k = 0; k < 5; ++k)
-            for (int nth = 1; nth <= counts[k] + 1; ++nth)
-                for (bool later : {false, true}) {
-                    SCOPED_TRACE(std::to_string(k) + " " + std::to_string(nth) + " " +
-                                 std::to_string(later));
-                    testing_support::writeBytes(snd(), oldFile);
-                    ui.clear();
-                    int result = -1;
-                    platform::FaultScope scope;
-                    try {
-                        result = save([&] {
-                            FaultInjector::reset();
-                            FaultInjector::failNth(kOps[k], nth, later);
-                        });
-                    } catch (const CFileException&) {
-                    }
-                    EXPECT_EQ(sndBytes(), result == 0 ? newFile : oldFile);
-                    EXPECT_FALSE(testing_support::exists(tmp()));
-                    // A failed save tells the user, under the caption of the file steps.
-                    const auto m = ui.messages();
-                    EXPECT_EQ(m.empty() ? "" : m[0].caption, result == -3 ? "Filöppning" : "");
-                }
+    void SetUp() override {
+        BoreholeTest::SetUp();
+        CHarnDbs dbs(&proj, nullptr);
+        ASSERT_EQ(dbs.Init(0, 1, nullptr, nullptr), 0);
+        dbstype r{.typ = 3, .id = "B1"};
+        dbs.Ny(1, &r);
+        ASSERT_EQ(dbs.Filnamn(), 0);
+        ASSERT_EQ(dbs.Uppdat(0), 0);
+        slot = dbs.Get_aktel()->filpos;
+        writeSnd(kHead + bigBlock(3, 150) + bigBlock(2, 100) + bigBlock(7, 150));
+        ui.clear();
     }
+
+    // The project database opened for writing with B1's record current, as a host has it.
+    std::unique_ptr<CHarnDbs> openDbs() {
+        auto dbs = std::make_unique<CHarnDbs>(&proj, nullptr);
+        EXPECT_EQ(dbs->Init(0, 0, nullptr, nullptr), 0);
+        char id[] = "B1";
+        EXPECT_EQ(dbs->Findid(3, id), 0);
+        return dbs;
+    }
+
+    testing_support::SweepTally sweep(const std::string& name,
+                                      const std::function<int(CHarnDbs*, const Arm&)>& save) {
+        testing_support::SweepSubject s;
+        s.name = name;
+        s.folders = {dir.path(), dir.file("HARNDB")};
+        s.data = [this] { return sndBytes(); };
+        s.record = [this] {
+            return testing_support::readBytes(dir.file("HARNPLAN.DBS")).substr(slot, 124);
+        };
+        s.save = [&](const Arm& arm) {
+            auto dbs = openDbs();
+            return save(dbs.get(), arm);
+        };
+        return testing_support::sweep(s);
+    }
+
+    int32_t slot = 0;
 };
 
-TEST_F(SaveFaultTest, CoreDrillingSave) {
-    proveEveryStep([this](const Arm& arm) {
+TEST_F(SaveFaultTest, EveryFileOperationOfEverySaveFailingInTurn) {
+    testing_support::SweepTally total;
+    auto add = [&](const testing_support::SweepTally& t) {
+        total.runs += t.runs;
+        total.lost += t.lost;
+        total.halfWritten += t.halfWritten;
+        total.leftovers += t.leftovers;
+    };
+    add(sweep("CKarnborr::Save", [this](CHarnDbs* dbs, const Arm& arm) {
         CKarnborr kb(&proj, "B1");
         kb.Init();
         kb.m_bhd.metod = CKarnborr::KB;
@@ -84,31 +90,53 @@ TEST_F(SaveFaultTest, CoreDrillingSave) {
             kb.Ny(1, &r);
         }
         arm();
-        return kb.Save(nullptr, 0);
-    });
-    // The head and both blocks as they were, the core block appended.
-    EXPECT_EQ(newFile.substr(0, oldFile.size() + 12), oldFile + crlf("*\n0 Kärna\n"));
+        return kb.Save(dbs, 0);
+    }));
+    add(sweep("CRegBorr::Save", [this](CHarnDbs* dbs, const Arm& arm) {
+        CRegBorr rb(&proj, "B1", CRegBorr::RB);
+        rb.Init(CRegBorr::RB);
+        for (int i = 1; i <= 200; ++i) {
+            rbtype r{.djup = i * 0.25f, .sjunktid = i};
+            rb.Ny(1, &r);
+        }
+        arm();
+        return rb.Save(dbs, 0);
+    }));
+    // Here the faults also reach the reading of the head inside DeleteMetod.
+    add(sweep("CVattenF::DeleteMetod", [this](CHarnDbs* dbs, const Arm& arm) {
+        arm();
+        return CVattenF(&proj, "B1").DeleteMetod(dbs);
+    }));
+    EXPECT_GT(total.runs, 100);
+    EXPECT_EQ(total.lost + total.halfWritten + total.leftovers, 0);
 }
 
-TEST_F(SaveFaultTest, WaterLossDelete) {
-    oldFile = crlf(kHead + bigBlock(3, 100) + bigBlock(2, 150) + bigBlock(7, 100));
-    // Here the faults also reach the reading of the head inside DeleteMetod.
-    proveEveryStep([this](const Arm& arm) {
-        arm();
-        return CVattenF(&proj, "B1").DeleteMetod(nullptr);
-    });
-    EXPECT_EQ(newFile, crlf(kHead + bigBlock(3, 100) + bigBlock(7, 100)));
+// The database update after a saved file fails (another program holds the lock): the save
+// keeps its result 0, as it always did, and the failure is reported.
+TEST_F(SaveFaultTest, AFailedDatabaseUpdateIsReported) {
+    auto dbs = openDbs();
+    testing_support::writeBytes(dir.file("HARNPLAN.LCK"), "");
+    platform::FailureLog::reset();
+    CVattenF vf(&proj, "B1");
+    vf.Init();
+    vf.m_bhd.metod = CVattenF::VF;
+    EXPECT_EQ(vf.Save(dbs.get(), 0), 0);
+    EXPECT_EQ(ui.messages().size(), 1u); // the database's own message
+    EXPECT_EQ(platform::FailureLog::entries(),
+              std::vector<std::string>{"database record not updated after saving " + win("B1.SND") +
+                                       " (Uppdat gave -3)"});
+    platform::FailureLog::reset();
 }
 
 TEST_F(SaveFaultTest, MessagesNameTheFailedStep) {
-    testing_support::writeBytes(snd(), oldFile);
+    const std::string oldFile = sndBytes();
     // clang-format off
-    const struct { FileOp op; int nth; std::string text; } cases[] = {
-        {FileOp::Open, 1, "Fel: Hittar inte " + win("B1.SND")},
-        {FileOp::Open, 2, "Fel: Kan ej öppna " + win("id.tmp")},
-        {FileOp::Read, 3, "Fel vid läsning av " + win("B1.SND")},
-        {FileOp::Write, 1, "Fel vid skrivning av " + win("id.tmp")},
-        {FileOp::Rename, 1, "Fel: Kan ej ersätta " + win("B1.SND")},
+    const struct { FileOp op; int nth; std::string text; bool temporary; } cases[] = {
+        {FileOp::Open, 1, "Fel: Hittar inte " + win("B1.SND"), false},
+        {FileOp::Open, 2, "Fel: Kan ej öppna " + win("B1.SND."), true},
+        {FileOp::Read, 3, "Fel vid läsning av " + win("B1.SND"), false},
+        {FileOp::Write, 1, "Fel vid skrivning av " + win("B1.SND."), true},
+        {FileOp::Rename, 1, "Fel: Kan ej ersätta " + win("B1.SND"), false},
     }; // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -121,11 +149,19 @@ TEST_F(SaveFaultTest, MessagesNameTheFailedStep) {
         EXPECT_EQ(kb.Save(nullptr, 0), -3);
         const auto m = ui.messages();
         ASSERT_EQ(m.size(), 1u);
-        EXPECT_EQ(m[0].text, c.text);
+        // The temporary file has a name of its own beside the borehole file.
+        if (c.temporary) {
+            EXPECT_EQ(m[0].text.rfind(c.text, 0), 0u) << m[0].text;
+            EXPECT_EQ(m[0].text.substr(m[0].text.size() - 5), ".tmp$");
+        } else {
+            EXPECT_EQ(m[0].text, c.text);
+        }
         EXPECT_EQ(m[0].caption, "Filöppning");
         EXPECT_EQ(m[0].call, platform::MessageCall::MessageBoxA);
         EXPECT_EQ(m[0].flags, MB_OK | MB_ICONEXCLAMATION);
         EXPECT_EQ(sndBytes(), oldFile);
+        EXPECT_EQ(testing_support::listNames(dir.file("HARNDB")),
+                  std::vector<std::string>{"B1.SND"});
     }
 }
 

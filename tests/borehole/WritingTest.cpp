@@ -31,7 +31,7 @@ TEST_F(WritingTest, CoreDrillingBlockByteForByte) {
         EXPECT_EQ(sndBytes(), golden("core.snd"));
     }
     EXPECT_TRUE(ui.messages().empty());
-    EXPECT_FALSE(testing_support::exists(tmp()));
+    EXPECT_EQ(testing_support::listNames(dir.file("HARNDB")), std::vector<std::string>{"B1.SND"});
 }
 
 TEST_F(WritingTest, Kind4TimesFromTheSpeedsOnYes) {

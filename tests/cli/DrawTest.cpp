@@ -190,7 +190,7 @@ TEST_F(DrawTest, MapsTheGridNorthUpAndEscapesIds) {
 }
 
 // An empty project is a frame with its title. -o writes the same drawing through a temporary
-// file that does not stay; a failure keeps the old file. The exit codes.
+// file that does not stay; a failure writes nothing. The exit codes.
 TEST_F(DrawTest, OutputFileAndExitCodes) {
     build({});
     const auto out = runTool({"draw", project()});
@@ -205,14 +205,16 @@ TEST_F(DrawTest, OutputFileAndExitCodes) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(readBytes(file), out.out);
-    EXPECT_FALSE(exists(file + ".tmp"));
-
-    writeBytes(file, "old");
-    std::filesystem::create_directory(file + ".tmp");
-    r = runTool({"draw", project(), "-o", file});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(contains(r.err, "harn draw: cannot write " + file)) << r.err;
-    EXPECT_EQ(readBytes(file), "old");
+    const auto names = testing_support::listNames(dir.path());
+    // A folder standing at the name, or a missing folder: nothing written, nothing left.
+    std::filesystem::create_directory(dir.path() + "/mapp.svg");
+    for (const std::string& bad : {dir.path() + "/mapp.svg", dir.path() + "/saknas/plan.svg"}) {
+        r = runTool({"draw", project(), "-o", bad});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(contains(r.err, "harn draw: cannot write " + bad)) << r.err;
+        EXPECT_TRUE(testing_support::listNames(dir.path() + "/mapp.svg").empty());
+    }
+    EXPECT_EQ(testing_support::listNames(dir.path()).size(), names.size() + 1);
 
     const struct {
         std::vector<std::string> args;

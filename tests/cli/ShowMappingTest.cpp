@@ -204,7 +204,7 @@ TEST_F(ExportTest, SmallProject) {
         EXPECT_EQ(r.out, readBytes(source("data/tool/") + c.file)) << c.file;
     }
 
-    // -o writes the same through FILE.tmp, replacing an old file; a failed write leaves
+    // -o writes the same through a temporary file, replacing an old file; a failed write leaves
     // neither a temporary file nor a changed target.
     const std::string out = dir.path() + "/out", csv = out + "/" + u("Hällar.csv");
     std::filesystem::create_directories(out + "/taken");

@@ -1,6 +1,7 @@
 // The rock, infill and soil code lists: built-in codes, the reading rules of "Harnkod.dat",
 // where the file is looked for, and saving in place.
 #include "mapping/CBergOrMateLista.h"
+#include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/MappingFixture.h"
 
@@ -160,8 +161,13 @@ TEST_F(BergOrMateLista, SaveLosesNothing) {
     for (platform::FileOp op :
          {platform::FileOp::Open, platform::FileOp::Write, platform::FileOp::Rename}) {
         platform::FaultInjector::failNth(op, 1, true);
-        EXPECT_EQ(rock.Save(&infill), 0);
+        EXPECT_EQ(rock.Save(&infill), 0); // the result stays 0; the caller learns it here:
         platform::FaultInjector::reset();
+        EXPECT_EQ(platform::FailureLog::entries(),
+                  std::vector<std::string>{std::string("code list not saved: cannot ") +
+                                           (op == platform::FileOp::Open ? "open " : "write ") +
+                                           dir.winPath() + "\\Harnkod.dat"});
+        platform::FailureLog::reset();
         EXPECT_EQ(onDisk(), original);
         EXPECT_EQ(testing_support::listNames(dir.path()), std::vector<std::string>{"Harnkod.dat"});
     }

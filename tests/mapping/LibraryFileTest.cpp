@@ -4,6 +4,7 @@
 #include "mapping/CForstSystem.h"
 #include "mapping/CForstTyper.h"
 #include "mapping/CInjSystem.h"
+#include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/LibraryFileBytes.h"
 #include "tests/support/TestSupport.h"
@@ -211,7 +212,8 @@ TEST_F(LibraryFile, FailuresShowTheirMessage) {
     EXPECT_EQ(events(), (Events{"box: Fel vid läsning av databas :\n" + win(), "bells: 0"}));
     EXPECT_EQ(readBytes(path()).size(), 119u);
 
-    // A packing that cannot be written leaves the file and the header as they were.
+    // A packing that cannot be written leaves the file and the header as they were, and is
+    // reported although the constructor drops the result.
     const std::string file = header("1.4", 2, 1, 1236) + records(kSystem, "A1 F0 B2");
     for (platform::FileOp op : {platform::FileOp::Write, platform::FileOp::Rename}) {
         writeBytes(path(), file);
@@ -220,7 +222,11 @@ TEST_F(LibraryFile, FailuresShowTheirMessage) {
         Loaded l = kSystem.load(win());
         platform::FaultInjector::reset();
         EXPECT_EQ(l.result, -5);
-        EXPECT_EQ(l.offsets, (std::vector<int32_t>{300, 612}));
+        // The offsets are where the unpacked file holds the records.
+        EXPECT_EQ(l.offsets, (std::vector<int32_t>{300, 924}));
+        EXPECT_EQ(platform::FailureLog::entries(),
+                  std::vector<std::string>{"library file not packed: cannot write " + win()});
+        platform::FailureLog::reset();
         EXPECT_EQ(l.header, file.substr(0, 120));
         EXPECT_EQ(events(), (Events{"box: Kan ej skriva biblioteksfil :\n" + win(), "bells: 0"}));
         EXPECT_EQ(readBytes(path()), file);

@@ -143,35 +143,46 @@ TEST_F(LinjeDataTest, FileThatCannotBeReadLeavesTheObjectUnchanged) {
     EXPECT_TRUE(ui.events.empty());
 }
 
-// A file that cannot be created, written or put in place: one message under "Filöppning",
-// -3, the old file and the record as they were, no temporary file left.
-TEST_F(LinjeDataTest, FailedSaveKeepsTheOldFileAndTheRecord) {
+// A file that cannot be created, written or put in place (a folder standing at its name
+// included): one message under "Filöppning", -3, the old file, the record and the object's
+// column names as they were, no temporary file left.
+TEST_F(LinjeDataTest, FailedSaveKeepsTheOldFileTheRecordAndTheObject) {
     dbstype* rec = add(5, "W1");
-    CLinjeData l(proj.get(), "W1", CLinjeData::KR);
+    CLinjeData l(proj.get(), "W1", CLinjeData::SP); // column 0 without a name
     point(l, 1, 2, 3, "a");
     ASSERT_EQ(l.Save(dbs.get()), 0);
     const std::string good = readBytes(lje("W1"));
     const dbstype saved = *rec;
+    l.m_kolnamn[0][0] = 0;
     point(l, 100, 200, 300, "b");
-    const std::string path = std::string(proj->ProjKat()) + "\\HARNDB\\W1.LJE";
+    l.Home();
+    const std::string path = std::string(proj->ProjKat()) + "\\HARNDB\\";
     const struct {
-        platform::FileOp op;
-        std::string text;
-    } cases[] = {{platform::FileOp::Open, "Fel: Hittar inte " + path},
-                 {platform::FileOp::Write, "Fel vid skrivning av " + path},
-                 {platform::FileOp::Rename, "Fel: Kan ej ersätta " + path}};
+        platform::FileOp op; // none: W2.LJE is a folder
+        std::string name, text;
+    } cases[] = {{platform::FileOp::Open, "W1", "Fel: Hittar inte " + path + "W1.LJE"},
+                 {platform::FileOp::Write, "W1", "Fel vid skrivning av " + path + "W1.LJE"},
+                 {platform::FileOp::Rename, "W1", "Fel: Hittar inte " + path + "W1.LJE"},
+                 {platform::FileOp::Remove, "W2", "Fel: Hittar inte " + path + "W2.LJE"}};
+    testing_support::makeDirs(lje("W2"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         ui.clear();
+        std::snprintf(l.m_namn, sizeof l.m_namn, "%s", c.name.c_str());
         {
             platform::FaultScope scope;
-            platform::FaultInjector::failNth(c.op, 1, true);
+            if (c.op != platform::FileOp::Remove)
+                platform::FaultInjector::failNth(c.op, 1, true);
             EXPECT_EQ(l.Save(dbs.get()), -3);
         }
         EXPECT_EQ(readBytes(lje("W1")), good);
-        EXPECT_EQ(testing_support::listNames(root + "/HARNDB"), std::vector<std::string>{"W1.LJE"});
+        EXPECT_EQ(testing_support::listNames(root + "/HARNDB"),
+                  (std::vector<std::string>{"W1.LJE", "W2.LJE"}));
+        EXPECT_TRUE(testing_support::listNames(lje("W2")).empty());
         EXPECT_EQ(image(*rec), image(saved));
         EXPECT_EQ(slotOnDisk(rec), image(saved));
+        EXPECT_EQ(l.m_kolnamn[0][0], 0);
+        EXPECT_EQ(l.Where(nullptr), 1);
         auto m = ui.messages();
         ASSERT_EQ(m.size(), 1u);
         EXPECT_EQ(m[0].text, c.text);

@@ -2,6 +2,7 @@
 // kept beside the tests, and a fixture with a recording user interface.
 #pragma once
 
+#include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "platform/UserInterface.h"
 
@@ -42,11 +43,18 @@ std::string crlf(const std::string& text);
 // cut into its fields at " | ".
 std::vector<std::vector<std::string>> dataRows(const std::string& relative);
 
-// Installs a recording user interface for the test and resets the fault injector.
+// Installs a recording user interface for the test; resets the fault injector and the
+// failure log.
 class RecordingTest : public ::testing::Test {
 protected:
-    void SetUp() override { platform::FaultInjector::reset(); }
-    void TearDown() override { platform::FaultInjector::reset(); }
+    void SetUp() override {
+        platform::FaultInjector::reset();
+        platform::FailureLog::reset();
+    }
+    void TearDown() override {
+        platform::FaultInjector::reset();
+        platform::FailureLog::reset();
+    }
     platform::RecordingUserInterface ui;
     TempDir dir;
 };

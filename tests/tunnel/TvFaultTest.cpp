@@ -130,7 +130,7 @@ TEST_F(TvFaults, Delete) {
                 return -9;
             // An outline that could not be read is reported, not passed off as empty.
             int points = 0;
-            lib.Koord()->Where(&points);
+            lib.Outline()->Where(&points);
             EXPECT_EQ(points == 0, platform::FailureLog::count() == 1);
             platform::FailureLog::reset();
             return lib.Delete() == -1 ? 0 : -8;

@@ -210,8 +210,9 @@ TEST_F(TvarKoord, TypesBuiltFromCode) {
     EXPECT_EQ((std::vector<double>{t->anfstart, t->anfslut, t->xmin, t->xmax, t->ymin, t->ymax}),
               (std::vector<double>{1, 3, -3, 3, 0, 3}));
     EXPECT_EQ(std::string(t->tvtext), "Valv 6 m");
-    EXPECT_EQ(points(*back.Koord()), (std::vector<std::string>{"-3 0 0 0.0000", "3 0 0 0.0000",
-                                                               "3 3 -3 0.0000", "-3 3 0 0.0000"}));
+    EXPECT_EQ(points(*back.Outline()),
+              (std::vector<std::string>{"-3 0 0 0.0000", "3 0 0 0.0000", "3 3 -3 0.0000",
+                                        "-3 3 0 0.0000"}));
     EXPECT_EQ(events(), Events{"bells: 0"});
 
     // A type whose outline cannot be written is not kept.

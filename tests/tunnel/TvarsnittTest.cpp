@@ -235,20 +235,20 @@ TEST_F(Tvarsnitt, FindKoordDeleteAndRetire) {
     ASSERT_EQ(lib.Init(0), 0);
     EXPECT_EQ(lib.FindKoord("NONE"), -1);
     EXPECT_EQ(lib.Where(nullptr), 3); // the last element
-    EXPECT_EQ(lib.Koord(), nullptr);
+    EXPECT_EQ(lib.Outline(), nullptr);
 
     ASSERT_EQ(lib.FindKoord("tunnel1"), 0);
     EXPECT_EQ(lib.Where(nullptr), 1);
-    ASSERT_NE(lib.Koord(), nullptr);
-    EXPECT_EQ(std::string(lib.Koord()->m_fil), winFolder() + "tunnel1.ttv");
+    ASSERT_NE(lib.Outline(), nullptr);
+    EXPECT_EQ(std::string(lib.Outline()->m_fil), winFolder() + "tunnel1.ttv");
     int n = 0;
-    lib.Koord()->Where(&n);
+    lib.Outline()->Where(&n);
     EXPECT_EQ(n, 2);
     ASSERT_EQ(lib.FindKoord("Tunnel1"), 0); // loaded anew, the earlier outline released
     ASSERT_EQ(lib.FindKoord("åSA"), 0);
     EXPECT_EQ(lib.Where(nullptr), 2);
-    ASSERT_NE(lib.Koord(), nullptr);
-    EXPECT_EQ(lib.Koord()->Where(nullptr), -1);
+    ASSERT_NE(lib.Outline(), nullptr);
+    EXPECT_EQ(lib.Outline()->Where(nullptr), -1);
 
     EXPECT_EQ(lib.Delete(), 0);
     EXPECT_EQ(listed(lib), (std::vector<std::string>{"TUNNEL1@100", "B2@372"}));
