@@ -170,8 +170,11 @@ bool readTunnel(CProjPath& proj, const dbstype& rec, Tunnel& t) {
     for (const todbtype& r : t.records)
         if (r.typ == 7)
             t.positions.push_back(r);
+    // By chainage; a chainage that is not a number goes last (and gets no geometry).
     std::stable_sort(t.positions.begin(), t.positions.end(),
-                     [](const todbtype& a, const todbtype& b) { return a.sekt < b.sekt; });
+                     [](const todbtype& a, const todbtype& b) {
+                         return a.sekt < b.sekt || (!std::isnan(a.sekt) && std::isnan(b.sekt));
+                     });
     return true;
 }
 
@@ -206,8 +209,13 @@ TunnelShape tunnelShape(const Tunnel& t, const std::vector<TunnelStretch>& stret
         return s;
     }
     CVaglinje& line = alignment->line;
+    // Positions whose chainage is not a number (sorted last) have no place on the line.
+    double last = t.positions.front().sekt;
+    for (const todbtype& p : t.positions)
+        if (p.sekt >= last)
+            last = p.sekt;
     s.from = std::max(t.positions.front().sekt, line.startChainage());
-    s.to = std::min(t.positions.back().sekt, line.endChainage());
+    s.to = std::min(last, line.endChainage());
     s.centre = alongAlignment(line, s.from, s.to, 0, tolerance);
     if (s.centre.empty()) {
         s.missing = "positions off the alignment";

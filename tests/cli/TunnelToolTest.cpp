@@ -307,6 +307,26 @@ TEST_F(TunnelToolTest, ExportGivesOutlineAndCentreLinesAlongTheAlignment) {
         ++onArc;
     }
     EXPECT_GE(onArc, 6u);
+
+    // A type the library lacks (the arch's stretch, 0/070 to 0/180) breaks the outline in two:
+    // 0/010 to 0/070 and 0/180 to 0/240. The centre line runs on.
+    std::string odb = readBytes(data("TUN1.ODB"));
+    odb.replace(300 + 144 + 36, 10, std::string("OKAND\0\0\0\0\0", 10));
+    writeBytes(data("TUN1.ODB"), odb);
+    const ToolResult broken = runTool({"export", project(), "--type", "tunnel"});
+    ASSERT_EQ(broken.exitCode, 0) << broken.err;
+    const std::string parts = feature(broken.out, "\"part\":\"outline\"");
+    EXPECT_TRUE(contains(parts, "{\"type\":\"MultiPolygon\",\"coordinates\":[[[[2014,1010],"
+                                "[2014,1070],[2006,1070],[2006,1010],[2014,1010]]],[[["))
+        << parts;
+    EXPECT_EQ(occurrences(parts, "]]],[[["), 1) << parts;
+    EXPECT_EQ(feature(broken.out, "\"part\":\"centre line\""), centreLine);
+    const ToolResult drawn = runTool({"draw", project(), "--type", "tunnel"});
+    const size_t group = drawn.out.find("data-id=\"TUN1\"");
+    EXPECT_EQ(occurrences(drawn.out.substr(group, drawn.out.find("</g>", group) - group),
+                          "<polygon class=\"outline\""),
+              2)
+        << drawn.out;
 }
 
 // draw: the tunnel's outline and centre line along the alignment with chainage ticks; the
