@@ -82,8 +82,8 @@ void headJson(cli::JsonWriter& w, const tunhdtype& h) {
     w.key("verdel").value(cli::plain(h.verdel));
     w.key("rubrik").text(cli::terminatedField(h.rubrik).c_str());
     w.key("antal").beginArray();
-    for (int32_t n : h.antal)
-        w.value(static_cast<int>(n));
+    for (int k = 0; k < 20; ++k) // by value: the head is packed
+        w.value(static_cast<int>(h.antal[k]));
     w.endArray();
     w.key("hal").value(static_cast<int>(h.hal));
     w.key("lattext").text(cli::terminatedField(h.lattext).c_str());
