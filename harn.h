@@ -46,7 +46,10 @@
 #include "mapping/lintype.h"
 #include "mapping/systype.h"
 
+#include "tunnel/BoltDrainFile.h"
+#include "tunnel/CTunBult.h"
 #include "tunnel/CTunDbs.h"
+#include "tunnel/CTunDran.h"
 #include "tunnel/CTvarKoord.h"
 #include "tunnel/CTvarsnitt.h"
 #include "tunnel/SectionTypes.h"

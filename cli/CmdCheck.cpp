@@ -192,6 +192,7 @@ int runCheck(const std::vector<std::string>& argsIn) {
         if (r != 0) {
             for (const Finding& f : library)
                 std::cerr << "harn check: " << f.message << "\n";
+            cli::reportLock(*proj);
             return cli::kFailed;
         }
     }

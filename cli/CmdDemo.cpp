@@ -40,7 +40,7 @@ int runDemo(const std::vector<std::string>& argsIn) {
         }
         // Steps work on the loaded database, opened for writing.
         CHarnDbs work(proj.get(), &ini);
-        if (work.Init(0, 0, nullptr, nullptr) != 0)
+        if (cli::openDatabase(work, *proj, 0) != 0)
             return cli::kFailed;
         std::cout << "project " << cli::absoluteFolder(args[0]) << "\n";
         cli::DemoContext ctx{work, *proj, &ini, std::cout};
@@ -53,7 +53,7 @@ int runDemo(const std::vector<std::string>& argsIn) {
         }
     }
     CHarnDbs list(proj.get(), nullptr);
-    if (list.Init(1, 0, nullptr, nullptr) != 0)
+    if (cli::openDatabase(list, *proj, 1) != 0)
         return cli::kFailed;
     std::cout << "\n";
     cli::printListing(list, 0, false, std::cout);

@@ -23,7 +23,7 @@ int runInfo(const std::vector<std::string>& argsIn) {
         return cli::kUsage;
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+    if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
     const dbshdtype& h = dbs.m_hd;
     const bool extent = h.xmax >= h.xmin;

@@ -20,7 +20,7 @@ int runLs(const std::vector<std::string>& argsIn) {
         return cli::kUsage;
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+    if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
     cli::printListing(dbs, typ, json, std::cout);
     return cli::kOk;

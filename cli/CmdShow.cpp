@@ -20,7 +20,7 @@ int runShow(const std::vector<std::string>& argsIn) {
         return cli::usageError(cmd, "expected DIR and ID");
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+    if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
     std::string wanted = cli::fromUtf8(args[1]);
     char id[16] = {};

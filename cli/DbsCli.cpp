@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iostream>
 #include <ostream>
 
 namespace cli {
@@ -72,9 +73,31 @@ std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const ch
         return nullptr;
     }
     auto dbs = std::make_unique<CHarnDbs>(&proj, ini);
-    if (dbs->Init(0, 1, nullptr, name) != 0)
+    if (dbs->Init(0, 1, nullptr, name) != 0) {
+        // A database that exists already is the reason, not a lock held meanwhile.
+        if (platform::access(dbs->m_dbsfil.GetFilePath(), 0) != 0)
+            reportLock(proj);
         return nullptr;
+    }
     return dbs;
+}
+
+int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode) {
+    const int r = dbs.Init(mode, 0, nullptr, nullptr);
+    if (r != 0)
+        reportLock(proj);
+    return r;
+}
+
+void reportLock(CProjPath& proj) {
+    std::string lock = proj.ProjKat();
+    lock += "\\";
+    lock += static_cast<const char*>(CProjPath::HarnDbkNamn);
+    const int64_t age = platform::fileAgeSeconds(lock.c_str());
+    if (age < 0)
+        return;
+    std::cerr << "harn: the project is locked by another program: "
+              << platform::nativePath(lock.c_str()) << " (created " << age << " s ago)\n";
 }
 
 std::string typeName(int typ) {

@@ -31,6 +31,13 @@ bool makeFolders(const std::string& dir);
 std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const char* name,
                                         std::string& error);
 
+// Loads the project database (Init without creation, `mode` 1 read only); on a failure,
+// reportLock tells whether another program holds the project. The Init result.
+int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode);
+// When the project's lock file exists: "harn: the project is locked by another program:
+// PATH (created N s ago)" on standard error, so that a stale lock can be told from a live one.
+void reportLock(CProjPath& proj);
+
 // Type names: 1 tunnel, 2 outcrop, 3 borehole, 4 point, 5 line, 6 alignment; others "typ N".
 std::string typeName(int typ);
 // A type given as a number (1-9) or a name; 0 when not recognised.

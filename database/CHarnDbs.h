@@ -11,6 +11,10 @@
 #include "platform/CStdioFile.h"
 
 #include <cstdio>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 class CHarnDbs : public list0<dbstype> {
 public:
@@ -19,6 +23,7 @@ public:
     CHarnDbs(const CHarnDbs& o) : list0<dbstype>(o) {}
     CHarnDbs& operator=(const CHarnDbs& o) {
         list0<dbstype>::operator=(o);
+        m_onDisk.clear(); // the identities belong to the records of the old list
         return *this;
     }
 
@@ -96,6 +101,10 @@ protected:
     void CreateHead(const char* projnamn);
     // Reads the head and the slots of an open database, packing freed slots.
     int ReadSlots();
+    // Replaces the database by its packed image: `moves` gives each live record's new slot,
+    // `w` the new end; `last` is the last slot read, written marked free after the records.
+    void Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w, long slotsRead,
+              dbstype last);
     // After an exception inside an open pair: drops the file and the lock file.
     void AbandonOpen();
     // Whether another record of the list already has the file name `candidate`.
@@ -103,4 +112,36 @@ protected:
 
     // Path of a borehole file: folder\HarnDbfKat\name.SND.
     CString BoreholePath(const char* name) const;
+
+    // Writers see each other. Inside an open pair: reads the head on disk and, when another
+    // program has written since this object last read or wrote it, takes over its end, its
+    // counters (keeping this object's own pending changes) and its extent, and finds the
+    // current record again. The exact rule is in docs/DECISIONS.md.
+    void Reconcile();
+    // Before the current record is written over its slot: checks that the slot still holds
+    // it (the type and id it had when last read or written) and otherwise finds it again,
+    // or gives it filpos 0 when another program deleted it.
+    void LocateCurrent();
+    // The identity of a record on disk: its type byte and id.
+    static std::string DiskKey(const dbstype& r);
+    // Widens the head's extent by another program's extent; true when a bound changed.
+    bool UnionExtent(const dbshdtype& other);
+    // The whole open database file as bytes.
+    std::string ReadImage();
+    // Creates the change marker "TMPPROG.PB$" when it is missing.
+    void ChangeMarker();
+    // The refusal of a write: the read-only or the cannot-open message; -3.
+    int WriteRefused(const CString& dbs);
+
+private:
+    dbshdtype m_diskHd{};         // the head bytes on disk as this object last read or wrote them
+    bool m_haveDiskHd = false;    // m_diskHd describes the project's own database file
+    bool m_foreignExtent = false; // another program changed the extent: m_foreignHd holds it
+    dbshdtype m_foreignHd{};
+    bool m_lockHeld = false; // this object created the lock file and has not removed it
+    int m_otherRecords = 0;  // records other programs added (less those they deleted)
+    // For each record of the list read from or written to the project's database: its
+    // identity on disk (DiskKey) at that time. Records without an entry are written at their
+    // filpos unchecked.
+    std::unordered_map<const dbstype*, std::string> m_onDisk;
 };

@@ -4,11 +4,16 @@
 
 #include "list/Utilities.h"
 #include "platform/Clock.h"
+#include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
 
+#include <cerrno>
 #include <cfloat>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -75,34 +80,49 @@ CString CHarnDbs::DataFile(const char* name, const char* ext) const {
 
 void CHarnDbs::AbandonOpen() {
     m_dbsfil.Abort();
-    CString lock = m_lasfil.GetFilePath();
-    if (platform::access(lock, 0) == 0)
-        platform::remove(lock);
+    if (m_lockHeld && platform::remove(m_lasfil.GetFilePath()) != 0)
+        platform::FailureLog::report(std::string("lock file not removed: ") +
+                                     static_cast<const char*>(m_lasfil.GetFilePath()));
+    m_lockHeld = false;
 }
 
 int CHarnDbs::Dbs_rw(int op) {
     m_lasfil.SetFilePath(ProjFile(CProjPath::HarnDbkNamn));
     const CString lock = m_lasfil.GetFilePath();
     const CString dbs = m_dbsfil.GetFilePath();
+    auto release = [&] {
+        if (m_lockHeld && platform::remove(lock) != 0) // left behind: others cannot open
+            platform::FailureLog::report(std::string("lock file not removed: ") +
+                                         static_cast<const char*>(lock));
+        m_lockHeld = false;
+    };
     if (op == 1000 || op == 1002) {
-        for (int i = 0; i < 10 && platform::access(lock, 0) == 0; ++i)
+        // The lock file is created exclusively: of two programs trying at once exactly one
+        // creates it. While another program holds it, try again every 100 ms, ten times.
+        for (int attempt = 0;; ++attempt) {
+            CFileException error;
+            if (m_lasfil.Open(lock, CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite,
+                              &error)) {
+                m_lasfil.Abort(); // it stays empty
+                m_lockHeld = true;
+                break;
+            }
+            if (error.m_lOsError != EEXIST || attempt == 10)
+                return -1; // another program has the database open, or no lock can be made
             Sleep(100);
-        if (platform::access(lock, 0) == 0)
-            return -1; // another program has the database open
-        if (!m_lasfil.Open(lock, CFile::modeCreate | CFile::modeWrite))
-            return -1;
-        m_lasfil.Close();
+        }
         if (op == 1002 && m_mode != 1) {
             if (platform::access(dbs, 6) == 0) {
                 ShowMessage("Databasen finns redan !", MB_OK, MB_ICONEXCLAMATION);
-                platform::remove(lock);
+                release();
                 return -1;
             }
-            m_dbsfil.Open(dbs, CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive |
-                                   CFile::typeBinary);
+            // Created exclusively as well: a file that appeared meanwhile is never truncated.
+            m_dbsfil.Open(dbs, CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite |
+                                   CFile::shareExclusive | CFile::typeBinary);
         } else {
             if (platform::access(dbs, 0) != 0) {
-                platform::remove(lock);
+                release();
                 return -1;
             }
             if (m_mode == 1)
@@ -113,7 +133,7 @@ int CHarnDbs::Dbs_rw(int op) {
         }
         if (m_dbsfil.IsOpen())
             return 0;
-        platform::remove(lock);
+        release();
         return -1;
     }
     if (op == 1001) {
@@ -127,8 +147,7 @@ int CHarnDbs::Dbs_rw(int op) {
                 throw;
             }
         }
-        if (platform::access(lock, 0) == 0)
-            platform::remove(lock);
+        release();
         return 0;
     }
     return -1;
@@ -205,6 +224,8 @@ void CHarnDbs::CreateHead(const char* projnamn) {
     std::sscanf(m_Dbsver, "%lf", &v);
     m_hd.verdel = v - static_cast<int>(v);
     m_dbsfil.Write(&m_hd, kDbsHeadSize);
+    m_diskHd = m_hd;
+    m_haveDiskHd = std::strcmp(m_dbsfil.GetFilePath(), ProjFile(CProjPath::HarnDbsNamn)) == 0;
 }
 
 int CHarnDbs::ReadSlots() {
@@ -217,6 +238,8 @@ int CHarnDbs::ReadSlots() {
         Dbs_rw(1001);
         return -4;
     }
+    m_diskHd = m_hd;
+    m_haveDiskHd = std::strcmp(dbs, ProjFile(CProjPath::HarnDbsNamn)) == 0;
     oemField(m_hd.text1);
     oemField(m_hd.projnamn);
     oemField(m_hd.text2);
@@ -245,6 +268,9 @@ int CHarnDbs::ReadSlots() {
     long freed = 0;
     dbstype slot{};
     dbstype next{};
+    // Packing moves each live record down to the write position w; the moves are collected
+    // and the packed file replaces the database in one step below.
+    std::vector<std::pair<dbstype*, long>> moves;
     m_dbsfil.Seek(p, CFile::begin);
     while (m_dbsfil.Read(&next, kDbsRecordSize) == static_cast<UINT>(kDbsRecordSize)) {
         std::memcpy(&slot, &next, kDbsRecordSize);
@@ -264,16 +290,14 @@ int CHarnDbs::ReadSlots() {
             slot.filpos = static_cast<int32_t>(p);
             Ny(1, &slot);
             m_pael->id[sizeof slot.id - 1] = 0; // an id is at most 15 characters
+            if (m_haveDiskHd)
+                m_onDisk[m_pael] = DiskKey(*m_pael);
             if (pack) {
-                m_pael->filpos = static_cast<int32_t>(w);
-                m_dbsfil.Seek(w, CFile::begin);
-                m_dbsfil.Write(m_pael, kDbsRecordSize);
+                moves.emplace_back(m_pael, w);
                 w += kDbsRecordSize;
             }
         }
         p += kDbsRecordSize;
-        if (pack)
-            m_dbsfil.Seek(p, CFile::begin);
     }
     int count = 0;
     Where(&count);
@@ -289,21 +313,48 @@ int CHarnDbs::ReadSlots() {
                     "), välj Konvertera i Arkiv.");
         ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
-    if (pack) {
-        m_hd.slut = static_cast<int32_t>(w);
-        m_dbsfil.Seek(w, CFile::begin);
-        slot.typ = 0;
-        slot.id[0] = 0;
-        // A damaged head may claim more freed slots than the file holds: no more free slots
-        // are written than slots were read, so the file never grows without bound.
-        const long slotsRead = (p - kDbsFirstSlot) / kDbsRecordSize;
-        for (long i = 0; i < m_hd.hal && i < slotsRead; ++i)
-            m_dbsfil.Write(&slot, kDbsRecordSize);
-        m_hd.hal = 0;
-        m_dbsfil.Seek(0, CFile::begin);
-        m_dbsfil.Write(&m_hd, kDbsHeadSize);
-    }
+    if (pack)
+        Pack(moves, w, (p - kDbsFirstSlot) / kDbsRecordSize, slot);
     return 0;
+}
+
+void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w, long slotsRead,
+                    dbstype last) {
+    // The file as packing in place leaves it: each live record at its new slot, `hal` free
+    // slots (the last slot read, marked free) from w on, the head with the new end.
+    std::string image = ReadImage();
+    auto put = [&image](long offset, const void* bytes, size_t size) {
+        if (image.size() < offset + size)
+            image.resize(offset + size, '\0');
+        std::memcpy(image.data() + offset, bytes, size);
+    };
+    for (const auto& [record, to] : moves)
+        put(to, record, kDbsRecordSize);
+    last.typ = 0;
+    last.id[0] = 0;
+    // A damaged head may claim more freed slots than the file holds: no more free slots are
+    // written than slots were read, so the file never grows without bound.
+    for (long i = 0; i < m_hd.hal && i < slotsRead; ++i)
+        put(w + i * kDbsRecordSize, &last, kDbsRecordSize);
+    dbshdtype packed = m_hd;
+    packed.slut = static_cast<int32_t>(w);
+    packed.hal = 0;
+    put(0, &packed, kDbsHeadSize);
+    // The open handle still points at the file being replaced: it is closed first.
+    const CString dbs = m_dbsfil.GetFilePath();
+    m_dbsfil.Close();
+    if (platform::replaceFileContents(dbs, image) != 0) {
+        // The database stays as it was, unpacked and whole; the records keep their slots and
+        // the next open for writing packs.
+        platform::FailureLog::report(std::string("database not packed (left whole as it was): ") +
+                                     static_cast<const char*>(dbs));
+        return;
+    }
+    for (const auto& [record, to] : moves)
+        record->filpos = static_cast<int32_t>(to);
+    m_hd.slut = packed.slut;
+    m_hd.hal = 0;
+    std::memcpy(&m_diskHd, &packed, kDbsHeadSize);
 }
 
 int CHarnDbs::Findid(int typ, char* id) {

@@ -61,6 +61,8 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
         m += 'b';
     if (create && keep && platform::access(path, 0) != 0)
         m = m_text ? "w+" : "w+b"; // create it, then keep what is there from then on
+    if (create && (flags & modeCreateNew))
+        m += 'x';
     int lockFd = -1;
     if ((flags & 0x70) == shareExclusive && platform::access(path, 0) == 0) {
         // Another exclusive opener holds it: a sharing violation, as on Windows.

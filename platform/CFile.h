@@ -42,6 +42,8 @@ public:
         modeNoTruncate = 0x2000,
         typeText = 0x4000,
         typeBinary = 0x8000,
+        // Our addition: with modeCreate, the file must not exist yet (created exclusively).
+        modeCreateNew = 0x10000,
     };
     enum SeekPosition { begin = 0, current = 1, end = 2 };
 

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -317,6 +318,14 @@ int64_t fileSize(const char* path) {
     if (::stat(nativePath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return -1;
     return st.st_size;
+}
+
+int64_t fileAgeSeconds(const char* path) {
+    struct stat st;
+    if (::stat(nativePath(path).c_str(), &st) != 0)
+        return -1;
+    const int64_t age = static_cast<int64_t>(::time(nullptr)) - st.st_mtime;
+    return age < 0 ? 0 : age;
 }
 
 std::vector<DirEntry> listDirectory(const char* path) {

@@ -44,6 +44,9 @@ bool isDirectory(const char* path);
 
 // Size of a file in bytes, or -1.
 int64_t fileSize(const char* path);
+// Seconds since the file was last modified (a lock file: since it was created), or -1 when
+// it does not exist.
+int64_t fileAgeSeconds(const char* path);
 
 struct DirEntry {
     std::string name; // CP1252

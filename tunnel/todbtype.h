@@ -1,11 +1,13 @@
 // The 144-byte record of the tunnel, bolt and drainage files, followed in memory by the
 // record's offset in its file. The fields named here are those of tunnel records; bolt and
-// drainage records reuse the same bytes with their own layout (bolt number at 136; drain
-// point number at 56, point chainage at 80, drain number at 116).
+// drainage records reuse the same bytes with their own layout, read and written through the
+// accessors below (bolt number at 136; drain point number at 56, point chainage at 80, drain
+// number at 116; a drain's start and end chainage are `sekt` and `sekt2`).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #pragma pack(push, 1)
 
@@ -37,6 +39,31 @@ struct todbtype {
     double tval7;
     uint8_t reserv4[4];
     int32_t filpos; // memory only: offset in the file; 0 not yet written; < 0 delete on Save
+
+    // Bolt records: the bolt's serial number; 0 = not yet numbered.
+    int32_t bnr() const { return get<int32_t>(kBnr); }
+    void setBnr(int32_t v) { put(kBnr, v); }
+    // Drain points: the point's 1-based place in its drain (1 opens a drain), the point's
+    // chainage and its serial number (0 = not yet numbered).
+    int32_t lnr() const { return get<int32_t>(kLnr); }
+    void setLnr(int32_t v) { put(kLnr, v); }
+    double psekt() const { return get<double>(kPsekt); }
+    void setPsekt(double v) { put(kPsekt, v); }
+    int32_t dnr() const { return get<int32_t>(kDnr); }
+    void setDnr(int32_t v) { put(kDnr, v); }
+
+    // Offsets of the bolt and drainage fields, which lie over tunnel fields.
+    static constexpr std::size_t kLnr = 56, kPsekt = 80, kDnr = 116, kBnr = 136;
+
+private:
+    template <class V> V get(std::size_t at) const {
+        V v;
+        std::memcpy(&v, reinterpret_cast<const char*>(this) + at, sizeof v);
+        return v;
+    }
+    template <class V> void put(std::size_t at, V v) {
+        std::memcpy(reinterpret_cast<char*>(this) + at, &v, sizeof v);
+    }
 };
 
 #pragma pack(pop)

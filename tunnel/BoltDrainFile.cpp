@@ -1,0 +1,219 @@
+// Reading, packing, numbering and rewriting the bolt and drainage files of a tunnel.
+#include "tunnel/BoltDrainFile.h"
+
+#include "host/CProjPath.h"
+#include "list/Utilities.h"
+#include "platform/FailureLog.h"
+#include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
+#include "tunnel/TunnelVersion.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr long kFirstRecord = 300;
+
+// Puts `size` bytes at `offset` of an image, growing it with zeros as a file would grow.
+void putBytes(std::string& image, long offset, const void* data, std::size_t size) {
+    const std::size_t at = static_cast<std::size_t>(offset);
+    if (image.size() < at + size)
+        image.resize(at + size, '\0');
+    image.replace(at, size, static_cast<const char*>(data), size);
+}
+
+} // namespace
+
+BoltDrainFile::BoltDrainFile(CProjPath* proj, const char* namn, const char* ext,
+                             const char* openMessage)
+    : m_reclen(kTodbRecordSize), m_pProj(proj), m_ext(ext), m_openMessage(openMessage) {
+    std::memset(&m_hd, 0, sizeof m_hd);
+    std::snprintf(m_namn, sizeof m_namn, "%s", namn ? namn : "");
+}
+
+BoltDrainFile::~BoltDrainFile() = default;
+
+CString BoltDrainFile::Sokvag() const {
+    std::snprintf(g_nameBuffer, kScratchSize, "%s%s%s%s%s%s", m_pProj->ProjKat(), "\\",
+                  static_cast<const char*>(CProjPath::HarnDbfKat), "\\", m_namn, m_ext);
+    return CString(g_nameBuffer);
+}
+
+int BoltDrainFile::Init() {
+    const CString path = Sokvag();
+    std::FILE* f = platform::fopen(path, "r+b");
+    if (!f) {
+        ShowMessage(m_openMessage);
+        return -1;
+    }
+    bulthdtype head;
+    if (std::fread(&head, 1, kBultHeadSize, f) != static_cast<std::size_t>(kBultHeadSize)) {
+        ShowMessage("Fel vid läsning av databas :");
+        std::fclose(f);
+        return -1;
+    }
+    m_hd = head;
+    char version[sizeof m_hd.version + 1] = {};
+    std::memcpy(version, m_hd.version, sizeof m_hd.version);
+    if (std::sscanf(version, "%lf", &m_hd.vernr) != 1)
+        m_hd.vernr = 0; // a version text that is no number is refused
+    if (!tunnelfile::versionAccepted(m_hd.vernr)) {
+        std::snprintf(g_lineBuffer, kScratchSize, "Felaktig version: %s %s", version, m_namn);
+        std::strcat(g_lineBuffer, "\nNu gäller version:");
+        std::strcat(g_lineBuffer, tunnelfile::currentVersion());
+        ShowMessage(g_lineBuffer);
+        std::fclose(f);
+        return -1;
+    }
+    // The whole file is read before anything is appended: a failing read loses nothing and
+    // a packing is written from a complete image.
+    std::string image(reinterpret_cast<const char*>(&head), kBultHeadSize);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        image.append(buf, n);
+    const bool readOk = !std::ferror(f);
+    std::fclose(f);
+    if (!readOk) {
+        ShowMessage("Fel vid läsning av databas :");
+        return -1;
+    }
+
+    const bool packing = m_hd.hal > 0;
+    std::vector<std::pair<todbtype*, int32_t>> moved; // element and its unpacked offset
+    todbtype rec{};
+    long r = kFirstRecord, w = kFirstRecord, recordsRead = 0;
+    for (; r + kTodbRecordSize <= static_cast<long>(image.size()); r += kTodbRecordSize) {
+        std::memcpy(&rec, image.data() + r, kTodbRecordSize);
+        ++recordsRead;
+        if (rec.typ <= 0 || rec.aktiv == 0)
+            continue;
+        if (r >= m_hd.slut)
+            break;
+        rec.filpos = static_cast<int32_t>(r);
+        Ny(1, &rec);
+        if (packing) {
+            moved.emplace_back(m_pael, rec.filpos);
+            m_pael->filpos = rec.filpos = static_cast<int32_t>(w);
+            putBytes(image, w, &rec, kTodbRecordSize);
+            w += kTodbRecordSize;
+        }
+    }
+    if (!packing)
+        return 0;
+    const bulthdtype old = m_hd;
+    m_hd.slut = static_cast<int32_t>(w);
+    rec.typ = 0;
+    rec.aktiv = 0;
+    // No more dead records than were read: a damaged hal cannot lengthen the file unduly.
+    for (long i = 0; i < m_hd.hal && i < recordsRead; ++i)
+        putBytes(image, w + i * kTodbRecordSize, &rec, kTodbRecordSize);
+    m_hd.hal = 0;
+    putBytes(image, 0, &m_hd, kBultHeadSize);
+    if (platform::replaceFileContents(path, image) != 0) {
+        // The file stays as it was, and so do the head and offsets in memory; the next Init
+        // packs again.
+        m_hd = old;
+        for (auto& [element, offset] : moved)
+            element->filpos = offset;
+        platform::FailureLog::report(std::string("Filen kunde inte packas: ") +
+                                     static_cast<const char*>(path));
+    }
+    return 0;
+}
+
+void BoltDrainFile::WriteAt(std::FILE* f, long offset, const void* data, std::size_t size) {
+    if (std::fseek(f, offset, SEEK_SET) != 0 || std::fwrite(data, 1, size, f) != size)
+        m_writeFailed = true;
+}
+
+int BoltDrainFile::Uppdat(std::FILE* f, int mode) {
+    bool headToo = mode > 0;
+    if (mode < 2 && m_pael) {
+        todbtype* rec = m_pael;
+        if (rec->filpos == 0) {
+            rec->filpos = m_hd.slut;
+            m_hd.slut += kTodbRecordSize;
+            ++m_hd.antal;
+            headToo = true;
+        }
+        WriteAt(f, rec->filpos, rec, kTodbRecordSize);
+    }
+    if (headToo)
+        WriteAt(f, 0, &m_hd, kBultHeadSize);
+    return 0;
+}
+
+long BoltDrainFile::Knrget() {
+    return m_hd.nastanr++;
+}
+
+void BoltDrainFile::RemoveMarked() {
+    if (Home() != 0)
+        return;
+    for (;;) {
+        todbtype* r = m_pael;
+        if (r->filpos < 0) {
+            const bool last = m_aktel->next == nullptr;
+            r->filpos = r->filpos == INT32_MIN ? 0 : -r->filpos;
+            if (list0<todbtype>::Delete() != 0 || last)
+                return;
+        } else if (!(*this)++) {
+            return;
+        }
+    }
+}
+
+int BoltDrainFile::Rewrite(const std::function<void(todbtype&)>& number) {
+    ShowStatus("Sparar och uppdaterar tunnel-förstärkning...");
+    const CString path = Sokvag();
+    platform::SafeReplace out(path);
+    std::FILE* f = out.open("w+b");
+    if (!f) {
+        ShowStatus("Kan ej öppna tunnel-databas :");
+        return -3;
+    }
+    // On a failure the list and head go back to these, matching the old file left in place.
+    const bulthdtype oldHead = m_hd;
+    std::vector<todbtype> oldRecords;
+    for (Node* n = m_forst; n; n = n->next)
+        oldRecords.push_back(n->rec);
+
+    m_writeFailed = false;
+    m_hd.antal = 0;
+    m_hd.hal = 0;
+    m_hd.slut = static_cast<int32_t>(kFirstRecord);
+    if (Home() == 0) {
+        if (m_hd.version[0] == '\0') {
+            // No head was ever read (the drainage file is first made here): the file starts
+            // as a new one, so that it can be read back and its numbers begin at 1.
+            std::snprintf(m_hd.version, sizeof m_hd.version, "%s", tunnelfile::currentVersion());
+            std::sscanf(m_hd.version, "%lf", &m_hd.vernr);
+            m_hd.nastanr = 1;
+        }
+        do {
+            m_pael->filpos = 0;
+            number(*m_pael);
+            Uppdat(f, 0);
+        } while ((*this)++);
+        Uppdat(f, 2);
+    }
+    if (m_writeFailed || out.commit() != 0) {
+        out.abandon();
+        m_hd = oldHead;
+        std::size_t i = 0;
+        for (Node* n = m_forst; n; n = n->next)
+            n->rec = oldRecords[i++];
+        platform::FailureLog::report(std::string("Filen kunde inte skrivas: ") +
+                                     static_cast<const char*>(path));
+        ShowStatus("Kan ej öppna tunnel-databas :");
+        return -3;
+    }
+    ShowStatus("");
+    return 0;
+}
