@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <type_traits>
 #include <vector>
@@ -23,10 +24,20 @@ protected:
         Node* prev;
         Node* next;
         T rec;
+        // Bookkeeping for positions and lookup indexes (not part of the node length).
+        int32_t pos;     // position in the chain while m_posValid
+        uint8_t live;    // in the chain
+        uint8_t touched; // listed in m_touched since the last takeChanges
+    };
+    // The node as the chain sees it: two links and the record.
+    struct ChainNode {
+        Node* prev;
+        Node* next;
+        T rec;
     };
 
 public:
-    list0() : m_nodlen(static_cast<int32_t>((sizeof(Node) + 3) / 4)) {}
+    list0() : m_nodlen(static_cast<int32_t>((sizeof(ChainNode) + 3) / 4)) {}
     list0(const list0&) { throw "Internt fel (Initiering list0)"; }
     list0& operator=(const list0&) { throw "Internt fel (Tilldelning list0)"; }
     ~list0() {
@@ -102,6 +113,10 @@ public:
     }
 
     int Set_pael() {
+        if (m_tracking && m_aktel && !m_aktel->touched) {
+            m_aktel->touched = 1;
+            m_touched.push_back(m_aktel);
+        }
         m_pael = m_aktel ? &m_aktel->rec : nullptr;
         return m_aktel ? 0 : -1;
     }
@@ -145,6 +160,9 @@ public:
         m_sist = n;
         int moved = m_forst == n ? 0 : m_antal + 1 - m_aktnr;
         ++m_antal;
+        n->pos = m_antal;
+        n->live = 1;
+        n->touched = 0;
         m_aktel = n;
         m_aktnr = m_antal;
         Set_pael();
@@ -169,6 +187,9 @@ public:
             m_forst = n;
         m_aktel->prev = n;
         ++m_antal;
+        n->live = 1;
+        n->touched = 0;
+        m_posValid = false;
         m_aktel = n;
         Set_pael();
         return 0;
@@ -200,6 +221,13 @@ public:
             n->next->prev = n->prev;
         else
             m_sist = n->prev;
+        if (n->next)
+            m_posValid = false;
+        n->live = 0;
+        if (m_tracking) {
+            n->touched = 0;
+            m_dropped.push_back(n);
+        }
         if (n->next) {
             m_aktel = n->next; // first or middle: the next takes the position
         } else {
@@ -295,6 +323,77 @@ protected:
     int Sort_mark() {
         m_pmark = m_mark ? &m_mark->rec : nullptr;
         return m_mark ? 0 : -1;
+    }
+
+    // For lookup indexes of derived classes. Positions are numbered lazily: appending keeps
+    // them, inserting or deleting inside the chain renumbers at the next positionOf.
+    int positionOf(Node* n) {
+        if (!m_posValid) {
+            int pos = 1;
+            for (Node* p = m_forst; p; p = p->next)
+                p->pos = pos++;
+            m_posValid = true;
+        }
+        return n->pos;
+    }
+
+    // Makes `n`, a node of the chain, current.
+    void makeCurrent(Node* n) {
+        m_aktel = n;
+        m_aktnr = positionOf(n);
+        Set_pael();
+    }
+
+    // The node holding the record at `address` when it is a node of this list, else null;
+    // the address is only compared, never read, unless it is a node of one of the blocks.
+    Node* nodeAt(uintptr_t address) const {
+        for (const Block* b = m_blocks; b; b = b->next) {
+            const uintptr_t first = reinterpret_cast<uintptr_t>(&b->nodes[0].rec);
+            const uintptr_t end = first + static_cast<uintptr_t>(b->size) * sizeof(Node);
+            if (address < first || address >= end || (address - first) % sizeof(Node) != 0)
+                continue;
+            Node* n = const_cast<Node*>(&b->nodes[(address - first) / sizeof(Node)]);
+            const bool handedOut = b != m_blocks || n < &m_blocks->nodes[m_used];
+            return handedOut && n->live ? n : nullptr;
+        }
+        return nullptr;
+    }
+
+    // Change tracking for an index: from now on every node that becomes current is listed
+    // (its record may be written through m_pael), and every node deleted. takeChanges hands
+    // both lists over and starts new ones; stopTracking forgets them.
+    void startTracking() {
+        m_tracking = true;
+        m_touched.clear();
+        m_dropped.clear();
+        for (Node* p = m_forst; p; p = p->next)
+            p->touched = 0;
+    }
+    void stopTracking() {
+        m_tracking = false;
+        for (Node* p : m_touched)
+            p->touched = 0;
+        m_touched.clear();
+        m_dropped.clear();
+    }
+    bool tracking() const { return m_tracking; }
+    template <class F, class G> void takeChanges(F dropped, G touched) {
+        for (Node* p : m_dropped)
+            dropped(p);
+        m_dropped.clear();
+        for (Node* p : m_touched)
+            if (p->touched) {
+                p->touched = 0;
+                touched(p);
+            }
+        m_touched.clear();
+        // The current and the marked node may be written through m_pael and m_pmark before
+        // the next lookup: they stay listed.
+        for (Node* p : {m_aktel, m_mark})
+            if (p && p->live && !p->touched) {
+                p->touched = 1;
+                m_touched.push_back(p);
+            }
     }
 
     Node* m_forst = nullptr;
@@ -446,16 +545,22 @@ private:
         for (size_t r = 0; r < n; ++r) {
             order[r]->prev = r ? order[r - 1] : nullptr;
             order[r]->next = r + 1 < n ? order[r + 1] : nullptr;
+            order[r]->pos = static_cast<int32_t>(r + 1);
             if (order[r] == m_aktel)
                 m_aktnr = static_cast<int32_t>(r + 1);
         }
         m_forst = order.front();
         m_sist = order.back();
+        m_posValid = static_cast<long>(n) == m_antal;
     }
 
     Block* m_blocks = nullptr;
     long m_used = 0;
     Node* m_free = nullptr;
+    bool m_posValid = true;
+    bool m_tracking = false;
+    std::vector<Node*> m_touched;
+    std::vector<Node*> m_dropped;
 };
 
 template <class T> const T list0<T>::m_noll{};
