@@ -101,14 +101,9 @@ int CTunDbs::Sortval(int) {
 int CTunDbs::FindNuel(unsigned long rec) {
     Set_mark();
     if (Where(nullptr) >= 0) {
-        int pos = 1;
-        for (Node* n = m_forst; n; n = n->next, ++pos) {
-            if (reinterpret_cast<unsigned long>(&n->rec) == rec) {
-                m_aktel = n;
-                m_aktnr = pos;
-                Set_pael();
-                return 0;
-            }
+        if (Node* n = nodeAt(rec)) {
+            makeCurrent(n);
+            return 0;
         }
     }
     Goto_mark();
