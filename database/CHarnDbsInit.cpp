@@ -2,6 +2,7 @@
 // the packing of freed slots, the order of the list, the searches and file names.
 #include "database/CHarnDbs.h"
 
+#include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
 #include "platform/FailureLog.h"
@@ -324,9 +325,7 @@ void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w,
     // slots (the last slot read, marked free) from w on, the head with the new end.
     std::string image = ReadImage();
     auto put = [&image](long offset, const void* bytes, size_t size) {
-        if (image.size() < offset + size)
-            image.resize(offset + size, '\0');
-        std::memcpy(image.data() + offset, bytes, size);
+        fileimage::put(image, static_cast<size_t>(offset), bytes, size);
     };
     for (const auto& [record, to] : moves)
         put(to, record, kDbsRecordSize);
@@ -391,17 +390,8 @@ int CHarnDbs::Findobj(int typ, long filpos) {
 
 int CHarnDbs::FindNuel(unsigned long address) {
     Set_mark();
-    if (Where(nullptr) >= 0) {
-        int pos = 1;
-        for (Node* n = m_forst; n; n = n->next, ++pos) {
-            if (reinterpret_cast<unsigned long>(&n->rec) == address) {
-                m_aktel = n;
-                m_aktnr = pos;
-                Set_pael();
-                return 0;
-            }
-        }
-    }
+    if (Where(nullptr) >= 0 && Set_aktel(reinterpret_cast<dbstype*>(address)) == 0)
+        return 0;
     Goto_mark();
     return -1;
 }
