@@ -1,8 +1,7 @@
 // The bolt (.ODF) and drainage (.ODD) files of a tunnel: reading with the version rule and
 // packing, saving with numbering, drain grouping and order, the drain sort keys, and every
-// file operation failing in turn on both saves and on packing.
-#include "platform/FailureLog.h"
-#include "platform/FaultInjection.h"
+// file operation failing in turn on both saves (packing under faults is swept once, for the
+// tunnel file, in TunDbsTest: the three files share the packing).
 #include "tests/tunnel/TunnelFixture.h"
 #include "tunnel/CTunBult.h"
 #include "tunnel/CTunDran.h"
@@ -12,10 +11,6 @@
 #include <string>
 #include <vector>
 
-using platform::FailureLog;
-using platform::FaultInjector;
-using platform::FileOp;
-using testing_support::listNames;
 using testing_support::readBytes;
 using testing_support::writeBytes;
 using tvtest::put;
@@ -312,30 +307,5 @@ TEST_F(BoltDrain, FaultsOnDrainSave) {
                 EXPECT_EQ(elements(*d), (std::vector<std::string>{"B@0", "A@300"}));
             }
             return r == 0;
-        });
-}
-
-// A packing that cannot be written leaves the holes and a list whose offsets are those of
-// the file on disk; Init still returns 0 and the failure goes to the failure log.
-TEST_F(BoltDrain, FaultsOnPacking) {
-    const std::string holed = head("1.5", 2, 1, 732, 1.5, 3) + point('A', 1, 5, 1) +
-                              dead(point('X', 1, 6, 9)) + point('B', 1, 7, 2);
-    sweepStrict(
-        odd(), [&] { writeBytes(odd(), holed); },
-        [&] {
-            auto d = drains();
-            const int r = d->Init();
-            const std::string disk = readBytes(odd());
-            if (r == 0) {
-                EXPECT_EQ(FailureLog::count(), disk == holed ? 1 : 0);
-                EXPECT_EQ(d->m_hd.hal, disk == holed ? 1 : 0);
-                d->Home();
-                do {
-                    const auto at = static_cast<size_t>(d->Get_aktel()->filpos);
-                    EXPECT_EQ(disk.substr(at, 144),
-                              std::string(reinterpret_cast<const char*>(d->Get_aktel()), 144));
-                } while ((*d)++);
-            }
-            return r == 0 && disk != holed;
         });
 }
