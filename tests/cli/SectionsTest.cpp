@@ -9,14 +9,7 @@
 #include <filesystem>
 #include <string>
 
-using testing_support::kSource;
-using testing_support::makeDirs;
-using testing_support::plainOutput;
-using testing_support::readBytes;
-using testing_support::runTool;
-using testing_support::TempDir;
-using testing_support::ToolResult;
-using testing_support::writeBytes;
+using namespace testing_support;
 
 namespace {
 
