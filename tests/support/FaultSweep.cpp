@@ -72,7 +72,7 @@ int forEachFault(const std::function<int(const std::function<void()>& arm)>& run
     for (const FileOp op : kOps)
         for (bool later : {false, true})
             for (int nth = 1;; ++nth) {
-                const Fault fault{op, nth, later};
+                Fault fault{op, nth, later};
                 FaultInjector::reset();
                 bool armed = false;
                 const int result = run([&] {
@@ -80,11 +80,11 @@ int forEachFault(const std::function<int(const std::function<void()>& arm)>& run
                     FaultInjector::failNth(op, nth, later);
                     armed = true;
                 });
-                const bool fired = armed && FaultInjector::count(op) >= nth;
+                fault.reached = armed && FaultInjector::count(op) >= nth;
                 FaultInjector::reset();
                 ++runs;
                 check(fault, result);
-                if (!fired)
+                if (!fault.reached)
                     break;
                 if (nth == 10000) {
                     ADD_FAILURE() << "no run without a fault after " << fault.text();

@@ -19,6 +19,7 @@ struct Fault {
     platform::FileOp op;
     int nth;
     bool fromThenOn;
+    bool reached = false;     // the run came to the failing operation
     std::string text() const; // "write 3 once", "open 1 and later"
 };
 
