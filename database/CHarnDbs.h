@@ -141,6 +141,10 @@ protected:
     bool UnionExtent(const dbshdtype& other);
     // The whole open database file as bytes.
     std::string ReadImage();
+    // Inside an open pair, before the file is replaced whole: reconciles (when asked) and
+    // takes over another program's extent, reads the whole file and closes it. On an
+    // exception the file and the lock file are dropped.
+    std::string TakeImage(bool reconcile);
     // Creates the change marker "TMPPROG.PB$" when it is missing.
     void ChangeMarker();
     // The refusal of a write: the read-only or the cannot-open message; -3.

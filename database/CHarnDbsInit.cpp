@@ -2,6 +2,7 @@
 // the packing of freed slots and the order of the list.
 #include "database/CHarnDbs.h"
 
+#include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
 #include "platform/FailureLog.h"
@@ -328,9 +329,7 @@ void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w,
     // slots (the last slot read, marked free) from w on, the head with the new end.
     std::string image = ReadImage();
     auto put = [&image](long offset, const void* bytes, size_t size) {
-        if (image.size() < offset + size)
-            image.resize(offset + size, '\0');
-        std::memcpy(image.data() + offset, bytes, size);
+        fileimage::put(image, static_cast<size_t>(offset), bytes, size);
     };
     for (const auto& [record, to] : moves)
         put(to, record, kDbsRecordSize);
