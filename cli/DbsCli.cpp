@@ -7,6 +7,7 @@
 #include "host/CProjPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
+#include "platform/UserInterface.h"
 
 #include <cstdio>
 #include <cstring>
@@ -82,22 +83,117 @@ std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const ch
     return dbs;
 }
 
+namespace {
+
+std::string projectFile(CProjPath& proj, const char* name) {
+    std::string path = proj.ProjKat();
+    path += "\\";
+    path += name;
+    return path;
+}
+
+// The head of the database file as it is on disk; false when the file is shorter.
+bool readHeadBytes(const std::string& dbsFile, dbshdtype& hd, int64_t& size) {
+    std::string bytes;
+    size = platform::fileSize(dbsFile.c_str());
+    if (!platform::readFile(dbsFile.c_str(), bytes) || bytes.size() < sizeof hd)
+        return false;
+    std::memcpy(&hd, bytes.data(), sizeof hd);
+    return true;
+}
+
+// Why Init refused the database, in one English line of its own.
+void explainOpenFailure(CProjPath& proj, int mode) {
+    const std::string folder = proj.ProjKat();
+    const std::string file = projectFile(proj, CProjPath::HarnDbsNamn);
+    const std::string lock = projectFile(proj, CProjPath::HarnDbkNamn);
+    if (!platform::isDirectory(folder.c_str())) {
+        std::cerr << "harn: not found: the project folder " << userPath(folder.c_str()) << "\n";
+        return;
+    }
+    if (platform::access(file.c_str(), 0) != 0) {
+        std::cerr << "harn: not found: the project database " << userPath(file.c_str()) << "\n";
+        return;
+    }
+    if (platform::fileAgeSeconds(lock.c_str()) >= 0) {
+        reportLock(proj);
+        return;
+    }
+    if (platform::access(file.c_str(), 4) != 0 || (mode != 1 && platform::access(file.c_str(), 2) != 0)) {
+        std::cerr << "harn: permission denied: " << userPath(file.c_str()) << "\n";
+        return;
+    }
+    if (platform::access(folder.c_str(), 2) != 0) {
+        std::cerr << "harn: permission denied: the project folder " << userPath(folder.c_str())
+                  << " cannot be written (the lock file " << userPath(lock.c_str())
+                  << " cannot be created)\n";
+        return;
+    }
+    dbshdtype hd{};
+    int64_t size = 0;
+    if (!readHeadBytes(file, hd, size)) {
+        std::cerr << "harn: damaged " << userPath(file.c_str()) << ": the file has " << size
+                  << " bytes, fewer than its " << sizeof hd << "-byte head\n";
+        return;
+    }
+    if (!CHarnDbs::VersionAccepted(hd)) {
+        std::cerr << "harn: unsupported database version \""
+                  << escapeControls(toUtf8(terminatedField(hd.version).c_str())) << "\" (fraction "
+                  << number(hd.verdel) << ") in " << userPath(file.c_str()) << "\n";
+        return;
+    }
+    std::cerr << "harn: cannot open the project database " << userPath(file.c_str()) << "\n";
+}
+
+// After a read that showed the library's warnings: what in the file does not add up.
+void explainDamage(CHarnDbs& dbs) {
+    const std::string file = dbs.m_dbsfil.GetFilePath().str();
+    dbshdtype hd{};
+    int64_t size = 0;
+    if (!readHeadBytes(file, hd, size))
+        return;
+    int records = 0;
+    dbs.Where(&records);
+    std::string what;
+    if (size < hd.slut)
+        what = "the file ends at byte " + std::to_string(size) + ", its records at byte " +
+               std::to_string(hd.slut) + "; ";
+    if (records != hd.antal)
+        what += "the head counts " + std::to_string(hd.antal) + " objects, " +
+                std::to_string(records) + " records could be read";
+    else
+        what += "its head and its slots disagree (see the message above)";
+    reportDamaged("", userPath(file.c_str()), what);
+}
+
+} // namespace
+
 int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode) {
+    const std::string folder = proj.ProjKat();
+    const std::string file = projectFile(proj, CProjPath::HarnDbsNamn);
+    // Readers of a folder where no lock file can be made read without it, and say so.
+    if (mode == 1 && platform::isDirectory(folder.c_str()) &&
+        platform::access(folder.c_str(), 2) != 0 && platform::access(file.c_str(), 4) == 0) {
+        dbs.SetReadWithoutLock(true);
+        std::cerr << "harn: the project folder " << userPath(folder.c_str())
+                  << " cannot be written: reading the database without the lock file\n";
+    }
+    const int shown = platform::shownFailureMessages();
     const int r = dbs.Init(mode, 0, nullptr, nullptr);
     if (r != 0)
-        reportLock(proj);
+        explainOpenFailure(proj, mode);
+    else if (platform::shownFailureMessages() != shown)
+        explainDamage(dbs);
     return r;
 }
 
 void reportLock(CProjPath& proj) {
-    std::string lock = proj.ProjKat();
-    lock += "\\";
-    lock += static_cast<const char*>(CProjPath::HarnDbkNamn);
+    const std::string lock = projectFile(proj, CProjPath::HarnDbkNamn);
     const int64_t age = platform::fileAgeSeconds(lock.c_str());
     if (age < 0)
         return;
-    std::cerr << "harn: the project is locked by another program: "
-              << platform::nativePath(lock.c_str()) << " (created " << age << " s ago)\n";
+    std::cerr << "harn: the project is locked by another program: " << userPath(lock.c_str())
+              << " (created " << age << " s ago)\n";
 }
 
 std::string typeName(int typ) {

@@ -3,6 +3,7 @@
 // water-loss tests), as tables or, with --json, as one JSON object.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "borehole/CKarnborr.h"
@@ -293,9 +294,12 @@ int showBorehole(cli::ShowContext& ctx) {
     const dbstype record = *ctx.dbs.Get_aktel();
     const std::string namn = cli::field(record.filnamn);
     Borehole b(ctx.proj, namn.c_str());
+    cli::FindingList findings;
+    cli::checkBoreholeHead(borehole::sndPath(&ctx.proj, namn.c_str()), "", findings);
+    cli::reportErrors("show", findings);
     if (!b.read()) {
         std::cerr << "harn show: cannot read the borehole file "
-                  << utf8(borehole::sndPath(&ctx.proj, namn.c_str()).str()) << "\n";
+                  << cli::userPath(borehole::sndPath(&ctx.proj, namn.c_str())) << "\n";
         return cli::kFailed;
     }
     if (ctx.json) {

@@ -24,12 +24,12 @@ std::string samples(const std::string& name) {
 }
 
 // Whether the output is the expected file, once JSON's doubled backslashes are single and
-// the folder is written as "DIR".
+// the folder (POSIX, as the tool prints paths) is written as "DIR".
 void expectOutput(std::string out, const TempDir& dir, const std::string& expected) {
     for (size_t at = 0; (at = out.find("\\\\", at)) != std::string::npos; ++at)
         out.erase(at, 1);
-    for (size_t at; (at = out.find(dir.winPath())) != std::string::npos;)
-        out.replace(at, dir.winPath().size(), "DIR");
+    for (size_t at; (at = out.find(dir.path())) != std::string::npos;)
+        out.replace(at, dir.path().size(), "DIR");
     EXPECT_EQ(out, readBytes((kSource / "tests/data/mapping" / expected).string())) << expected;
 }
 
@@ -48,7 +48,7 @@ TEST(CodesCommand, ListsTheCodesOfAProject) {
     // One list exactly, from a code file whose name differs in case.
     TempDir dir;
     writeBytes(dir.file("HARNKOD.DAT"),
-               testing_support::crlf("*\n*\nR\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"));
+               testing_support::crlf("*\n*\n5 Rx\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"));
     ToolResult r = runTool({"codes", dir.path(), "--infill"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
@@ -105,9 +105,10 @@ TEST(LibraryCommand, ListsWarnsAndFails) {
 
     writeBytes(dir.file("W.BIB"), header("1.4", 5, 0, 612) + record(312, 16, "A", 1));
     ToolResult r = runTool({"library", dir.file("W.BIB"), "--json"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.err,
-              "\aHarnoplan: " + utf8(u8"Osäker databas antal=(5 1),\nvälj Konvertera i Arkiv.\n"))
+    EXPECT_EQ(r.exitCode, 1); // listed, but the file is damaged
+    EXPECT_EQ(r.err, "harn library: damaged " + dir.file("W.BIB") +
+                         ": the head counts 5 records, 1 are in use\n\aHarnoplan: " +
+                         utf8(u8"Osäker databas antal=(5 1),\nvälj Konvertera i Arkiv.\n"))
         << r.err;
     EXPECT_TRUE(contains(r.out, "\"antal\": 5,") && !contains(r.out, "\a"));
     writeBytes(dir.file("O.BIB"), header("0.9", 0, 0, 300));
