@@ -129,7 +129,8 @@ bool failedMarked() {
 }
 
 void reportDamaged(const std::string& cmd, const std::string& file, const std::string& what) {
-    std::cerr << "harn" << (cmd.empty() ? "" : " ") << cmd << ": damaged " << file << ": " << what << "\n";
+    std::cerr << "harn" << (cmd.empty() ? "" : " ") << cmd << ": damaged " << file << ": " << what
+              << "\n";
     markFailed();
 }
 

@@ -18,12 +18,18 @@ namespace cli {
 
 namespace {
 
-std::string fixed(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", plain(v));
-    if (std::strcmp(buf, "-0.000") == 0)
-        std::snprintf(buf, sizeof buf, "0.000");
-    return buf;
+// Characters of a UTF-8 text on the terminal: its bytes less the continuation bytes.
+size_t width(const std::string& utf8) {
+    size_t n = 0;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+// `text` padded with blanks to `columns` characters.
+std::string padded(const std::string& text, size_t columns) {
+    const size_t w = width(text);
+    return text + std::string(w < columns ? columns - w : 0, ' ');
 }
 
 } // namespace
@@ -119,7 +125,8 @@ void explainOpenFailure(CProjPath& proj, int mode) {
         reportLock(proj);
         return;
     }
-    if (platform::access(file.c_str(), 4) != 0 || (mode != 1 && platform::access(file.c_str(), 2) != 0)) {
+    if (platform::access(file.c_str(), 4) != 0 ||
+        (mode != 1 && platform::access(file.c_str(), 2) != 0)) {
         std::cerr << "harn: permission denied: " << userPath(file.c_str()) << "\n";
         return;
     }
@@ -281,8 +288,8 @@ void recordJson(JsonWriter& json, const dbstype& r) {
 
 void recordText(std::ostream& out, const dbstype& r) {
     out << "type      " << typeName(r.typ) << " (" << static_cast<int>(r.typ) << ")\n"
-        << "id        " << toUtf8(field(r.id).c_str()) << "\n"
-        << "file name " << toUtf8(field(r.filnamn).c_str()) << "\n"
+        << "id        " << shown(field(r.id)) << "\n"
+        << "file name " << shown(field(r.filnamn)) << "\n"
         << "code      " << static_cast<int>(r.kod) << "\n"
         << "reftyp    " << static_cast<int>(r.reftyp) << "\n"
         << "flags     " << static_cast<int>(r.flagg);
@@ -290,13 +297,13 @@ void recordText(std::ostream& out, const dbstype& r) {
     if (!words.empty())
         out << " (" << words << ")";
     out << "\n"
-        << "corner    " << number(plain(r.x)) << " " << number(plain(r.y)) << " "
-        << number(plain(r.z)) << "\n"
-        << "xyz2      " << number(plain(r.xyz2[0])) << " " << number(plain(r.xyz2[1])) << " "
-        << number(plain(r.xyz2[2])) << "\n"
-        << "extent    " << number(plain(r.dx)) << " " << number(plain(r.dy)) << " "
-        << number(plain(r.dz)) << "\n"
-        << "text      " << toUtf8(field(r.text).c_str()) << "\n"
+        << "corner    " << millimetres(r.x) << " " << millimetres(r.y) << " " << millimetres(r.z)
+        << "\n"
+        << "xyz2      " << millimetres(r.xyz2[0]) << " " << millimetres(r.xyz2[1]) << " "
+        << millimetres(r.xyz2[2]) << "\n"
+        << "extent    " << millimetres(r.dx) << " " << millimetres(r.dy) << " " << millimetres(r.dz)
+        << "\n"
+        << "text      " << shown(field(r.text)) << "\n"
         << "slot      " << r.filpos << "\n";
 }
 
@@ -327,17 +334,15 @@ void printListing(CHarnDbs& dbs, int typ, bool json, std::ostream& out) {
                 continue;
             ++rows;
             // Identifiers and names are padded by their width on the terminal, not in bytes.
-            std::string id = toUtf8(field(r->id).c_str());
-            std::string fil = toUtf8(field(r->filnamn).c_str());
-            std::string idCol =
-                id + std::string(field(r->id).size() < 15 ? 15 - field(r->id).size() : 0, ' ');
-            std::string filCol =
-                fil +
-                std::string(field(r->filnamn).size() < 8 ? 8 - field(r->filnamn).size() : 0, ' ');
+            std::string id = shown(field(r->id));
+            std::string fil = shown(field(r->filnamn));
+            const std::string idCol = padded(id, 15);
+            const std::string filCol = padded(fil, 8);
             std::snprintf(line, sizeof line, "%-10s %s %s %12s %12s %10s %9s %9s %9s",
                           typeName(r->typ).c_str(), idCol.c_str(), filCol.c_str(),
-                          fixed(r->x).c_str(), fixed(r->y).c_str(), fixed(r->z).c_str(),
-                          fixed(r->dx).c_str(), fixed(r->dy).c_str(), fixed(r->dz).c_str());
+                          millimetres(r->x).c_str(), millimetres(r->y).c_str(),
+                          millimetres(r->z).c_str(), millimetres(r->dx).c_str(),
+                          millimetres(r->dy).c_str(), millimetres(r->dz).c_str());
             std::string words = flagWords(r->flagg);
             out << line << (words.empty() ? "" : " ") << words << "\n";
         } while (dbs++);

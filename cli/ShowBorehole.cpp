@@ -27,7 +27,7 @@ std::string trimmed(std::string text) {
 }
 
 std::string utf8(const std::string& cp1252) {
-    return cli::toUtf8(cp1252.c_str());
+    return cli::shown(cp1252);
 }
 
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -73,9 +73,9 @@ int kindOf(const CRegBorr& rb) {
 void headText(std::ostream& out, const harnbhdtype& h) {
     out << "\nhead\n"
         << "  id          " << utf8(trimmed(cli::field(h.id))) << "\n"
-        << "  top         " << cli::number(h.x) << " " << cli::number(h.y) << "\n"
-        << "  ground z    " << cli::number(h.z) << "\n"
-        << "  rock z      " << cli::number(h.zberg) << "\n"
+        << "  top         " << cli::millimetres(h.x) << " " << cli::millimetres(h.y) << "\n"
+        << "  ground z    " << cli::millimetres(h.z) << "\n"
+        << "  rock z      " << cli::millimetres(h.zberg) << "\n"
         << "  azimuth     " << h.azimut << "\n"
         << "  inclination " << h.lutning << "\n"
         << "  survey      " << cli::field(h.avvmatt) << "\n"

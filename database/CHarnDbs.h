@@ -144,9 +144,9 @@ private:
     bool m_haveDiskHd = false;    // m_diskHd describes the project's own database file
     bool m_foreignExtent = false; // another program changed the extent: m_foreignHd holds it
     dbshdtype m_foreignHd{};
-    bool m_lockHeld = false; // this object created the lock file and has not removed it
+    bool m_lockHeld = false;        // this object created the lock file and has not removed it
     bool m_readWithoutLock = false; // SetReadWithoutLock
-    int m_otherRecords = 0;  // records other programs added (less those they deleted)
+    int m_otherRecords = 0;         // records other programs added (less those they deleted)
     // For each record of the list read from or written to the project's database: its
     // identity on disk (DiskKey) at that time. Records without an entry are written at their
     // filpos unchecked.

@@ -47,8 +47,9 @@ std::string utf8(const char8_t* text) {
 TEST(CodesCommand, ListsTheCodesOfAProject) {
     // One list exactly, from a code file whose name differs in case.
     TempDir dir;
-    writeBytes(dir.file("HARNKOD.DAT"),
-               testing_support::crlf("*\n*\n5 Rx\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"));
+    writeBytes(
+        dir.file("HARNKOD.DAT"),
+        testing_support::crlf("*\n*\n5 Rx\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"));
     ToolResult r = runTool({"codes", dir.path(), "--infill"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
