@@ -180,6 +180,7 @@ int runCheck(const std::vector<std::string>& argsIn) {
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
     std::vector<Finding> library;
+    cli::readWithoutLockIfUnwritable(dbs, *proj, 1);
     {
         // The library's own findings while reading (counts, stray slots) become check results.
         platform::RecordingUserInterface recorder;
@@ -192,7 +193,7 @@ int runCheck(const std::vector<std::string>& argsIn) {
         if (r != 0) {
             for (const Finding& f : library)
                 std::cerr << "harn check: " << f.message << "\n";
-            cli::reportLock(*proj);
+            cli::reportOpenFailure(*proj, 1);
             return cli::kFailed;
         }
     }

@@ -109,7 +109,9 @@ bool readHeadBytes(const std::string& dbsFile, dbshdtype& hd, int64_t& size) {
 }
 
 // Why Init refused the database, in one English line of its own.
-void explainOpenFailure(CProjPath& proj, int mode) {
+} // namespace
+
+void reportOpenFailure(CProjPath& proj, int mode) {
     const std::string folder = proj.ProjKat();
     const std::string file = projectFile(proj, CProjPath::HarnDbsNamn);
     const std::string lock = projectFile(proj, CProjPath::HarnDbkNamn);
@@ -145,12 +147,14 @@ void explainOpenFailure(CProjPath& proj, int mode) {
     }
     if (!CHarnDbs::VersionAccepted(hd)) {
         std::cerr << "harn: unsupported database version \""
-                  << escapeControls(toUtf8(terminatedField(hd.version).c_str())) << "\" (fraction "
+                  << escapeControls(toUtf8(field(hd.version).c_str())) << "\" (fraction "
                   << number(hd.verdel) << ") in " << userPath(file.c_str()) << "\n";
         return;
     }
     std::cerr << "harn: cannot open the project database " << userPath(file.c_str()) << "\n";
 }
+
+namespace {
 
 // After a read that showed the library's warnings: what in the file does not add up.
 void explainDamage(CHarnDbs& dbs) {
@@ -175,20 +179,23 @@ void explainDamage(CHarnDbs& dbs) {
 
 } // namespace
 
-int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode) {
+void readWithoutLockIfUnwritable(CHarnDbs& dbs, CProjPath& proj, int mode) {
     const std::string folder = proj.ProjKat();
     const std::string file = projectFile(proj, CProjPath::HarnDbsNamn);
-    // Readers of a folder where no lock file can be made read without it, and say so.
     if (mode == 1 && platform::isDirectory(folder.c_str()) &&
         platform::access(folder.c_str(), 2) != 0 && platform::access(file.c_str(), 4) == 0) {
         dbs.SetReadWithoutLock(true);
         std::cerr << "harn: the project folder " << userPath(folder.c_str())
                   << " cannot be written: reading the database without the lock file\n";
     }
+}
+
+int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode) {
+    readWithoutLockIfUnwritable(dbs, proj, mode);
     const int shown = platform::shownFailureMessages();
     const int r = dbs.Init(mode, 0, nullptr, nullptr);
     if (r != 0)
-        explainOpenFailure(proj, mode);
+        reportOpenFailure(proj, mode);
     else if (platform::shownFailureMessages() != shown)
         explainDamage(dbs);
     return r;

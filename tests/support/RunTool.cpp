@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -24,9 +25,12 @@ std::string quote(const std::string& s) {
 }
 } // namespace
 
-ToolResult runTool(const std::vector<std::string>& args, const std::string& input) {
+namespace {
+
+ToolResult run(const std::string& prefix, const std::vector<std::string>& args,
+               const std::string& input) {
     TempDir io;
-    std::string cmd = quote(toolPath());
+    std::string cmd = prefix + quote(toolPath());
     for (const std::string& a : args)
         cmd += " " + quote(a);
     writeBytes(io.file("in"), input);
@@ -38,6 +42,17 @@ ToolResult runTool(const std::vector<std::string>& args, const std::string& inpu
     r.out = readBytes(io.file("out"));
     r.err = readBytes(io.file("err"));
     return r;
+}
+
+} // namespace
+
+ToolResult runTool(const std::vector<std::string>& args, const std::string& input) {
+    return run("", args, input);
+}
+
+ToolResult runToolUnprivileged(const std::vector<std::string>& args) {
+    return run(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "", args,
+               "");
 }
 
 } // namespace testing_support
