@@ -1,6 +1,7 @@
 #include "cli/FileChecks.h"
 
 #include "cli/Cli.h"
+#include "mapping/CLinjeData.h"
 #include "mapping/LibraryFile.h"
 #include "mapping/fortype.h"
 #include "mapping/injtype.h"
@@ -9,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -180,6 +182,216 @@ void checkBoreholeHead(const char* path, const std::string& object, FindingList&
             out.add("borehole-head", Severity::Error, object, file, static_cast<int>(i) + 1,
                     "head line " + std::to_string(i + 1) + " \"" + shown(text[i]) +
                         "\" does not start with a number");
+    }
+}
+
+namespace {
+
+// Numbers at the start of a line ("%lf" each), at most `most`.
+int leadingNumbers(const std::string& line, int most) {
+    const char* p = line.c_str();
+    int n = 0;
+    while (n < most) {
+        char* end = nullptr;
+        std::strtod(p, &end);
+        if (end == p)
+            break;
+        ++n;
+        p = end;
+    }
+    return n;
+}
+
+// The soil table of the line files, read through a class that makes it visible.
+struct SoilTable : CLinjeData {
+    using CLinjeData::JORDART;
+};
+
+bool starLine(const std::string& l) {
+    return !l.empty() && l[0] == '*';
+}
+
+std::string quoted(const std::string& cp1252) {
+    return "\"" + shown(cp1252.substr(0, 60)) + "\"";
+}
+
+} // namespace
+
+void checkLineFile(const char* path, const std::string& object, FindingList& out) {
+    std::string bytes;
+    if (!readText(path, bytes))
+        return;
+    const std::string file = userPath(path);
+    const std::vector<std::string> text = lines(bytes);
+    size_t i = 0;
+    while (i < text.size() && !starLine(text[i]) && !text[i].empty())
+        ++i;
+    if (i < 4) {
+        out.add("line-head", Severity::Error, object, file, static_cast<int>(i) + 1,
+                "the head block has " + std::to_string(i) +
+                    " lines; it needs the id, the method, code/soil/value and number/soil");
+        return;
+    }
+    if (leadingNumbers(text[1], 1) != 1)
+        out.add("line-head", Severity::Error, object, file, 2,
+                "method line " + quoted(text[1]) + " is not a number");
+    else if (int m = std::atoi(text[1].c_str()); m < 0 || m > 5)
+        out.add("line-head", Severity::Warning, object, file, 2,
+                "method " + std::to_string(m) + " is not one of 0 to 5");
+    if (leadingNumbers(text[2], 3) != 3)
+        out.add("line-head", Severity::Error, object, file, 3,
+                "line " + quoted(text[2]) + " does not hold code, soil index and value");
+    char soil[256] = {};
+    short tal = 0;
+    const std::string l4 = text[3].substr(0, 250);
+    const int k = std::sscanf(l4.c_str(), "%hd %255s", &tal, soil);
+    if (k < 1)
+        out.add("line-head", Severity::Error, object, file, 4,
+                "line " + quoted(text[3]) + " does not start with the number");
+    if (k == 2) {
+        bool known = false;
+        for (const char* code : SoilTable::JORDART) {
+            std::string c = code;
+            while (!c.empty() && c.back() == ' ')
+                c.pop_back();
+            known = known || c == soil;
+        }
+        if (!known)
+            out.add("code-unknown", Severity::Warning, object, file, 4,
+                    "soil code " + quoted(soil) + " is not in the soil table");
+    }
+    if (i >= text.size() || !starLine(text[i])) {
+        out.add("line-blocks", Severity::Error, object, file, static_cast<int>(i) + 1,
+                "the head block is not ended by a '*' line");
+        return;
+    }
+    int points = 0;
+    for (++i; i < text.size() && !starLine(text[i]) && !text[i].empty(); ++i) {
+        if (leadingNumbers(text[i], 4) < 4)
+            out.add("line-point", Severity::Error, object, file, static_cast<int>(i) + 1,
+                    "point line " + quoted(text[i]) +
+                        " has fewer than four numbers (the reader drops it)");
+        else
+            ++points;
+    }
+    // Column blocks: a name line, then one value line per point.
+    while (i < text.size() && starLine(text[i])) {
+        ++i;
+        if (i >= text.size())
+            break;
+        const int nameLine = static_cast<int>(i) + 1;
+        int values = 0;
+        for (++i; i < text.size() && !starLine(text[i]) && !text[i].empty(); ++i) {
+            ++values;
+            if (leadingNumbers(text[i], 1) != 1)
+                out.add("line-column", Severity::Error, object, file, static_cast<int>(i) + 1,
+                        "column value line " + quoted(text[i]) + " is not a number");
+        }
+        if (values > points)
+            out.add("line-column", Severity::Warning, object, file, nameLine,
+                    "column " + quoted(text[nameLine - 1]) + " has " + std::to_string(values) +
+                        " values for " + std::to_string(points) +
+                        " points (the surplus lands on the last point)");
+    }
+}
+
+void checkOutcropFile(const char* path, const std::string& object,
+                      const std::function<bool(const std::string&)>& knownRock, FindingList& out) {
+    std::string bytes;
+    if (!readText(path, bytes))
+        return;
+    const std::string file = userPath(path);
+    const std::vector<std::string> text = lines(bytes);
+    size_t i = 0;
+    // The lead block ends at an empty line or one with '*' first or second.
+    while (i < text.size() && !text[i].empty() && text[i][0] != '*' &&
+           !(text[i].size() > 1 && text[i][1] == '*'))
+        ++i;
+    if (i >= text.size()) {
+        out.add("outcrop-head", Severity::Error, object, file, 0,
+                "no end of the lead block: the file holds no outcrop head");
+        return;
+    }
+    const size_t head = ++i;
+    while (i < text.size() && !starLine(text[i]))
+        ++i;
+    if (i >= text.size()) {
+        out.add("outcrop-head", Severity::Error, object, file, static_cast<int>(head) + 1,
+                "the head block is not ended by a '*' line");
+        return;
+    }
+    // Head lines 2 to 5 hold 3, 3, 3 and 4 numbers.
+    const int wanted[] = {0, 3, 3, 3, 4};
+    for (size_t h = 1; h <= 4 && head + h < i; ++h) {
+        const std::string& l = text[head + h];
+        if (!l.empty() && leadingNumbers(l, wanted[h]) < wanted[h])
+            out.add("outcrop-head", Severity::Error, object, file, static_cast<int>(head + h) + 1,
+                    "head line " + std::to_string(h + 1) + " " + quoted(l) + " does not hold " +
+                        std::to_string(wanted[h]) + " numbers");
+    }
+    for (++i; i < text.size() && !starLine(text[i]) && !text[i].empty(); ++i) {
+        const std::string& l = text[i];
+        const int line = static_cast<int>(i) + 1;
+        if (leadingNumbers(l, 3) < 3) {
+            out.add("outcrop-point", Severity::Error, object, file, line,
+                    "point line " + quoted(l) + " does not hold x, y and z");
+            continue;
+        }
+        double x, y, z;
+        char code[256] = {};
+        const std::string cut = l.substr(0, 250);
+        if (knownRock && std::sscanf(cut.c_str(), "%lf %lf %lf %255s", &x, &y, &z, code) == 4 &&
+            !knownRock(std::string(code).substr(0, 3)))
+            out.add("code-unknown", Severity::Warning, object, file, line,
+                    "rock code " + quoted(std::string(code).substr(0, 3)) +
+                        " is not in the project's code list");
+    }
+}
+
+void checkSurveyFile(const char* path, const std::string& object, FindingList& out) {
+    std::string bytes;
+    if (!readText(path, bytes))
+        return;
+    const std::string file = userPath(path);
+    const std::vector<std::string> text = lines(bytes);
+    for (size_t i = 0; i < text.size(); ++i)
+        if (leadingNumbers(text[i], 4) < 4)
+            out.add("survey-line", Severity::Error, object, file, static_cast<int>(i) + 1,
+                    "survey line " + quoted(text[i]) +
+                        " does not hold four numbers (the reader skips it)");
+}
+
+void checkBoreholeBlocks(const char* path, const std::string& object, FindingList& out) {
+    std::string bytes;
+    if (!readText(path, bytes))
+        return;
+    const std::string file = userPath(path);
+    const std::vector<std::string> text = lines(bytes);
+    size_t i = 0;
+    while (i < text.size() && !starLine(text[i]))
+        ++i;
+    bool opens = true;
+    int block = -1;
+    int bodyLine = 0;
+    for (++i; i < text.size(); ++i) {
+        const std::string& l = text[i];
+        if (starLine(l)) {
+            opens = true;
+            continue;
+        }
+        if (opens) {
+            opens = false;
+            block = leadingNumbers(l, 1) == 1 ? std::atoi(l.c_str()) : -1;
+            bodyLine = 0;
+            continue;
+        }
+        ++bodyLine;
+        if (block < 0 || block > 3 || l.empty())
+            continue; // blocks of other programs are kept as they are
+        if (leadingNumbers(l, 1) != 1 && !(block == 0 && l[0] == '%'))
+            out.add("borehole-line", Severity::Error, object, file, static_cast<int>(i) + 1,
+                    std::string(bodyLine == 1 ? "parameter" : "data") + " line " + quoted(l) +
+                        " of block " + std::to_string(block) + " does not start with a number");
     }
 }
 

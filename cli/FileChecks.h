@@ -4,6 +4,7 @@
 // are listed in docs/CHECKS.md.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,20 @@ void checkCodeFile(const char* path, FindingList& out);
 void checkLibraryFile(const char* path, int recordLength, FindingList& out);
 // The head block of a borehole file: present, ended by a '*' line, its number lines readable.
 void checkBoreholeHead(const char* path, const std::string& object, FindingList& out);
+
+// A line file (.LJE): head block (method, code and soil index, number and soil text), points
+// with their four numbers, column values not beyond the points. `knownSoil` tells whether a
+// soil code text is in the soil table.
+void checkLineFile(const char* path, const std::string& object, FindingList& out);
+// An outcrop file (.LAD): head lines with their numbers, every point with x, y and z, point
+// codes known to `knownRock` (null: not checked).
+void checkOutcropFile(const char* path, const std::string& object,
+                      const std::function<bool(const std::string&)>& knownRock, FindingList& out);
+// A deviation survey (.CRD): four numbers on every line.
+void checkSurveyFile(const char* path, const std::string& object, FindingList& out);
+// The method blocks of a borehole file: the lines of the blocks 0 to 3 begin with a number
+// (or "%", a core remark).
+void checkBoreholeBlocks(const char* path, const std::string& object, FindingList& out);
 
 // "harn CMD: damaged FILE: line N: MESSAGE" for each error of `list`, marking the command
 // failed; true when there was one.
