@@ -50,6 +50,7 @@ const std::vector<Rule>& checkRules() {
         {"record-file-duplicate", S::Error, "a file name used by two objects of one type"},
         {"file-missing", S::Error, "a data file of an object is missing"},
         {"alignment-file-missing", S::Warning, "an alignment without its geometry file"},
+        {"alignment-file", S::Error, "an alignment file the reader refuses"},
         {"borehole-flag", S::Error,
          "a method flag of the record and the blocks of the file differ"},
         {"borehole-head", S::Error, "the head block of a borehole file is missing or unreadable"},

@@ -1,0 +1,46 @@
+// The checks of `harn check` over one opened project: the database head against its records,
+// each record, each object's data files against their layouts, the codes they use against
+// the code list, the code list and the library files of the project.
+#pragma once
+
+#include "cli/FileChecks.h"
+#include "database/dbstype.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+class CHarnDbs;
+class CProjPath;
+class CBergOrMateLista;
+
+namespace cli {
+
+class ProjectCheck {
+public:
+    ProjectCheck(CHarnDbs& dbs, CProjPath& proj, FindingList& findings);
+    ~ProjectCheck();
+    void run();
+    int objects() const { return m_objects; }
+
+private:
+    void checkHead();
+    void checkRecord(const dbstype& r);
+    bool requireFile(const std::string& object, const std::string& name, const char* rule,
+                     Severity severity);
+    void checkBorehole(const dbstype& r, const std::string& object, const std::string& name);
+    void checkAlignment(const dbstype& r, const std::string& object);
+    void checkSharedFiles();
+    bool knownRock(const std::string& designation);
+
+    CHarnDbs& m_dbs;
+    CProjPath& m_proj;
+    FindingList& m_out;
+    std::string m_dbsFile; // POSIX
+    int m_objects = 0;
+    std::map<std::pair<int, std::string>, int> m_ids, m_names;
+    std::unique_ptr<CBergOrMateLista> m_rock;
+};
+
+} // namespace cli
