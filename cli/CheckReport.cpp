@@ -69,7 +69,7 @@ const std::vector<Rule>& checkRules() {
         {"code-line", S::Error, "an unreadable line in the code list"},
         {"code-value", S::Warning,
          "a value of the code list outside its range (read as the default)"},
-        {"code-unknown", S::Warning, "a code of a data file that is not in the code list"},
+        {"code-unknown", S::Warning, "a soil code of a line file that is not in the soil table"},
         {"library-head", S::Error, "a library file shorter than its head"},
         {"library-version", S::Error, "a library file of an unsupported version"},
         {"library-end", S::Error,

@@ -241,6 +241,10 @@ void checkLineFile(const char* path, const std::string& object, FindingList& out
     if (leadingNumbers(text[2], 3) != 3)
         out.add("line-head", Severity::Error, object, file, 3,
                 "line " + quoted(text[2]) + " does not hold code, soil index and value");
+    else if (int index = 0;
+             std::sscanf(text[2].c_str(), "%*d %d", &index) == 1 && (index < -1 || index > 11))
+        out.add("code-unknown", Severity::Warning, object, file, 3,
+                "soil index " + std::to_string(index) + " is not in the soil table (0 to 11)");
     char soil[256] = {};
     short tal = 0;
     const std::string l4 = text[3].substr(0, 250);
@@ -295,8 +299,7 @@ void checkLineFile(const char* path, const std::string& object, FindingList& out
     }
 }
 
-void checkOutcropFile(const char* path, const std::string& object,
-                      const std::function<bool(const std::string&)>& knownRock, FindingList& out) {
+void checkOutcropFile(const char* path, const std::string& object, FindingList& out) {
     std::string bytes;
     if (!readText(path, bytes))
         return;
@@ -332,19 +335,9 @@ void checkOutcropFile(const char* path, const std::string& object,
     for (++i; i < text.size() && !starLine(text[i]) && !text[i].empty(); ++i) {
         const std::string& l = text[i];
         const int line = static_cast<int>(i) + 1;
-        if (leadingNumbers(l, 3) < 3) {
+        if (leadingNumbers(l, 3) < 3)
             out.add("outcrop-point", Severity::Error, object, file, line,
                     "point line " + quoted(l) + " does not hold x, y and z");
-            continue;
-        }
-        double x, y, z;
-        char code[256] = {};
-        const std::string cut = l.substr(0, 250);
-        if (knownRock && std::sscanf(cut.c_str(), "%lf %lf %lf %255s", &x, &y, &z, code) == 4 &&
-            !knownRock(std::string(code).substr(0, 3)))
-            out.add("code-unknown", Severity::Warning, object, file, line,
-                    "rock code " + quoted(std::string(code).substr(0, 3)) +
-                        " is not in the project's code list");
     }
 }
 

@@ -4,7 +4,6 @@
 // are listed in docs/CHECKS.md.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,13 +48,11 @@ void checkLibraryFile(const char* path, int recordLength, FindingList& out);
 void checkBoreholeHead(const char* path, const std::string& object, FindingList& out);
 
 // A line file (.LJE): head block (method, code and soil index, number and soil text), points
-// with their four numbers, column values not beyond the points. `knownSoil` tells whether a
-// soil code text is in the soil table.
+// with their four numbers, column values not beyond the points, the soil code in the soil
+// table.
 void checkLineFile(const char* path, const std::string& object, FindingList& out);
-// An outcrop file (.LAD): head lines with their numbers, every point with x, y and z, point
-// codes known to `knownRock` (null: not checked).
-void checkOutcropFile(const char* path, const std::string& object,
-                      const std::function<bool(const std::string&)>& knownRock, FindingList& out);
+// An outcrop file (.LAD): head lines with their numbers, every point with x, y and z.
+void checkOutcropFile(const char* path, const std::string& object, FindingList& out);
 // A deviation survey (.CRD): four numbers on every line.
 void checkSurveyFile(const char* path, const std::string& object, FindingList& out);
 // The method blocks of a borehole file: the lines of the blocks 0 to 3 begin with a number

@@ -131,9 +131,7 @@ void ProjectCheck::checkRecord(const dbstype& r) {
         break;
     case 2:
         if (requireFile(object, name + ".LAD", "file-missing", Severity::Error))
-            checkOutcropFile(
-                m_proj.DataPath((name + ".LAD").c_str()), object,
-                [this](const std::string& code) { return knownRock(code); }, m_out);
+            checkOutcropFile(m_proj.DataPath((name + ".LAD").c_str()), object, m_out);
         break;
     case 3:
         checkBorehole(r, object, name);
@@ -211,15 +209,6 @@ void ProjectCheck::checkAlignment(const dbstype& r, const std::string& object) {
     if (v.Init(path) != 0)
         m_out.add("alignment-file", Severity::Error, object, userPath(path), 0,
                   toUtf8(v.errorText().c_str()));
-}
-
-bool ProjectCheck::knownRock(const std::string& designation) {
-    if (!m_rock) {
-        m_rock = std::make_unique<CBergOrMateLista>(nullptr, &m_proj, 0);
-        m_rock->Init();
-    }
-    CString text(designation.c_str());
-    return m_rock->FindNr(text) != 0 || designation == " ";
 }
 
 void ProjectCheck::checkSharedFiles() {

@@ -13,7 +13,6 @@
 
 class CHarnDbs;
 class CProjPath;
-class CBergOrMateLista;
 
 namespace cli {
 
@@ -32,7 +31,6 @@ private:
     void checkBorehole(const dbstype& r, const std::string& object, const std::string& name);
     void checkAlignment(const dbstype& r, const std::string& object);
     void checkSharedFiles();
-    bool knownRock(const std::string& designation);
 
     CHarnDbs& m_dbs;
     CProjPath& m_proj;
@@ -40,7 +38,6 @@ private:
     std::string m_dbsFile; // POSIX
     int m_objects = 0;
     std::map<std::pair<int, std::string>, int> m_ids, m_names;
-    std::unique_ptr<CBergOrMateLista> m_rock;
 };
 
 } // namespace cli

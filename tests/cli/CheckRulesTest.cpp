@@ -49,8 +49,9 @@ int32_t intAt(const std::string& file, size_t offset) {
     return v;
 }
 
-// Line `n` (1-based) of a text file replaced by `text` (CR LF kept); n past the end appends.
-void setLine(const std::string& file, int n, const std::string& text) {
+// Line `n` (1-based) of a text file replaced by `text` (CR LF kept), or `text` inserted
+// before it; n past the end appends.
+void setLine(const std::string& file, int n, const std::string& text, bool insert = false) {
     const std::string s = readBytes(file);
     std::vector<std::string> lines;
     for (size_t pos = 0; pos < s.size();) {
@@ -61,6 +62,8 @@ void setLine(const std::string& file, int n, const std::string& text) {
     }
     if (n > static_cast<int>(lines.size()))
         lines.push_back(text + "\r\n");
+    else if (insert)
+        lines.insert(lines.begin() + (n - 1), text + "\r\n");
     else
         lines[n - 1] = text + "\r\n";
     std::string out;
@@ -171,7 +174,7 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
              writeBytes(data(p, "KV1.LJE"), "KV1\r\n3\r\n3 8 2.5\r\n75 gr\r\n");
          }},
         {"line-point",
-         [&](const std::string& p) { setLine(data(p, "KV1.LJE"), 6, "  0.00  1205.000"); }},
+         [&](const std::string& p) { setLine(data(p, "KV1.LJE"), 6, "  0.00  1205.000", true); }},
         {"line-column", [&](const std::string& p) { setLine(data(p, "JG1.LJE"), 12, "x"); }},
         {"outcrop-head", [&](const std::string& p) { setLine(data(p, "HALL1.LAD"), 5, "x y z"); }},
         {"outcrop-point",
@@ -183,10 +186,7 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
         {"code-line", [&](const std::string& p) { setLine(p + "/Harnkod.dat", 4, "x"); }},
         {"code-value",
          [&](const std::string& p) { setLine(p + "/Harnkod.dat", 4, "41 Qq t 0.001"); }},
-        {"code-unknown",
-         [&](const std::string& p) {
-             setLine(data(p, "HALL1.LAD"), 12, "1100.000 2100.000 35.500 Zz");
-         }},
+        {"code-unknown", [&](const std::string& p) { setLine(data(p, "KV1.LJE"), 4, "75 zz"); }},
         {"library-head", [&](const std::string& p) { writeBytes(p + "/Kort.bib", "1.4"); }},
         {"library-version",
          [&](const std::string& p) { patch(sample(p, "Forstsys.bib"), 0, "0.9\0", 4); }},
