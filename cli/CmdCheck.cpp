@@ -180,6 +180,7 @@ int runCheck(const std::vector<std::string>& argsIn) {
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
     std::vector<Finding> library;
+    std::string hint; // the tool's command for a database the library sends to "Konvertera"
     cli::readWithoutLockIfUnwritable(dbs, *proj, 1);
     {
         // The library's own findings while reading (counts, stray slots) become check results.
@@ -190,9 +191,16 @@ int runCheck(const std::vector<std::string>& argsIn) {
             library.push_back(
                 {r != 0 || e.kind == platform::RecordingUserInterface::Event::Kind::Message, "",
                  cli::toUtf8(e.text.c_str())});
+        bool remedy = false;
+        for (const auto& e : recorder.events)
+            remedy = remedy || e.text.find("Konvertera") != std::string::npos;
+        if (remedy)
+            hint = cli::convertHint(args[0]);
         if (r != 0) {
             for (const Finding& f : library)
                 std::cerr << "harn check: " << f.message << "\n";
+            if (!hint.empty())
+                std::cerr << hint << "\n";
             cli::reportOpenFailure(*proj, 1);
             return cli::kFailed;
         }
@@ -220,6 +228,8 @@ int runCheck(const std::vector<std::string>& argsIn) {
         std::cout << check.objects() << " objects checked: " << errors << " errors, " << warnings
                   << " warnings\n";
     }
+    if (!hint.empty())
+        std::cerr << hint << "\n";
     return errors ? cli::kFailed : cli::kOk;
 }
 
