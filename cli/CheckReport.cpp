@@ -70,6 +70,8 @@ const std::vector<Rule>& checkRules() {
         {"code-value", S::Warning,
          "a value of the code list outside its range (read as the default)"},
         {"code-unknown", S::Warning, "a soil code of a line file that is not in the soil table"},
+        {"bolt-drain-file", S::Error,
+         "a bolt or drainage file whose head, version or end offset is damaged"},
         {"library-head", S::Error, "a library file shorter than its head"},
         {"library-version", S::Error, "a library file of an unsupported version"},
         {"library-end", S::Error,

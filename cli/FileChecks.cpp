@@ -7,6 +7,9 @@
 #include "mapping/injtype.h"
 #include "mapping/systype.h"
 #include "platform/FileSystem.h"
+#include "tunnel/TunnelVersion.h"
+#include "tunnel/bulthdtype.h"
+#include "tunnel/todbtype.h"
 
 #include <cstddef>
 #include <cstdio>
@@ -386,6 +389,33 @@ void checkBoreholeBlocks(const char* path, const std::string& object, FindingLis
                     std::string(bodyLine == 1 ? "parameter" : "data") + " line " + quoted(l) +
                         " of block " + std::to_string(block) + " does not start with a number");
     }
+}
+
+void checkBoltDrainFile(const char* path, const std::string& object, FindingList& out) {
+    std::string bytes;
+    if (!readText(path, bytes))
+        return;
+    const std::string file = userPath(path);
+    const long size = static_cast<long>(bytes.size());
+    if (size < kBultHeadSize) {
+        out.add("bolt-drain-file", Severity::Error, object, file, 0,
+                "the file has " + std::to_string(size) + " bytes, fewer than its " +
+                    std::to_string(kBultHeadSize) + "-byte head");
+        return;
+    }
+    bulthdtype hd;
+    std::memcpy(&hd, bytes.data(), sizeof hd);
+    const std::string version = terminatedField(hd.version);
+    double v = 0;
+    if (std::sscanf(version.c_str(), "%lf", &v) != 1 || !tunnelfile::versionAccepted(v))
+        out.add("bolt-drain-file", Severity::Error, object, file, 0,
+                "unsupported version \"" + shown(version) + "\"");
+    const long first = 300, length = kTodbRecordSize;
+    if (hd.slut < first || (hd.slut - first) % length != 0 || (hd.slut > size && hd.slut > first))
+        out.add("bolt-drain-file", Severity::Error, object, file, 0,
+                "the head's end offset " + std::to_string(hd.slut) + " is not the end of a " +
+                    std::to_string(length) + "-byte record within the file's " +
+                    std::to_string(size) + " bytes");
 }
 
 bool reportErrors(const std::string& cmd, const FindingList& list) {

@@ -59,6 +59,10 @@ void checkSurveyFile(const char* path, const std::string& object, FindingList& o
 // (or "%", a core remark).
 void checkBoreholeBlocks(const char* path, const std::string& object, FindingList& out);
 
+// A bolt (.ODF) or drainage (.ODD) file: its head, version and end offset against the
+// 144-byte records from offset 300.
+void checkBoltDrainFile(const char* path, const std::string& object, FindingList& out);
+
 // "harn CMD: damaged FILE: line N: MESSAGE" for each error of `list`, marking the command
 // failed; true when there was one.
 bool reportErrors(const std::string& cmd, const FindingList& list);

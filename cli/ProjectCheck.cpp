@@ -128,6 +128,7 @@ void ProjectCheck::checkRecord(const dbstype& r) {
     switch (r.typ) {
     case 1:
         requireFile(object, name + ".ODB", "file-missing", Severity::Error);
+        checkBoltsAndDrains(object, name);
         break;
     case 2:
         if (requireFile(object, name + ".LAD", "file-missing", Severity::Error))
@@ -196,6 +197,15 @@ void ProjectCheck::checkBorehole(const dbstype& r, const std::string& object,
                                     " but the database record's flag is not set"
                               : std::string("the database record says ") + m.name +
                                     " but the file has no such block");
+    }
+}
+
+void ProjectCheck::checkBoltsAndDrains(const std::string& object, const std::string& name) {
+    // Both files are optional; read as bytes, since loading one would pack it.
+    for (const char* ext : {".ODF", ".ODD"}) {
+        const CString path = m_proj.DataPath((name + ext).c_str());
+        if (platform::access(path, 0) == 0)
+            checkBoltDrainFile(path, object, m_out);
     }
 }
 

@@ -29,6 +29,7 @@ private:
     bool requireFile(const std::string& object, const std::string& name, const char* rule,
                      Severity severity);
     void checkBorehole(const dbstype& r, const std::string& object, const std::string& name);
+    void checkBoltsAndDrains(const std::string& object, const std::string& name);
     void checkAlignment(const dbstype& r, const std::string& object);
     void checkSharedFiles();
 

@@ -187,6 +187,8 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
         {"code-value",
          [&](const std::string& p) { setLine(p + "/Harnkod.dat", 4, "41 Qq t 0.001"); }},
         {"code-unknown", [&](const std::string& p) { setLine(data(p, "KV1.LJE"), 4, "75 zz"); }},
+        {"bolt-drain-file",
+         [&](const std::string& p) { writeBytes(data(p, "TUN1.ODF"), std::string(47, '\0')); }},
         {"library-head", [&](const std::string& p) { writeBytes(p + "/Kort.bib", "1.4"); }},
         {"library-version",
          [&](const std::string& p) { patch(sample(p, "Forstsys.bib"), 0, "0.9\0", 4); }},
