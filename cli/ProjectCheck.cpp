@@ -6,6 +6,7 @@
 #include "borehole/SndFile.h"
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/TunnelGeometry.h"
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "host/CVaglinje.h"
@@ -66,6 +67,13 @@ ProjectCheck::~ProjectCheck() = default;
 
 void ProjectCheck::run() {
     checkHead();
+    checkTypeLibrary();
+    if (m_dbs.Home() == 0) {
+        do {
+            if (m_dbs.Get_aktel()->typ == 6)
+                m_alignmentIds.insert(field(m_dbs.Get_aktel()->id));
+        } while (m_dbs++);
+    }
     if (m_dbs.Home() == 0) {
         do {
             const dbstype r = *m_dbs.Get_aktel();
@@ -127,8 +135,7 @@ void ProjectCheck::checkRecord(const dbstype& r) {
                       typeName(r.typ));
     switch (r.typ) {
     case 1:
-        requireFile(object, name + ".ODB", "file-missing", Severity::Error);
-        checkBoltsAndDrains(object, name);
+        checkTunnel(r, object, name);
         break;
     case 2:
         if (requireFile(object, name + ".LAD", "file-missing", Severity::Error))

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -15,6 +16,8 @@ class CHarnDbs;
 class CProjPath;
 
 namespace cli {
+
+struct SectionLibrary;
 
 class ProjectCheck {
 public:
@@ -30,6 +33,12 @@ private:
                      Severity severity);
     void checkBorehole(const dbstype& r, const std::string& object, const std::string& name);
     void checkBoltsAndDrains(const std::string& object, const std::string& name);
+    // Runs `read` with the library's messages recorded: each message, status text and
+    // failure reported meanwhile becomes an error of `rule`. The result and whether any was.
+    template <class Read>
+    auto recorded(const char* rule, const std::string& object, const std::string& file, Read read);
+    void checkTypeLibrary();
+    void checkTunnel(const dbstype& r, const std::string& object, const std::string& name);
     void checkAlignment(const dbstype& r, const std::string& object);
     void checkSharedFiles();
 
@@ -39,6 +48,8 @@ private:
     std::string m_dbsFile; // POSIX
     int m_objects = 0;
     std::map<std::pair<int, std::string>, int> m_ids, m_names;
+    std::unique_ptr<SectionLibrary> m_library;
+    std::set<std::string> m_alignmentIds; // CP1252
 };
 
 } // namespace cli

@@ -113,9 +113,12 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
     const auto slotByte = [&](const std::string& p, const char* id, size_t field, char byte) {
         patch(dbs(p), slotOf(p, id) + field, &byte, 1);
     };
+    const auto odb = [&](const std::string& p) { return data(p, "TUN1.ODB"); };
+    const auto position = [](int i, size_t field) { return 300 + 144 * i + field; };
     struct Case {
         const char* rule;
         std::function<void(const std::string& p)> plant;
+        std::vector<std::string> also = {}; // findings that follow from the fault, in order
     } cases[] = {
         {"database-read",
          [&](const std::string& p) {
@@ -187,8 +190,44 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
         {"code-value",
          [&](const std::string& p) { setLine(p + "/Harnkod.dat", 4, "41 Qq t 0.001"); }},
         {"code-unknown", [&](const std::string& p) { setLine(data(p, "KV1.LJE"), 4, "75 zz"); }},
-        {"bolt-drain-file",
-         [&](const std::string& p) { writeBytes(data(p, "TUN1.ODF"), std::string(47, '\0')); }},
+        {"section-library",
+         [&](const std::string& p) { writeBytes(data(p, "TVTYP.LIS"), "1.5"); },
+         {"tunnel-section-type", "tunnel-section-type", "tunnel-section-type",
+          "tunnel-section-type"}},
+        {"section-outline-missing",
+         [&](const std::string& p) { fs::remove(data(p, "VALV10.ttv")); }},
+        {"section-outline",
+         [&](const std::string& p) {
+             fs::remove(data(p, "VALV10.ttv"));
+             fs::create_directory(data(p, "VALV10.ttv")); // there, but cannot be opened
+         }},
+        {"tunnel-read", [&](const std::string& p) { writeBytes(odb(p), "1.5"); }},
+        {"tunnel-count", [&](const std::string& p) { patchInt(odb(p), 24, 5); }},
+        {"tunnel-alignment",
+         [&](const std::string& p) {
+             // The tunnel's text names an alignment whose file exists but has no record.
+             fs::copy_file(data(p, "V\xC3\x84G1.VL"), data(p, "V\xC3\x84G3.VL"));
+             char text[sizeof(dbstype::text)] = "V\xC4G3.VL";
+             patch(dbs(p), slotOf(p, "TUN1") + offsetof(dbstype, text), text, sizeof text);
+         }},
+        {"tunnel-alignment-file",
+         [&](const std::string& p) { fs::remove(data(p, "V\xC3\x84G1.VL")); },
+         {"alignment-file-missing"}},
+        {"tunnel-chainage",
+         [&](const std::string& p) {
+             const double far = 400;
+             patch(odb(p), position(3, 16), &far, sizeof far);
+         }},
+        {"tunnel-positions",
+         [&](const std::string& p) {
+             for (int i = 0; i < 4; ++i)
+                 patch(odb(p), position(i, 0), "\x08", 1); // kind 8: no longer positions
+             patchInt(odb(p), 24 + 4 * 7, 0);
+             patchInt(odb(p), 24 + 4 * 8, 4);
+         }},
+        {"tunnel-section-type",
+         [&](const std::string& p) { patch(odb(p), position(1, 36), "NOPE\0", 5); }},
+        {"bolt-drain-file", [&](const std::string& p) { patchInt(data(p, "TUN1.ODF"), 32, 301); }},
         {"library-head", [&](const std::string& p) { writeBytes(p + "/Kort.bib", "1.4"); }},
         {"library-version",
          [&](const std::string& p) { patch(sample(p, "Forstsys.bib"), 0, "0.9\0", 4); }},
@@ -216,8 +255,9 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
         c.plant(p);
         const auto r = runTool({"check", p, "--json", "--strict"});
         EXPECT_EQ(r.exitCode, 1) << r.err;
-        EXPECT_EQ(matches(r.out, "\"rule\": \"([a-z-]+)\""), std::vector<std::string>{c.rule})
-            << r.out;
+        std::vector<std::string> want = {c.rule};
+        want.insert(want.end(), c.also.begin(), c.also.end());
+        EXPECT_EQ(matches(r.out, "\"rule\": \"([a-z-]+)\""), want) << r.out;
     }
 }
 
