@@ -2,6 +2,7 @@
 // columns as tables, and its database record; or all of it as JSON.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "database/CHarnDbs.h"
@@ -146,6 +147,10 @@ int showLine(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
     // No method of its own: the method and the column names come from the file.
     CLinjeData l(&ctx.proj, cli::terminatedField(rec.filnamn).c_str(), -1);
+    // Damage the reader passes over silently fails the command after the listing.
+    cli::FindingList findings;
+    cli::checkLineFile(l.Sokvag(), "", findings);
+    cli::reportErrors("show", findings);
     if (l.Init(1) != 0) {
         std::cerr << "harn show: cannot read the line file " << cli::userPath(l.Sokvag()) << "\n";
         return cli::kFailed;

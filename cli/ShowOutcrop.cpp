@@ -2,6 +2,7 @@
 // it refers to, its outline points as a table, and its database record; or all as JSON.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "database/CHarnDbs.h"
@@ -106,6 +107,10 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
 int showOutcrop(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
     CHellar h(&ctx.proj, cli::terminatedField(rec.filnamn).c_str());
+    // Damage the reader passes over silently fails the command after the listing.
+    cli::FindingList findings;
+    cli::checkOutcropFile(h.Sokvag(), "", findings);
+    cli::reportErrors("show", findings);
     if (h.Init() != 0) {
         std::cerr << "harn show: cannot read the outcrop file " << cli::userPath(h.Sokvag())
                   << "\n";

@@ -133,6 +133,29 @@ TEST_F(ExitCodeTest, DamagedInputsFailEveryCommand) {
          1,
          "harn show: damaged P/HARNDB/BH1.SND: the head block is not ended by a '*' line\n",
          true},
+        {"show, line point without its numbers",
+         [](const std::string& p) {
+             std::string s = readBytes(p + "/HARNDB/KV1.LJE");
+             s.insert(s.find("*\r\n") + 3, "  1.00  x\r\n");
+             writeBytes(p + "/HARNDB/KV1.LJE", s);
+         },
+         {"show", "P", "KV1"},
+         false,
+         1,
+         "harn show: damaged P/HARNDB/KV1.LJE: line 6: point line \"  1.00  x\" has fewer than "
+         "four numbers (the reader drops it)\n",
+         true},
+        {"show, outcrop point without coordinates",
+         [](const std::string& p) {
+             std::string s = readBytes(p + "/HARNDB/HALL1.LAD");
+             s.replace(s.rfind("*\r\n"), 0, "1 2\r\n");
+             writeBytes(p + "/HARNDB/HALL1.LAD", s);
+         },
+         {"show", "P", "H\xC3\x84LL1"},
+         false,
+         1,
+         "harn show: damaged P/HARNDB/HALL1.LAD: line ",
+         true},
         {"unsupported version",
          [](const std::string& p) { patch(p + "/HARNPLAN.DBS", 0, "abcdef"); },
          {"info", "P"},
