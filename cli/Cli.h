@@ -79,6 +79,26 @@ std::string takeOption(std::vector<std::string>& args, const std::string& option
 // returns false.
 bool writeOutput(const Command& cmd, const std::string& posixFile, const std::string& bytes);
 
+// A command that goes on after it read a damaged file, or after the library reported a
+// failure, marks itself failed: main() then exits with kFailed whatever the command returned.
+void markFailed();
+bool failedMarked();
+// "harn CMD: damaged FILE: WHAT" on standard error (FILE in the user's form); marks the
+// command failed.
+void reportDamaged(const std::string& cmd, const std::string& file, const std::string& what);
+
+// A path of the library (Windows form, CP1252) as the user writes it: POSIX, UTF-8.
+std::string userPath(const char* windowsPath);
+// UTF-8 text with its control characters escaped ("\n", "\t", "\xNN"), for text output.
+std::string escapeControls(const std::string& utf8);
+// A library text (CP1252) for text output: UTF-8, control characters escaped.
+std::string shown(const char* cp1252);
+inline std::string shown(const std::string& cp1252) {
+    return shown(cp1252.c_str());
+}
+// A coordinate or length for a table: rounded to the millimetre ("%.3f"), never "-0.000".
+std::string millimetres(double value);
+
 // Prints "harn: <message>" and the usage to stderr; returns kUsage.
 int usageError(const Command& cmd, const std::string& message);
 

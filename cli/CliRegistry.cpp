@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <map>
 
@@ -113,6 +114,58 @@ bool writeOutput(const Command& cmd, const std::string& posixFile, const std::st
         return true;
     std::cerr << "harn " << cmd.name << ": cannot write " << posixFile << "\n";
     return false;
+}
+
+namespace {
+bool g_failed = false;
+} // namespace
+
+void markFailed() {
+    g_failed = true;
+}
+
+bool failedMarked() {
+    return g_failed;
+}
+
+void reportDamaged(const std::string& cmd, const std::string& file, const std::string& what) {
+    std::cerr << "harn" << (cmd.empty() ? "" : " ") << cmd << ": damaged " << file << ": " << what
+              << "\n";
+    markFailed();
+}
+
+std::string userPath(const char* windowsPath) {
+    return escapeControls(platform::nativePath(windowsPath));
+}
+
+std::string escapeControls(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (unsigned char c : utf8) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c < 0x20 || c == 0x7F) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        } else
+            out += static_cast<char>(c);
+    }
+    return out;
+}
+
+std::string shown(const char* cp1252) {
+    return escapeControls(toUtf8(cp1252));
+}
+
+std::string millimetres(double value) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", value + 0.0);
+    if (std::strcmp(buf, "-0.000") == 0)
+        return "0.000";
+    return buf;
 }
 
 int usageError(const Command& cmd, const std::string& message) {

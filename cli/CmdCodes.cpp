@@ -1,6 +1,7 @@
 // harn codes DIR [--rock | --infill | --soil] [--json]: the rock, infill and soil codes of a
 // project, built in and read from its code file "Harnkod.dat".
 #include "cli/Cli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "host/CProjPath.h"
@@ -80,6 +81,13 @@ int runCodes(const std::vector<std::string>& argsIn) {
 
     Kodlista probe(nullptr, &proj, 0);
     CString kodfil = probe.Kodfil();
+    // The library falls back on its built-in codes where the file is damaged: the listing
+    // still shows what it read, and the command fails.
+    if (!kodfil.IsEmpty()) {
+        cli::FindingList findings;
+        cli::checkCodeFile(kodfil, findings);
+        cli::reportErrors("codes", findings);
+    }
 
     if (json) {
         cli::JsonWriter w(std::cout);
@@ -88,7 +96,7 @@ int runCodes(const std::vector<std::string>& argsIn) {
         if (kodfil.IsEmpty())
             w.null();
         else
-            w.text(kodfil);
+            w.value(cli::userPath(kodfil));
         for (const Kind& k : kinds) {
             Kodlista lista(nullptr, &proj, k.typ);
             lista.Init();
@@ -113,7 +121,7 @@ int runCodes(const std::vector<std::string>& argsIn) {
 
     std::cout << "code file: "
               << (kodfil.IsEmpty() ? std::string("none (built-in codes only)")
-                                   : cli::toUtf8(kodfil))
+                                   : cli::userPath(kodfil))
               << "\n";
     for (const Kind& k : kinds) {
         Kodlista lista(nullptr, &proj, k.typ);

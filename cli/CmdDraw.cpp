@@ -922,7 +922,7 @@ int runDraw(const std::vector<std::string>& argsIn) {
 
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+    if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
     const std::string svg = drawPlan(dbs, *proj, typ, width, labels);
     if (output.empty() || output == "-") {

@@ -419,7 +419,7 @@ int runExport(const std::vector<std::string>& argsIn) {
 
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    if (dbs.Init(1, 0, nullptr, nullptr) != 0)
+    if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
     std::ostringstream text;
     if (format == "csv")

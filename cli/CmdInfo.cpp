@@ -33,7 +33,7 @@ int runInfo(const std::vector<std::string>& argsIn) {
     if (json) {
         cli::JsonWriter w(std::cout);
         w.beginObject();
-        w.key("database").text(dbs.m_dbsfil.GetFilePath());
+        w.key("database").value(cli::userPath(dbs.m_dbsfil.GetFilePath()));
         w.key("version").value(text(h.version));
         w.key("verdel").value(h.verdel);
         w.key("projnamn").value(text(h.projnamn));
@@ -64,7 +64,7 @@ int runInfo(const std::vector<std::string>& argsIn) {
         return cli::kOk;
     }
     std::ostream& o = std::cout;
-    o << "database  " << cli::toUtf8(dbs.m_dbsfil.GetFilePath()) << "\n";
+    o << "database  " << cli::userPath(dbs.m_dbsfil.GetFilePath()) << "\n";
     o << "version   " << text(h.version) << " (fraction " << cli::number(h.verdel) << ")\n";
     o << "project   " << text(h.projnamn) << "\n";
     o << "date      " << text(h.datum) << "\n";

@@ -2,6 +2,7 @@
 // reinforcement-system, reinforcement-type or grouting library file. The kind is told by a
 // flag or from the record size. Loading packs freed records away, as the library does.
 #include "cli/Cli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "mapping/CForstSystem.h"
@@ -83,6 +84,20 @@ std::vector<const Kind*> fittingKinds(const std::string& fil) {
     return out;
 }
 
+// The one kind whose records fill the file after its head exactly; null when none or
+// several do.
+const Kind* kindBySize(int64_t size) {
+    const Kind* found = nullptr;
+    for (const Kind& k : kKinds) {
+        if ((size - libfile::kFirstRecord) % k.length != 0)
+            continue;
+        if (found)
+            return nullptr;
+        found = &k;
+    }
+    return found;
+}
+
 int runLibrary(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("library");
     std::vector<std::string> args = argsIn;
@@ -109,10 +124,20 @@ int runLibrary(const std::vector<std::string>& argsIn) {
             kind = fits[0];
         else if (size < 0 || size <= libfile::kFirstRecord)
             kind = &kKinds[0]; // no records to tell by: every kind loads alike
-        else
+        else if (const Kind* bySize = kindBySize(size))
+            kind = bySize; // the head's end offset is damaged; the checks below say so
+        else if (fits.empty()) {
+            std::cerr << "harn library: damaged " << cli::userPath(fil.c_str())
+                      << ": neither its size (" << size << " bytes) nor its head's end offset "
+                      << "fits the records of a reinforcement or grouting library\n";
+            return cli::kFailed;
+        } else
             return cli::usageError(cmd, "cannot tell the kind of library from its size; give "
                                         "--system, --types or --grouting");
     }
+    cli::FindingList findings;
+    cli::checkLibraryFile(fil.c_str(), kind->length, findings);
+    cli::reportErrors("library", findings);
 
     // Bells go to standard error, so that standard output holds only the listing.
     libfile::setBellStream(stderr);
@@ -147,7 +172,7 @@ int runLibrary(const std::vector<std::string>& argsIn) {
     if (json) {
         cli::JsonWriter w(std::cout);
         w.beginObject();
-        w.key("file").text(fil.c_str());
+        w.key("file").value(cli::userPath(fil.c_str()));
         w.key("kind").value(kind->name);
         w.key("recordLength").value(kind->length);
         w.key("version").text(version);
@@ -171,7 +196,7 @@ int runLibrary(const std::vector<std::string>& argsIn) {
         w.endObject();
         w.finish();
     } else {
-        std::cout << "library: " << cli::toUtf8(fil.c_str()) << "\n"
+        std::cout << "library: " << cli::userPath(fil.c_str()) << "\n"
                   << "kind: " << kind->description << " (" << kind->length << "-byte records)\n"
                   << "version " << cli::toUtf8(version) << ", antal " << hd.antal << ", hal "
                   << hd.hal << ", slut " << hd.slut << "\n"

@@ -29,7 +29,7 @@ int runNew(const std::vector<std::string>& argsIn) {
             std::cerr << "harn new: " << error << "\n";
         return cli::kFailed;
     }
-    std::cout << "created " << cli::toUtf8(dbs->m_dbsfil.GetFilePath()) << " (project "
+    std::cout << "created " << cli::userPath(dbs->m_dbsfil.GetFilePath()) << " (project "
               << cli::toUtf8(dbs->m_hd.projnamn) << ", " << dbs->m_hd.datum << ")\n";
     return cli::kOk;
 }

@@ -105,7 +105,7 @@ int runSections(const std::vector<std::string>& argsIn) {
     if (json) {
         cli::JsonWriter w(std::cout);
         w.beginObject();
-        w.key("index").text(lib.IndexPath());
+        w.key("index").value(cli::userPath(lib.IndexPath()));
         w.key("version").text(version.c_str());
         w.key("antal").value(static_cast<int>(hd.antal));
         w.key("hal").value(static_cast<int>(hd.hal));
@@ -128,7 +128,7 @@ int runSections(const std::vector<std::string>& argsIn) {
                 w.value(cli::plain(v));
             w.endArray();
             w.key("offset").value(static_cast<int>(r.filpos));
-            w.key("outline").text(t.outlineFile.c_str());
+            w.key("outline").value(cli::userPath(t.outlineFile.c_str()));
             w.key("points");
             if (t.points < 0)
                 w.null();
@@ -140,7 +140,7 @@ int runSections(const std::vector<std::string>& argsIn) {
         w.endObject();
         w.finish();
     } else {
-        std::cout << "type library: " << cli::toUtf8(lib.IndexPath()) << "\n"
+        std::cout << "type library: " << cli::userPath(lib.IndexPath()) << "\n"
                   << "version " << cli::toUtf8(version.c_str()) << ", antal " << hd.antal
                   << ", hal " << hd.hal << ", slut " << hd.slut << "\n"
                   << "types: " << types.size() << "\n";

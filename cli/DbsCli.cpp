@@ -20,12 +20,18 @@ namespace cli {
 
 namespace {
 
-std::string fixed(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", plain(v));
-    if (std::strcmp(buf, "-0.000") == 0)
-        std::snprintf(buf, sizeof buf, "0.000");
-    return buf;
+// Characters of a UTF-8 text on the terminal: its bytes less the continuation bytes.
+size_t width(const std::string& utf8) {
+    size_t n = 0;
+    for (unsigned char c : utf8)
+        n += (c & 0xC0) != 0x80 ? 1 : 0;
+    return n;
+}
+
+// `text` padded with blanks to `columns` characters.
+std::string padded(const std::string& text, size_t columns) {
+    const size_t w = width(text);
+    return text + std::string(w < columns ? columns - w : 0, ' ');
 }
 
 } // namespace
@@ -107,22 +113,125 @@ std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const ch
     return dbs;
 }
 
+namespace {
+
+std::string projectFile(CProjPath& proj, const char* name) {
+    std::string path = proj.ProjKat();
+    path += "\\";
+    path += name;
+    return path;
+}
+
+// The head of the database file as it is on disk; false when the file is shorter.
+bool readHeadBytes(const std::string& dbsFile, dbshdtype& hd, int64_t& size) {
+    std::string bytes;
+    size = platform::fileSize(dbsFile.c_str());
+    if (!platform::readFile(dbsFile.c_str(), bytes) || bytes.size() < sizeof hd)
+        return false;
+    std::memcpy(&hd, bytes.data(), sizeof hd);
+    return true;
+}
+
+// Why Init refused the database, in one English line of its own.
+} // namespace
+
+void reportOpenFailure(CProjPath& proj, int mode) {
+    const std::string folder = proj.ProjKat();
+    const std::string file = projectFile(proj, CProjPath::HarnDbsNamn);
+    const std::string lock = projectFile(proj, CProjPath::HarnDbkNamn);
+    if (!platform::isDirectory(folder.c_str())) {
+        std::cerr << "harn: not found: the project folder " << userPath(folder.c_str()) << "\n";
+        return;
+    }
+    if (platform::access(file.c_str(), 0) != 0) {
+        std::cerr << "harn: not found: the project database " << userPath(file.c_str()) << "\n";
+        return;
+    }
+    if (platform::fileAgeSeconds(lock.c_str()) >= 0) {
+        reportLock(proj);
+        return;
+    }
+    if (platform::access(file.c_str(), 4) != 0 ||
+        (mode != 1 && platform::access(file.c_str(), 2) != 0)) {
+        std::cerr << "harn: permission denied: " << userPath(file.c_str()) << "\n";
+        return;
+    }
+    if (platform::access(folder.c_str(), 2) != 0) {
+        std::cerr << "harn: permission denied: the project folder " << userPath(folder.c_str())
+                  << " cannot be written (the lock file " << userPath(lock.c_str())
+                  << " cannot be created)\n";
+        return;
+    }
+    dbshdtype hd{};
+    int64_t size = 0;
+    if (!readHeadBytes(file, hd, size)) {
+        std::cerr << "harn: damaged " << userPath(file.c_str()) << ": the file has " << size
+                  << " bytes, fewer than its " << sizeof hd << "-byte head\n";
+        return;
+    }
+    if (!CHarnDbs::VersionAccepted(hd)) {
+        std::cerr << "harn: unsupported database version \""
+                  << escapeControls(toUtf8(field(hd.version).c_str())) << "\" (fraction "
+                  << number(hd.verdel) << ") in " << userPath(file.c_str()) << "\n";
+        return;
+    }
+    std::cerr << "harn: cannot open the project database " << userPath(file.c_str()) << "\n";
+}
+
+namespace {
+
+// After a read that showed the library's warnings: what in the file does not add up.
+void explainDamage(CHarnDbs& dbs) {
+    const std::string file = dbs.m_dbsfil.GetFilePath().str();
+    dbshdtype hd{};
+    int64_t size = 0;
+    if (!readHeadBytes(file, hd, size))
+        return;
+    int records = 0;
+    dbs.Where(&records);
+    std::string what;
+    if (size < hd.slut)
+        what = "the file ends at byte " + std::to_string(size) + ", its records at byte " +
+               std::to_string(hd.slut) + "; ";
+    if (records != hd.antal)
+        what += "the head counts " + std::to_string(hd.antal) + " objects, " +
+                std::to_string(records) + " records could be read";
+    else
+        what += "its head and its slots disagree (see the message above)";
+    reportDamaged("", userPath(file.c_str()), what);
+}
+
+} // namespace
+
+void readWithoutLockIfUnwritable(CHarnDbs& dbs, CProjPath& proj, int mode) {
+    const std::string folder = proj.ProjKat();
+    const std::string file = projectFile(proj, CProjPath::HarnDbsNamn);
+    if (mode == 1 && platform::isDirectory(folder.c_str()) &&
+        platform::access(folder.c_str(), 2) != 0 && platform::access(file.c_str(), 4) == 0) {
+        dbs.SetReadWithoutLock(true);
+        std::cerr << "harn: the project folder " << userPath(folder.c_str())
+                  << " cannot be written: reading the database without the lock file\n";
+    }
+}
+
 int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode) {
+    readWithoutLockIfUnwritable(dbs, proj, mode);
+    const int shown = platform::shownFailureMessages();
     const int r = dbs.Init(mode, 0, nullptr, nullptr);
     if (r != 0)
-        reportLock(proj);
+        reportOpenFailure(proj, mode);
+    else if (platform::shownFailureMessages() != shown)
+        explainDamage(dbs);
     return r;
 }
 
 void reportLock(CProjPath& proj) {
-    std::string lock = proj.ProjKat();
-    lock += "\\";
-    lock += static_cast<const char*>(CProjPath::HarnDbkNamn);
+    const std::string lock = projectFile(proj, CProjPath::HarnDbkNamn);
     const int64_t age = platform::fileAgeSeconds(lock.c_str());
     if (age < 0)
         return;
-    std::cerr << "harn: the project is locked by another program: "
-              << platform::nativePath(lock.c_str()) << " (created " << age << " s ago)\n";
+    std::cerr << "harn: the project is locked by another program: " << userPath(lock.c_str())
+              << " (created " << age << " s ago)\n";
 }
 
 std::string typeName(int typ) {
@@ -210,8 +319,8 @@ void recordJson(JsonWriter& json, const dbstype& r) {
 
 void recordText(std::ostream& out, const dbstype& r) {
     out << "type      " << typeName(r.typ) << " (" << static_cast<int>(r.typ) << ")\n"
-        << "id        " << toUtf8(field(r.id).c_str()) << "\n"
-        << "file name " << toUtf8(field(r.filnamn).c_str()) << "\n"
+        << "id        " << shown(field(r.id)) << "\n"
+        << "file name " << shown(field(r.filnamn)) << "\n"
         << "code      " << static_cast<int>(r.kod) << "\n"
         << "reftyp    " << static_cast<int>(r.reftyp) << "\n"
         << "flags     " << static_cast<int>(r.flagg);
@@ -219,13 +328,13 @@ void recordText(std::ostream& out, const dbstype& r) {
     if (!words.empty())
         out << " (" << words << ")";
     out << "\n"
-        << "corner    " << number(plain(r.x)) << " " << number(plain(r.y)) << " "
-        << number(plain(r.z)) << "\n"
-        << "xyz2      " << number(plain(r.xyz2[0])) << " " << number(plain(r.xyz2[1])) << " "
-        << number(plain(r.xyz2[2])) << "\n"
-        << "extent    " << number(plain(r.dx)) << " " << number(plain(r.dy)) << " "
-        << number(plain(r.dz)) << "\n"
-        << "text      " << toUtf8(field(r.text).c_str()) << "\n"
+        << "corner    " << millimetres(r.x) << " " << millimetres(r.y) << " " << millimetres(r.z)
+        << "\n"
+        << "xyz2      " << millimetres(r.xyz2[0]) << " " << millimetres(r.xyz2[1]) << " "
+        << millimetres(r.xyz2[2]) << "\n"
+        << "extent    " << millimetres(r.dx) << " " << millimetres(r.dy) << " " << millimetres(r.dz)
+        << "\n"
+        << "text      " << shown(field(r.text)) << "\n"
         << "slot      " << r.filpos << "\n";
 }
 
@@ -256,17 +365,15 @@ void printListing(CHarnDbs& dbs, int typ, bool json, std::ostream& out) {
                 continue;
             ++rows;
             // Identifiers and names are padded by their width on the terminal, not in bytes.
-            std::string id = toUtf8(field(r->id).c_str());
-            std::string fil = toUtf8(field(r->filnamn).c_str());
-            std::string idCol =
-                id + std::string(field(r->id).size() < 15 ? 15 - field(r->id).size() : 0, ' ');
-            std::string filCol =
-                fil +
-                std::string(field(r->filnamn).size() < 8 ? 8 - field(r->filnamn).size() : 0, ' ');
+            std::string id = shown(field(r->id));
+            std::string fil = shown(field(r->filnamn));
+            const std::string idCol = padded(id, 15);
+            const std::string filCol = padded(fil, 8);
             std::snprintf(line, sizeof line, "%-10s %s %s %12s %12s %10s %9s %9s %9s",
                           typeName(r->typ).c_str(), idCol.c_str(), filCol.c_str(),
-                          fixed(r->x).c_str(), fixed(r->y).c_str(), fixed(r->z).c_str(),
-                          fixed(r->dx).c_str(), fixed(r->dy).c_str(), fixed(r->dz).c_str());
+                          millimetres(r->x).c_str(), millimetres(r->y).c_str(),
+                          millimetres(r->z).c_str(), millimetres(r->dx).c_str(),
+                          millimetres(r->dy).c_str(), millimetres(r->dz).c_str());
             std::string words = flagWords(r->flagg);
             out << line << (words.empty() ? "" : " ") << words << "\n";
         } while (dbs++);

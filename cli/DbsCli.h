@@ -41,6 +41,12 @@ std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const ch
 // Loads the project database (Init without creation, `mode` 1 read only); on a failure,
 // reportLock tells whether another program holds the project. The Init result.
 int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode);
+// For a reader (mode 1) of a project folder that cannot be written: reads without the lock
+// file (CHarnDbs::SetReadWithoutLock) and says so on standard error.
+void readWithoutLockIfUnwritable(CHarnDbs& dbs, CProjPath& proj, int mode);
+// After Init refused the database: one English line naming the cause (not found, locked,
+// permission denied, damaged, unsupported version) and the file.
+void reportOpenFailure(CProjPath& proj, int mode);
 // When the project's lock file exists: "harn: the project is locked by another program:
 // PATH (created N s ago)" on standard error, so that a stale lock can be told from a live one.
 void reportLock(CProjPath& proj);

@@ -24,7 +24,7 @@ void showJson(const CVaglinje* v, const std::string& path, const dbstype& rec, s
     cli::JsonWriter w(out);
     w.beginObject();
     w.key("id").text(cli::terminatedField(rec.id).c_str());
-    w.key("file").text(path.c_str());
+    w.key("file").value(cli::userPath(path.c_str()));
     w.key("geometry");
     if (!v) {
         w.null();
@@ -66,16 +66,16 @@ void showJson(const CVaglinje* v, const std::string& path, const dbstype& rec, s
 }
 
 void showText(const CVaglinje* v, const std::string& path, const dbstype& rec, std::ostream& out) {
-    out << "alignment  " << cli::toUtf8(cli::terminatedField(rec.id).c_str()) << "\n"
-        << "file       " << cli::toUtf8(path.c_str()) << (v ? "" : " (missing: no geometry)")
+    out << "alignment  " << cli::shown(cli::terminatedField(rec.id)) << "\n"
+        << "file       " << cli::userPath(path.c_str()) << (v ? "" : " (missing: no geometry)")
         << "\n"
-        << "file name  " << cli::toUtf8(cli::field(rec.filnamn).c_str()) << "\n"
+        << "file name  " << cli::shown(cli::field(rec.filnamn)) << "\n"
         << "code       " << static_cast<int>(rec.kod) << "\n"
-        << "corner     " << cli::number(cli::plain(rec.x)) << " " << cli::number(cli::plain(rec.y))
-        << " " << cli::number(cli::plain(rec.z)) << "\n"
-        << "extent     " << cli::number(cli::plain(rec.dx)) << " "
-        << cli::number(cli::plain(rec.dy)) << " " << cli::number(cli::plain(rec.dz)) << "\n"
-        << "text       " << cli::toUtf8(cli::field(rec.text).c_str()) << "\n";
+        << "corner     " << cli::millimetres(rec.x) << " " << cli::millimetres(rec.y) << " "
+        << cli::millimetres(rec.z) << "\n"
+        << "extent     " << cli::millimetres(rec.dx) << " " << cli::millimetres(rec.dy) << " "
+        << cli::millimetres(rec.dz) << "\n"
+        << "text       " << cli::shown(cli::field(rec.text)) << "\n";
     if (!v)
         return;
     char buf[200];
@@ -113,7 +113,7 @@ int showAlignment(cli::ShowContext& ctx) {
     CVaglinje v;
     const bool present = platform::access(path.c_str(), 0) == 0;
     if (present && v.Init(path.c_str()) != 0) {
-        std::cerr << "harn show: cannot read the alignment file " << cli::toUtf8(path.c_str())
+        std::cerr << "harn show: cannot read the alignment file " << cli::userPath(path.c_str())
                   << ": " << cli::toUtf8(v.errorText().c_str()) << "\n";
         return cli::kFailed;
     }

@@ -3,6 +3,7 @@
 // water-loss tests), as tables or, with --json, as one JSON object.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "borehole/CKarnborr.h"
@@ -26,7 +27,7 @@ std::string trimmed(std::string text) {
 }
 
 std::string utf8(const std::string& cp1252) {
-    return cli::toUtf8(cp1252.c_str());
+    return cli::shown(cp1252);
 }
 
 std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -72,9 +73,9 @@ int kindOf(const CRegBorr& rb) {
 void headText(std::ostream& out, const harnbhdtype& h) {
     out << "\nhead\n"
         << "  id          " << utf8(trimmed(cli::field(h.id))) << "\n"
-        << "  top         " << cli::number(h.x) << " " << cli::number(h.y) << "\n"
-        << "  ground z    " << cli::number(h.z) << "\n"
-        << "  rock z      " << cli::number(h.zberg) << "\n"
+        << "  top         " << cli::millimetres(h.x) << " " << cli::millimetres(h.y) << "\n"
+        << "  ground z    " << cli::millimetres(h.z) << "\n"
+        << "  rock z      " << cli::millimetres(h.zberg) << "\n"
         << "  azimuth     " << h.azimut << "\n"
         << "  inclination " << h.lutning << "\n"
         << "  survey      " << cli::field(h.avvmatt) << "\n"
@@ -293,9 +294,12 @@ int showBorehole(cli::ShowContext& ctx) {
     const dbstype record = *ctx.dbs.Get_aktel();
     const std::string namn = cli::field(record.filnamn);
     Borehole b(ctx.proj, namn.c_str());
+    cli::FindingList findings;
+    cli::checkBoreholeHead(borehole::sndPath(&ctx.proj, namn.c_str()), "", findings);
+    cli::reportErrors("show", findings);
     if (!b.read()) {
         std::cerr << "harn show: cannot read the borehole file "
-                  << utf8(borehole::sndPath(&ctx.proj, namn.c_str()).str()) << "\n";
+                  << cli::userPath(borehole::sndPath(&ctx.proj, namn.c_str())) << "\n";
         return cli::kFailed;
     }
     if (ctx.json) {

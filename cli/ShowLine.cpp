@@ -2,6 +2,7 @@
 // columns as tables, and its database record; or all of it as JSON.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "database/CHarnDbs.h"
@@ -49,7 +50,7 @@ void showJson(CLinjeData& l, const dbstype& rec, std::ostream& out) {
     const std::vector<int> cols = namedColumns(l);
     w.beginObject();
     w.key("id").text(cli::terminatedField(rec.id).c_str());
-    w.key("file").text(l.Sokvag());
+    w.key("file").value(cli::userPath(l.Sokvag()));
     w.key("metod").value(l.m_metod);
     w.key("method").value(methodName(l.m_metod));
     w.key("kod").value(l.m_kod);
@@ -98,17 +99,17 @@ void showText(CLinjeData& l, const dbstype& rec, std::ostream& out) {
     const std::vector<int> cols = namedColumns(l);
     int n = 0;
     l.Where(&n);
-    out << "line       " << cli::toUtf8(cli::terminatedField(rec.id).c_str()) << "\n"
-        << "file       " << cli::toUtf8(l.Sokvag()) << "\n"
+    out << "line       " << cli::shown(cli::terminatedField(rec.id)) << "\n"
+        << "file       " << cli::userPath(l.Sokvag()) << "\n"
         << "method     " << methodName(l.m_metod) << " (" << l.m_metod << ")\n"
         << "code       " << l.m_kod << "\n"
         << "number     " << l.m_tal << "\n"
         << "value      " << cli::number(l.m_varde) << "\n"
-        << "soil       " << cli::toUtf8(cli::terminatedField(l.m_jordart).c_str()) << "\n"
-        << "corner     " << cli::number(rec.x) << " " << cli::number(rec.y) << " "
-        << cli::number(rec.z) << "\n"
-        << "extent     " << cli::number(rec.dx) << " " << cli::number(rec.dy) << " "
-        << cli::number(rec.dz) << "\n"
+        << "soil       " << cli::shown(cli::terminatedField(l.m_jordart)) << "\n"
+        << "corner     " << cli::millimetres(rec.x) << " " << cli::millimetres(rec.y) << " "
+        << cli::millimetres(rec.z) << "\n"
+        << "extent     " << cli::millimetres(rec.dx) << " " << cli::millimetres(rec.dy) << " "
+        << cli::millimetres(rec.dz) << "\n"
         << "flags      " << (rec.flagg & 0xC0 ? cli::flagWords(rec.flagg & 0xC0) : "none") << "\n\n"
         << n << (n == 1 ? " point" : " points") << "\n";
 
@@ -146,8 +147,12 @@ int showLine(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
     // No method of its own: the method and the column names come from the file.
     CLinjeData l(&ctx.proj, cli::terminatedField(rec.filnamn).c_str(), -1);
+    // Damage the reader passes over silently fails the command after the listing.
+    cli::FindingList findings;
+    cli::checkLineFile(l.Sokvag(), "", findings);
+    cli::reportErrors("show", findings);
     if (l.Init(1) != 0) {
-        std::cerr << "harn show: cannot read the line file " << cli::toUtf8(l.Sokvag()) << "\n";
+        std::cerr << "harn show: cannot read the line file " << cli::userPath(l.Sokvag()) << "\n";
         return cli::kFailed;
     }
     if (ctx.json)

@@ -2,6 +2,7 @@
 // it refers to, its outline points as a table, and its database record; or all as JSON.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/Json.h"
 
 #include "database/CHarnDbs.h"
@@ -31,7 +32,7 @@ void showJson(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     cli::JsonWriter w(out);
     w.beginObject();
     w.key("id").text(cli::terminatedField(rec.id).c_str());
-    w.key("file").text(h.Sokvag());
+    w.key("file").value(cli::userPath(h.Sokvag()));
     w.key("rad2").beginArray().value(h.m_rad2[0]).value(h.m_rad2[1]).value(h.m_rad2[2]).endArray();
     w.key("rad3").beginArray().value(h.m_rad3[0]).value(h.m_rad3[1]).value(h.m_rad3[2]).endArray();
     w.key("rad4tal").value(h.m_rad4tal);
@@ -69,8 +70,8 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     int n = 0;
     if (punkter)
         punkter->Where(&n);
-    out << "outcrop    " << cli::toUtf8(cli::terminatedField(rec.id).c_str()) << "\n"
-        << "file       " << cli::toUtf8(h.Sokvag()) << "\n"
+    out << "outcrop    " << cli::shown(cli::terminatedField(rec.id)) << "\n"
+        << "file       " << cli::userPath(h.Sokvag()) << "\n"
         << "row 2      " << triple(h.m_rad2) << "\n"
         << "row 3      " << triple(h.m_rad3) << "\n"
         << "row 4      " << cli::number(h.m_rad4tal) << "\n"
@@ -78,15 +79,15 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
     for (int16_t v : h.m_heltal)
         out << " " << v;
     out << "\n"
-        << "text       " << cli::toUtf8(cli::terminatedField(h.m_text).c_str()) << "\n"
-        << "refers to  " << cli::toUtf8(cli::terminatedField(h.m_refid).c_str()) << "\n"
-        << "reference  " << cli::toUtf8(cli::terminatedField(rec.text).c_str()) << " ("
+        << "text       " << cli::shown(cli::terminatedField(h.m_text)) << "\n"
+        << "refers to  " << cli::shown(cli::terminatedField(h.m_refid)) << "\n"
+        << "reference  " << cli::shown(cli::terminatedField(rec.text)) << " ("
         << referenceKind(rec.reftyp) << ", reftyp " << static_cast<int>(rec.reftyp) << ")\n"
         << "code       " << static_cast<int>(rec.kod) << "\n"
-        << "corner     " << cli::number(rec.x) << " " << cli::number(rec.y) << " "
-        << cli::number(rec.z) << "\n"
-        << "extent     " << cli::number(rec.dx) << " " << cli::number(rec.dy) << " "
-        << cli::number(rec.dz) << "\n\n"
+        << "corner     " << cli::millimetres(rec.x) << " " << cli::millimetres(rec.y) << " "
+        << cli::millimetres(rec.z) << "\n"
+        << "extent     " << cli::millimetres(rec.dx) << " " << cli::millimetres(rec.dy) << " "
+        << cli::millimetres(rec.dz) << "\n\n"
         << n << (n == 1 ? " point" : " points") << "\n"
         << "  NR            X            Y          Z CODE\n";
     if (!punkter || punkter->Home() != 0)
@@ -106,8 +107,13 @@ void showText(CHellar& h, CHkolista* punkter, const dbstype& rec, std::ostream& 
 int showOutcrop(cli::ShowContext& ctx) {
     const dbstype rec = *ctx.dbs.Get_aktel();
     CHellar h(&ctx.proj, cli::terminatedField(rec.filnamn).c_str());
+    // Damage the reader passes over silently fails the command after the listing.
+    cli::FindingList findings;
+    cli::checkOutcropFile(h.Sokvag(), "", findings);
+    cli::reportErrors("show", findings);
     if (h.Init() != 0) {
-        std::cerr << "harn show: cannot read the outcrop file " << cli::toUtf8(h.Sokvag()) << "\n";
+        std::cerr << "harn show: cannot read the outcrop file " << cli::userPath(h.Sokvag())
+                  << "\n";
         return cli::kFailed;
     }
     h.Home();

@@ -63,7 +63,7 @@ void alignmentJson(cli::JsonWriter& w, const Context& c) {
     const cli::Alignment& a = *c.alignment;
     w.beginObject();
     w.key("name").text(a.name.c_str());
-    w.key("file").text(a.path.c_str());
+    w.key("file").value(cli::userPath(a.path.c_str()));
     w.key("present").value(a.present);
     w.key("loaded").value(a.loaded);
     if (a.loaded) {
@@ -135,12 +135,12 @@ void showJson(Context& c, const dbstype& rec, std::ostream& out) {
     cli::JsonWriter w(out);
     w.beginObject();
     w.key("id").text(cli::terminatedField(rec.id).c_str());
-    w.key("file").text(t.odbPath.c_str());
+    w.key("file").value(cli::userPath(t.odbPath.c_str()));
     w.key("version").value(cli::plain(t.version));
     w.key("head");
     headJson(w, t.head);
     w.key("textFile").beginObject();
-    w.key("file").text(c.latPath.c_str());
+    w.key("file").value(cli::userPath(c.latPath.c_str()));
     w.key("header");
     if (!c.latRead) {
         w.null();
@@ -154,7 +154,7 @@ void showJson(Context& c, const dbstype& rec, std::ostream& out) {
     w.key("alignment");
     alignmentJson(w, c);
     w.key("typeLibrary").beginObject();
-    w.key("file").text(c.libraryPath.c_str());
+    w.key("file").value(cli::userPath(c.libraryPath.c_str()));
     w.key("present").value(c.library.present);
     w.key("types").value(static_cast<int>(c.library.types.size()));
     w.endObject();
@@ -177,7 +177,7 @@ std::string alignmentText(Context& c) {
     if (!c.alignment)
         return "none (the record's text names no .VL file)";
     const cli::Alignment& a = *c.alignment;
-    const std::string file = cli::toUtf8(a.path.c_str());
+    const std::string file = cli::userPath(a.path.c_str());
     const std::string name = cli::toUtf8(a.name.c_str());
     if (!a.present)
         return name + ", file " + file + " (missing: no geometry)";
@@ -191,32 +191,32 @@ std::string alignmentText(Context& c) {
 void showText(Context& c, const dbstype& rec, std::ostream& out) {
     const cli::Tunnel& t = c.tunnel;
     const tunhdtype& h = t.head;
-    out << "tunnel     " << cli::toUtf8(cli::terminatedField(rec.id).c_str()) << "\n"
-        << "file       " << cli::toUtf8(t.odbPath.c_str()) << "\n"
-        << "file name  " << cli::toUtf8(cli::field(rec.filnamn).c_str()) << "\n"
-        << "corner     " << cli::number(cli::plain(rec.x)) << " " << cli::number(cli::plain(rec.y))
-        << " " << cli::number(cli::plain(rec.z)) << "\n"
-        << "extent     " << cli::number(cli::plain(rec.dx)) << " "
-        << cli::number(cli::plain(rec.dy)) << " " << cli::number(cli::plain(rec.dz)) << "\n"
-        << "text       " << cli::toUtf8(cli::field(rec.text).c_str()) << "\n\n";
+    out << "tunnel     " << cli::shown(cli::terminatedField(rec.id)) << "\n"
+        << "file       " << cli::userPath(t.odbPath.c_str()) << "\n"
+        << "file name  " << cli::shown(cli::field(rec.filnamn)) << "\n"
+        << "corner     " << cli::millimetres(rec.x) << " " << cli::millimetres(rec.y) << " "
+        << cli::millimetres(rec.z) << "\n"
+        << "extent     " << cli::millimetres(rec.dx) << " " << cli::millimetres(rec.dy) << " "
+        << cli::millimetres(rec.dz) << "\n"
+        << "text       " << cli::shown(cli::field(rec.text)) << "\n\n";
 
     out << "version    " << cli::toUtf8(cli::terminatedField(h.version).c_str()) << ", fraction "
         << cli::number(cli::plain(h.verdel)) << ", flag " << h.flagg << "\n"
-        << "title      " << cli::toUtf8(cli::terminatedField(h.rubrik).c_str()) << "\n"
+        << "title      " << cli::shown(cli::terminatedField(h.rubrik)) << "\n"
         << "records    " << h.antal[0];
     for (int k = 1; k < 20; ++k)
         if (h.antal[k] != 0)
             out << ", kind " << k << ": " << h.antal[k];
     out << "; hal " << h.hal << ", slut " << h.slut << "\n"
-        << "lattext    " << cli::toUtf8(cli::terminatedField(h.lattext).c_str()) << "\n"
+        << "lattext    " << cli::shown(cli::terminatedField(h.lattext)) << "\n"
         << "ival4      " << h.ival4 << "\n\n";
 
-    out << "text file  " << cli::toUtf8(c.latPath.c_str()) << (c.latRead ? "" : " (missing)")
+    out << "text file  " << cli::userPath(c.latPath.c_str()) << (c.latRead ? "" : " (missing)")
         << "\n";
     for (size_t i = 0; i < c.latHeader.size(); ++i)
-        out << "  " << i + 1 << "        " << cli::toUtf8(c.latHeader[i].c_str()) << "\n";
+        out << "  " << i + 1 << "        " << cli::shown(c.latHeader[i]) << "\n";
     out << "alignment  " << alignmentText(c) << "\n"
-        << "types      " << cli::toUtf8(c.libraryPath.c_str());
+        << "types      " << cli::userPath(c.libraryPath.c_str());
     if (!c.library.present)
         out << " (missing)";
     else
@@ -259,7 +259,7 @@ int showTunnel(cli::ShowContext& ctx) {
     Context c;
     if (!cli::readTunnel(ctx.proj, rec, c.tunnel)) {
         std::cerr << "harn show: cannot read the tunnel database "
-                  << cli::toUtf8(c.tunnel.odbPath.c_str()) << "\n";
+                  << cli::userPath(c.tunnel.odbPath.c_str()) << "\n";
         return cli::kFailed;
     }
     const std::string base = cli::terminatedField(rec.filnamn);

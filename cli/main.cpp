@@ -78,5 +78,9 @@ int main(int argc, char** argv) {
         std::cerr << "harn: " << cli::toUtf8(f.c_str()) << "\n";
     if (!failures.empty() && code == cli::kOk)
         code = cli::kFailed;
+    // A command that read a damaged file, or during which the library showed a failure, has
+    // failed although it printed what it could.
+    if ((cli::failedMarked() || platform::shownFailureMessages() > 0) && code == cli::kOk)
+        code = cli::kFailed;
     return code;
 }

@@ -36,6 +36,12 @@ public:
     int Init(int mode, int skapa, const char* path, const char* projnamn);
     // The lock protocol: 1000 open, 1002 create (open in mode 1), 1001 close. 0 or -1.
     int Dbs_rw(int op);
+    // A read-only object (mode 1) told so reads the database without creating the lock file:
+    // for a project folder where no file can be created (read-only media or permissions).
+    // Such a reader may see a database that a writer is changing at that moment. Objects
+    // opened for writing keep the lock protocol whatever this says. Off by default.
+    void SetReadWithoutLock(bool on) { m_readWithoutLock = on; }
+    bool ReadsWithoutLock() const { return m_readWithoutLock && m_mode == 1; }
 
     // Searches; the found element becomes current. `typ` 0 to 8, 0 = any type.
     // Findid upper-cases `id` in place.
@@ -155,8 +161,9 @@ private:
     bool m_haveDiskHd = false;    // m_diskHd describes the project's own database file
     bool m_foreignExtent = false; // another program changed the extent: m_foreignHd holds it
     dbshdtype m_foreignHd{};
-    bool m_lockHeld = false; // this object created the lock file and has not removed it
-    int m_otherRecords = 0;  // records other programs added (less those they deleted)
+    bool m_lockHeld = false;        // this object created the lock file and has not removed it
+    bool m_readWithoutLock = false; // SetReadWithoutLock
+    int m_otherRecords = 0;         // records other programs added (less those they deleted)
     // For each record of the list read from or written to the project's database: its
     // identity on disk (DiskKey) at that time. Records without an entry are written at their
     // filpos unchecked.

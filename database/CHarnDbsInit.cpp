@@ -100,7 +100,9 @@ int CHarnDbs::Dbs_rw(int op) {
     if (op == 1000 || op == 1002) {
         // The lock file is created exclusively: of two programs trying at once exactly one
         // creates it. While another program holds it, try again every 100 ms, ten times.
-        for (int attempt = 0;; ++attempt) {
+        // A reader told to read without the lock file skips it.
+        const bool unlocked = op == 1000 && ReadsWithoutLock();
+        for (int attempt = 0; !unlocked; ++attempt) {
             CFileException error;
             if (m_lasfil.Open(lock, CFile::modeCreate | CFile::modeCreateNew | CFile::modeWrite,
                               &error)) {

@@ -3,6 +3,7 @@
 #include "platform/Dialog.h"
 #include "platform/Encoding.h"
 
+#include <atomic>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -427,19 +428,41 @@ std::vector<RecordingUserInterface::Event> RecordingUserInterface::statuses() co
 
 } // namespace platform
 
+namespace {
+
+std::atomic<int> g_failureMessages{0};
+
+// Counts a box that is not a question; returns the flags unchanged.
+UINT counted(UINT type) {
+    const UINT buttons = type & 0x0F;
+    if (buttons != MB_YESNO && buttons != MB_YESNOCANCEL)
+        ++g_failureMessages;
+    return type;
+}
+
+} // namespace
+
+int platform::shownFailureMessages() {
+    return g_failureMessages.load();
+}
+
+void platform::resetShownFailureMessages() {
+    g_failureMessages = 0;
+}
+
 int AfxMessageBox(const char* text, UINT type, UINT) {
     return platform::userInterface().messageBox(platform::MessageCall::AfxMessageBox, text,
-                                                platform::applicationTitle(), type);
+                                                platform::applicationTitle(), counted(type));
 }
 
 int MessageBoxA(HWND, const char* text, const char* caption, UINT type) {
     // A null caption shows the system's default caption.
     return platform::userInterface().messageBox(platform::MessageCall::MessageBoxA, text,
-                                                caption ? caption : "Fel", type);
+                                                caption ? caption : "Fel", counted(type));
 }
 
 int CWndMessageBox(const char* text, const char* caption, UINT type) {
     return platform::userInterface().messageBox(platform::MessageCall::CWndMessageBox, text,
                                                 caption ? caption : platform::applicationTitle(),
-                                                type);
+                                                counted(type));
 }

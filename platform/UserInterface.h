@@ -51,6 +51,12 @@ public:
 UserInterface& userInterface();
 void setUserInterface(UserInterface* ui); // null restores the console sink
 
+// Message boxes shown through the framework calls below since the last reset, questions
+// (yes/no boxes) left out: the failures the library told its user. The tool fails a command
+// that read anything while one was shown.
+int shownFailureMessages();
+void resetShownFailureMessages();
+
 // The host application's title: stands in for string resource 57344.
 const char* applicationTitle();
 void setApplicationTitle(const char* title);

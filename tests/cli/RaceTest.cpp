@@ -101,7 +101,8 @@ TEST(RaceTest, LockedProjectNamesTheLockFileAndItsAge) {
     ASSERT_EQ(::utime(lock.c_str(), &old), 0);
     for (const char* cmd : {"ls", "info", "check"}) {
         auto r = runTool({cmd, folder});
-        EXPECT_EQ(r.exitCode, 1) << cmd;
+        // check exits 2 when it cannot read the database at all
+        EXPECT_EQ(r.exitCode, std::string(cmd) == "check" ? 2 : 1) << cmd;
         const std::string line =
             "harn: the project is locked by another program: " + lock + " (created ";
         const size_t at = r.err.find(line);

@@ -19,7 +19,8 @@ class ShowAlignmentTest : public ::testing::Test {
 protected:
     void SetUp() override { CProjPath::ResetNames(); }
     std::string project() const { return dir.path() + "/PROJ"; }
-    std::string dataFolder() const { return platform::windowsPath(project()) + "\\HARNDB\\"; }
+    // The data folder as the tool prints it (POSIX); the temporary folder is plain ASCII.
+    std::string dataFolder() const { return project() + "/HARNDB/"; }
     TempDir dir;
 };
 
@@ -39,8 +40,8 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
                 "VÄG1.VL\n"
                 "file name  VAG1-VL\n"
                 "code       255\n"
-                "corner     990 1990 0\n"
-                "extent     300 60 0\n"
+                "corner     990.000 1990.000 0.000\n"
+                "extent     300.000 60.000 0.000\n"
                 "text       \n"
                 "chainage   0.000 to 252.360 (252.360 m)\n"
                 "\n"

@@ -80,10 +80,7 @@ using ExportTest = ShowMappingTest;
 // Tables and JSON of a line and an outcrop; without its data file the object cannot be shown.
 TEST_F(ShowMappingTest, ShowsALineAndAnOutcrop) {
     buildProject();
-    const std::string folder = u(platform::windowsPath(project()));
-    std::string escaped;
-    for (char c : folder)
-        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    const std::string folder = project(); // as the tool prints paths
     for (const char* id : {"L1", "H1"}) {
         for (const bool json : {false, true}) {
             const std::string name = std::string("Show") + id + (json ? ".json" : ".txt");
@@ -93,7 +90,7 @@ TEST_F(ShowMappingTest, ShowsALineAndAnOutcrop) {
             EXPECT_EQ(r.err, "");
             std::string want = readBytes(source("data/mapping/" + name));
             for (size_t at; (at = want.find("@DIR@")) != std::string::npos;)
-                want.replace(at, 5, json ? escaped : folder);
+                want.replace(at, 5, folder);
             EXPECT_EQ(r.out, want) << name;
         }
     }
@@ -102,7 +99,7 @@ TEST_F(ShowMappingTest, ShowsALineAndAnOutcrop) {
     auto r = runTool({"show", project(), "L1"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(
-        contains(r.err, "harn show: cannot read the line file " + folder + "\\HARNDB\\L1.LJE"))
+        contains(r.err, "harn show: cannot read the line file " + folder + "/HARNDB/L1.LJE\n"))
         << r.err;
     r = runTool({"show", project(), "H1", "--json"});
     EXPECT_EQ(r.exitCode, 1);

@@ -71,9 +71,10 @@ protected:
     }
     // Output with the project folder (Windows form) as DIR.
     std::string plain(std::string out) const {
-        const std::string folder = platform::windowsPath(project());
-        for (size_t at; (at = out.find(folder)) != std::string::npos;)
-            out.replace(at, folder.size(), "DIR");
+        // The library names files in Windows form, the tool in POSIX form.
+        for (const std::string& folder : {platform::windowsPath(project()), project()})
+            for (size_t at; (at = out.find(folder)) != std::string::npos;)
+                out.replace(at, folder.size(), "DIR");
         return out;
     }
 
@@ -96,15 +97,16 @@ TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::smatch m;
     const std::string out = plain(r.out);
-    ASSERT_TRUE(std::regex_search(out, m, std::regex("\nextent     ([0-9.]+) ([0-9.]+) 0\n")));
+    ASSERT_TRUE(
+        std::regex_search(out, m, std::regex("\nextent     ([0-9.]+) ([0-9.]+) 0\\.000\n")));
     EXPECT_NEAR(std::atof(m[1].str().c_str()), 1239.098 - 1010, 0.002);
     EXPECT_NEAR(std::atof(m[2].str().c_str()), 2033.716 - 2005, 0.002);
     EXPECT_EQ(
         out.substr(0, m.position()) + "\n" + out.substr(m.position() + m.length()),
         u("tunnel     TUN1\n"
-          "file       DIR\\HARNDB\\TUN1.ODB\n"
+          "file       DIR/HARNDB/TUN1.ODB\n"
           "file name  TUN1\n"
-          "corner     1010 2005 0\n"
+          "corner     1010.000 2005.000 0.000\n"
           "text       VÄG1.VL\n"
           "\n"
           "version    1.5, fraction 0.5, flag 1\n"
@@ -113,13 +115,13 @@ TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
           "lattext    \n"
           "ival4      0\n"
           "\n"
-          "text file  DIR\\HARNDB\\TUN1.LAT\n"
+          "text file  DIR/HARNDB/TUN1.LAT\n"
           "  1        TUN1\n"
           "  2        VÄG1.VL\n"
           "  3        \n"
           "  4        0 1.50\n"
-          "alignment  VÄG1.VL, chainage 0.000 to 252.360, file DIR\\HARNDB\\VÄG1.VL\n"
-          "types      DIR\\HARNDB\\TVTYP.LIS (2 types)\n"
+          "alignment  VÄG1.VL, chainage 0.000 to 252.360, file DIR/HARNDB/VÄG1.VL\n"
+          "types      DIR/HARNDB/TVTYP.LIS (2 types)\n"
           "\n"
           "4 positions\n"
           "  NR   CHAINAGE  TYPE      ANFSTART  ANFSLUT     XMIN     XMAX     YMIN     YMAX\n"
@@ -165,38 +167,43 @@ TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
     } cases[] = {
         {0,
          patched(0, 0, std::string("0.5\0\0", 5)),
-         {"error    TUN1: Felaktig version: 0.5 TUN1 Nu gäller version:1.5 Välj Konvertera i "
-          "Arkiv !"}},
+         {"error    tunnel-read  TUN1  DIR/HARNDB/TUN1.ODB: Felaktig version: 0.5 TUN1 Nu gäller "
+          "version:1.5 Välj Konvertera i Arkiv !"}},
         {0,
          patched(0, 24, std::string("\x09", 1)), // antal[0]
-         {"error    TUN1: tunnel database head counts 9 records, the file holds 4"}},
+         {"error    tunnel-count  TUN1  DIR/HARNDB/TUN1.ODB: the head counts 9 records, the file "
+          "holds 4"}},
         {0,
          patched(0, 300 + 36, "TRAP9"),
-         {"error    TUN1: position at chainage 10.000: cross-section type TRAP9 is not in "
-          "TVTYP.LIS"}},
+         {"error    tunnel-section-type  TUN1  DIR/HARNDB/TUN1.ODB: position at chainage 10.000: "
+          "cross-section type TRAP9 is not in TVTYP.LIS"}},
         {0,
          patched(0, 300 + 3 * 144 + 16, farChainage),
-         {"warning  TUN1: position at chainage 300.000 lies outside its alignment (chainage "
-          "0.000 to 252.360)"}},
-        {1, "", {"error    TUN1: data file DIR\\HARNDB\\TUN1.LAT is missing"}},
+         {"warning  tunnel-chainage  TUN1  DIR/HARNDB/TUN1.ODB: position at chainage 300.000 lies "
+          "outside its alignment (chainage 0.000 to 252.360)"}},
+        {1, "", {"error    file-missing  TUN1  DIR/HARNDB/TUN1.LAT: data file is missing"}},
         {2,
          "",
-         {"error    TUN1: its positions name cross-section types but the project has no type "
-          "library TVTYP.LIS"}},
+         {"error    tunnel-section-type  TUN1  DIR/HARNDB/TUN1.ODB: its positions name "
+          "cross-section types but the project has no type library TVTYP.LIS"}},
         {2,
          patched(2, 16, std::string("\x05", 1)),
-         {"error    TVTYP.LIS: Osäker databas antal=(5 2), välj Konvertera i Arkiv."}},
-        {3, "", {"warning  TVTYP.LIS: type VALV10 has no outline file DIR\\HARNDB\\VALV10.ttv"}},
+         {"error    section-library  -  DIR/HARNDB/TVTYP.LIS: Osäker databas antal=(5 2), välj "
+          "Konvertera i Arkiv."}},
+        {3,
+         "",
+         {"warning  section-outline-missing  VALV10  DIR/HARNDB/VALV10.ttv: type VALV10 has no "
+          "outline file"}},
         {4,
          "",
-         {"error    TUN1: alignment file DIR\\HARNDB\\VÄG1.VL is missing",
-          "warning  VÄG1.VL: data file DIR\\HARNDB\\VÄG1.VL is missing"}},
+         {"error    tunnel-alignment-file  TUN1  DIR/HARNDB/VÄG1.VL: the alignment file of the "
+          "tunnel is missing",
+          "warning  alignment-file-missing  VÄG1.VL  DIR/HARNDB/VÄG1.VL: data file is missing"}},
         {4,
          "ALIGNMENT 1\n0\n1000 2010\n",
-         {"error    TUN1: alignment file DIR\\HARNDB\\VÄG1.VL cannot be read: fewer than two "
-          "points",
-          "error    VÄG1.VL: alignment file DIR\\HARNDB\\VÄG1.VL cannot be read: fewer than "
-          "two points"}},
+         {"error    tunnel-alignment-file  TUN1  DIR/HARNDB/VÄG1.VL: the alignment file cannot be "
+          "read: fewer than two points",
+          "error    alignment-file  VÄG1.VL  DIR/HARNDB/VÄG1.VL: fewer than two points"}},
     };
     for (const Case& c : cases) {
         if (c.bytes.empty())
@@ -227,8 +234,8 @@ TEST_F(TunnelToolTest, WithoutAlignmentAndTypesTheTunnelFallsBackToItsExtent) {
     const ToolResult r = runTool({"show", project(), "TUN1"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string out = plain(r.out);
-    EXPECT_TRUE(contains(out, u("alignment  VÄG1.VL, file DIR\\HARNDB\\VÄG1.VL (missing: no "
-                                "geometry)\ntypes      DIR\\HARNDB\\TVTYP.LIS (missing)\n\n4 "
+    EXPECT_TRUE(contains(out, u("alignment  VÄG1.VL, file DIR/HARNDB/VÄG1.VL (missing: no "
+                                "geometry)\ntypes      DIR/HARNDB/TVTYP.LIS (missing)\n\n4 "
                                 "positions\n  NR   CHAINAGE  TYPE      ANFSTART")))
         << out;
     EXPECT_TRUE(contains(out, "   2     70.000  VALV10    (not in the type library)\n")) << out;
@@ -248,7 +255,7 @@ TEST_F(TunnelToolTest, WithoutAlignmentAndTypesTheTunnelFallsBackToItsExtent) {
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "");
     EXPECT_EQ(plain(none.err),
-              "harn show: cannot read the tunnel database DIR\\HARNDB\\TUN1.ODB\n");
+              "harn show: cannot read the tunnel database DIR/HARNDB/TUN1.ODB\n");
 }
 
 // export: the tunnel's outline (the trapezoid's 4 m, the arch's 5 m either side, stepping at

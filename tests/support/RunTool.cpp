@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace testing_support {
 
@@ -25,9 +26,12 @@ std::string quote(const std::string& s) {
 }
 } // namespace
 
-ToolResult runTool(const std::vector<std::string>& args, const std::string& input) {
+namespace {
+
+ToolResult run(const std::string& prefix, const std::vector<std::string>& args,
+               const std::string& input) {
     TempDir io;
-    std::string cmd = quote(toolPath());
+    std::string cmd = prefix + quote(toolPath());
     for (const std::string& a : args)
         cmd += " " + quote(a);
     writeBytes(io.file("in"), input);
@@ -39,6 +43,17 @@ ToolResult runTool(const std::vector<std::string>& args, const std::string& inpu
     r.out = readBytes(io.file("out"));
     r.err = readBytes(io.file("err"));
     return r;
+}
+
+} // namespace
+
+ToolResult runTool(const std::vector<std::string>& args, const std::string& input) {
+    return run("", args, input);
+}
+
+ToolResult runToolUnprivileged(const std::vector<std::string>& args) {
+    return run(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "", args,
+               "");
 }
 
 std::string u(const std::string& cp1252) {
@@ -55,6 +70,14 @@ std::string plainOutput(std::string out, const std::string& winFolder) {
     for (size_t at; (at = out.find(winFolder)) != std::string::npos;)
         out.replace(at, winFolder.size(), "DIR");
     return out;
+}
+
+std::string plainOutput(const std::string& out, const TempDir& dir) {
+    // The tool prints POSIX paths; the library's messages name them in Windows form.
+    std::string plain = plainOutput(out, dir.winPath());
+    for (size_t at; (at = plain.find(dir.path())) != std::string::npos;)
+        plain.replace(at, dir.path().size(), "DIR");
+    return plain;
 }
 
 } // namespace testing_support

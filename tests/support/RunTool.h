@@ -1,6 +1,8 @@
 // Runs the built harn tool (path in HARN_TOOL) and captures its output and exit code.
 #pragma once
 
+#include "tests/support/TestSupport.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +17,9 @@ struct ToolResult {
 
 // Runs `harn args...`; `input` is fed to standard input.
 ToolResult runTool(const std::vector<std::string>& args, const std::string& input = "");
+// Runs `harn args...` as a user without privileges (uid 65534 through setpriv when the tests
+// run as root), so that file permissions apply to it.
+ToolResult runToolUnprivileged(const std::vector<std::string>& args);
 
 // The source tree (samples and expected outputs).
 const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path() / "../..";
@@ -25,5 +30,7 @@ bool contains(const std::string& text, const std::string& part);
 // The tool's output with the folder (Windows form) written as "DIR" and JSON's doubled
 // backslashes single.
 std::string plainOutput(std::string out, const std::string& winFolder);
+// The same for a test folder, in both the POSIX and the Windows form.
+std::string plainOutput(const std::string& out, const TempDir& dir);
 
 } // namespace testing_support

@@ -1,0 +1,283 @@
+// Every command fails (exit 1) when a file it read was damaged or the library showed a
+// failure, even when it printed what it could; 2 is left for wrong usage. Each failure has an
+// English line of the tool naming the cause and the file in POSIX form.
+#include "tests/support/RunTool.h"
+#include "tests/support/TestSupport.h"
+
+#include "database/CHarnDbs.h"
+#include "host/CProjPath.h"
+
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <sys/stat.h>
+
+using testing_support::readBytes;
+using testing_support::runTool;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kSource = fs::path(__FILE__).parent_path() / "../..";
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Puts `bytes` at `offset` of a file.
+void patch(const std::string& file, size_t offset, const std::string& bytes) {
+    std::string s = readBytes(file);
+    s.replace(offset, bytes.size(), bytes);
+    writeBytes(file, s);
+}
+
+class ExitCodeTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        demo = std::make_unique<TempDir>();
+        ASSERT_EQ(runTool({"demo", demo->file("D")}).exitCode, 0);
+        for (const char* name : {"Forstsys.bib", "Forsttyp.bib"})
+            fs::copy_file(kSource / "samples/codes" / name, demo->file(std::string("D/") + name));
+    }
+    static void TearDownTestSuite() { demo.reset(); }
+
+    // A fresh copy of the demo project that every user may enter.
+    std::string project() {
+        const std::string p = dir.file("P");
+        fs::copy(demo->file("D"), p, fs::copy_options::recursive);
+        for (const auto& e : fs::recursive_directory_iterator(dir.path()))
+            if (e.is_directory())
+                ::chmod(e.path().c_str(), 0755);
+        ::chmod(dir.path().c_str(), 0755);
+        return p;
+    }
+
+    static std::unique_ptr<TempDir> demo;
+    TempDir dir;
+};
+std::unique_ptr<TempDir> ExitCodeTest::demo;
+
+TEST_F(ExitCodeTest, DamagedInputsFailEveryCommand) {
+    const auto truncate = [](const std::string& p) {
+        std::string s = readBytes(p + "/HARNPLAN.DBS");
+        writeBytes(p + "/HARNPLAN.DBS", s.substr(0, s.size() - 200));
+    };
+    const std::string damagedDbs = "harn: damaged P/HARNPLAN.DBS: the file ends at byte ";
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& p)> damage;
+        std::vector<std::string> args; // "P" stands for the project folder
+        bool unprivileged;
+        int exitCode;
+        std::string err;   // a line of standard error ("P" is the project folder)
+        bool printsAnyway; // standard output still holds what could be read
+    } cases[] = {
+        {"ls, truncated database", truncate, {"ls", "P"}, false, 1, damagedDbs, true},
+        {"info, truncated database", truncate, {"info", "P"}, false, 1, damagedDbs, true},
+        {"check, truncated database", truncate, {"check", "P"}, false, 1, "", true},
+        {"export, truncated database", truncate, {"export", "P"}, false, 1, "", true},
+        {"draw, truncated database",
+         truncate,
+         {"draw", "P", "-o", "P/plan.svg"},
+         false,
+         1,
+         "",
+         false},
+        {"codes, damaged code list",
+         [](const std::string& p) { writeBytes(p + "/Harnkod.dat", "garbage\x01\n"); },
+         {"codes", "P"},
+         false,
+         1,
+         "harn codes: damaged P/Harnkod.dat: has 0 '*' lines; the rock codes follow the second "
+         "and the infill codes the third, so neither list is read from it\n",
+         true},
+        {"codes, unreadable code line",
+         [](const std::string& p) { writeBytes(p + "/Harnkod.dat", "*\n*\nx\x01y\n*\n*\n"); },
+         {"codes", "P", "--rock"},
+         false,
+         1,
+         "harn codes: damaged P/Harnkod.dat: line 3: unreadable rock code line \"x\\x01y\"",
+         true},
+        {"library read as the wrong kind",
+         nullptr,
+         {"library", "P/Forsttyp.bib", "--system"},
+         false,
+         1,
+         "harn library: damaged P/Forsttyp.bib: the head's end offset 2268 is not the end of a "
+         "312-byte record within the file's 2268 bytes\n",
+         true},
+        {"library with a damaged end offset",
+         [](const std::string& p) {
+             patch(p + "/Forstsys.bib", 116, std::string("\x2d\x01\0\0", 4));
+         },
+         {"library", "P/Forstsys.bib"},
+         false,
+         1,
+         "harn library: damaged P/Forstsys.bib: the head's end offset 301 is not the end of a "
+         "312-byte record within the file's 1236 bytes\n",
+         true},
+        {"show, empty borehole file",
+         [](const std::string& p) { writeBytes(p + "/HARNDB/BH1.SND", ""); },
+         {"show", "P", "BH1"},
+         false,
+         1,
+         "harn show: damaged P/HARNDB/BH1.SND: the file is empty: it has no head block\n",
+         true},
+        {"show, borehole head without its end",
+         [](const std::string& p) { writeBytes(p + "/HARNDB/BH1.SND", "BH1\r\n1000\r\nx\r\n"); },
+         {"show", "P", "BH1"},
+         false,
+         1,
+         "harn show: damaged P/HARNDB/BH1.SND: the head block is not ended by a '*' line\n",
+         true},
+        {"show, line point without its numbers",
+         [](const std::string& p) {
+             std::string s = readBytes(p + "/HARNDB/KV1.LJE");
+             s.insert(s.find("*\r\n") + 3, "  1.00  x\r\n");
+             writeBytes(p + "/HARNDB/KV1.LJE", s);
+         },
+         {"show", "P", "KV1"},
+         false,
+         1,
+         "harn show: damaged P/HARNDB/KV1.LJE: line 6: point line \"  1.00  x\" has fewer than "
+         "four numbers (the reader drops it)\n",
+         true},
+        {"show, outcrop point without coordinates",
+         [](const std::string& p) {
+             std::string s = readBytes(p + "/HARNDB/HALL1.LAD");
+             s.replace(s.rfind("*\r\n"), 0, "1 2\r\n");
+             writeBytes(p + "/HARNDB/HALL1.LAD", s);
+         },
+         {"show", "P", "H\xC3\x84LL1"},
+         false,
+         1,
+         "harn show: damaged P/HARNDB/HALL1.LAD: line ",
+         true},
+        {"unsupported version",
+         [](const std::string& p) { patch(p + "/HARNPLAN.DBS", 0, "abcdef"); },
+         {"info", "P"},
+         false,
+         1,
+         "harn: unsupported database version \"abcdef\" (fraction 0.5) in P/HARNPLAN.DBS\n",
+         false},
+        {"database missing",
+         [](const std::string& p) { fs::remove(p + "/HARNPLAN.DBS"); },
+         {"ls", "P"},
+         false,
+         1,
+         "harn: not found: the project database P/HARNPLAN.DBS\n",
+         false},
+        {"folder missing",
+         nullptr,
+         {"info", "P/NONE"},
+         false,
+         1,
+         "harn: not found: the project folder P/NONE\n",
+         false},
+        {"locked",
+         [](const std::string& p) { writeBytes(p + "/HARNPLAN.LCK", ""); },
+         {"show", "P", "BH1"},
+         false,
+         1,
+         "harn: the project is locked by another program: P/HARNPLAN.LCK (created ",
+         false},
+        {"database not readable",
+         [](const std::string& p) { ::chmod((p + "/HARNPLAN.DBS").c_str(), 0600); },
+         {"info", "P"},
+         true,
+         1,
+         "harn: permission denied: P/HARNPLAN.DBS\n",
+         false},
+        {"no command", nullptr, {}, false, 2, "", false},
+        {"no folder", nullptr, {"ls"}, false, 2, "harn ls: missing DIR\n", false},
+        {"unknown option",
+         nullptr,
+         {"library", "P/Forstsys.bib", "--bogus"},
+         false,
+         2,
+         "harn library: unknown option --bogus\n",
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dir.file("P"));
+        const std::string p = project();
+        if (c.damage)
+            c.damage(p);
+        std::vector<std::string> args;
+        for (std::string a : c.args) {
+            if (a == "P" || a.rfind("P/", 0) == 0)
+                a = p + a.substr(1);
+            args.push_back(a);
+        }
+        const auto r = c.unprivileged ? testing_support::runToolUnprivileged(args) : runTool(args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        std::string err = c.err;
+        for (size_t at = 0; (at = err.find("P/", at)) != std::string::npos; at += p.size())
+            err.replace(at, 1, p);
+        EXPECT_TRUE(contains(r.err, err)) << r.err;
+        EXPECT_EQ(!r.out.empty(), c.printsAnyway) << r.out;
+    }
+}
+
+// A project folder that cannot be written is read without the lock file, said once.
+TEST_F(ExitCodeTest, ReadOnlyProjectIsReadWithoutTheLock) {
+    const std::string p = project();
+    ::chmod(p.c_str(), 0555);
+    for (const char* cmd : {"info", "ls", "check"}) {
+        SCOPED_TRACE(cmd);
+        const auto r = testing_support::runToolUnprivileged({cmd, p});
+        EXPECT_TRUE(contains(r.err, "harn: the project folder " + p +
+                                        " cannot be written: reading the database without the "
+                                        "lock file\n"))
+            << r.err;
+        EXPECT_EQ(r.err.find("harn: the project folder"), r.err.rfind("harn: the project folder"));
+        EXPECT_FALSE(r.out.empty());
+        EXPECT_FALSE(testing_support::exists(p + "/HARNPLAN.LCK"));
+        if (std::string(cmd) != "check") {
+            EXPECT_EQ(r.exitCode, 0) << r.err;
+        }
+    }
+    ::chmod(p.c_str(), 0755);
+}
+
+// Control characters of the files are escaped in text output and kept (JSON-escaped) in JSON;
+// coordinates of tables are rounded to the millimetre.
+TEST_F(ExitCodeTest, TextOutputEscapesControlsAndRoundsCoordinates) {
+    const std::string p = project();
+    {
+        CProjPath proj(p.c_str());
+        CHarnDbs d(&proj, nullptr);
+        ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
+        dbstype r{};
+        r.typ = 4;
+        std::strcpy(r.id, "A\x01"
+                          "B");
+        std::strcpy(r.filnamn, "AB");
+        std::strcpy(r.text, "t\tx\n");
+        r.x = 1.0 / 3, r.dx = -2.5852888388776805e-12;
+        d.Ny(1, &r);
+        ASSERT_EQ(d.Uppdat(0), 0);
+    }
+    auto r = runTool({"ls", p, "--type", "point"});
+    EXPECT_TRUE(contains(r.out, "point      A\\x01B          AB              0.333        0.000"
+                                "      0.000     0.000"))
+        << r.out;
+    r = runTool({"show", p,
+                 std::string("A\x01"
+                             "B")});
+    EXPECT_TRUE(contains(r.out, "id        A\\x01B\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "text      t\\tx\\n\n")) << r.out;
+    EXPECT_TRUE(contains(r.out, "extent    0.000 0.000 0.000\n")) << r.out;
+    r = runTool({"show", p,
+                 std::string("A\x01"
+                             "B"),
+                 "--json"});
+    EXPECT_TRUE(contains(r.out, "\"id\": \"A\\u0001B\"")) << r.out;
+    EXPECT_TRUE(contains(r.out, "\"dx\": -2.5852888388776805e-12")) << r.out;
+}
+
+} // namespace
