@@ -3,8 +3,8 @@
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
-#include "cli/DrawTunnel.h"
 #include "cli/DrawSvg.h"
+#include "cli/DrawTunnel.h"
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"

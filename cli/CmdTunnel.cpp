@@ -144,7 +144,8 @@ void printText(const cli::TunnelView& v) {
 
     o << "cross-sections: " << v.sections.size() << "\n";
     if (!v.sections.empty())
-        o << "    CHAINAGE        TO  TYPE      POINTS     A      B       zone lengths 0-4\n";
+        o << "    CHAINAGE        TO  TYPE  POINTS       A      B    LANG 0  LANG 1  LANG 2  LANG 3"
+             "  LANG 4\n";
     for (const cli::TunnelSection& s : v.sections) {
         std::string line = "  " + col(fixed(s.sekt), 10) + col(fixed(s.to), 10) + "  " +
                            cli::toUtf8(s.type.c_str());
@@ -157,6 +158,7 @@ void printText(const cli::TunnelView& v) {
         line += "  ";
         for (double l : s.lang)
             line += col(fixed(l), 8);
+        // The developed coordinates of the six zone boundaries, then their horizontal ones.
         o << line << "\n";
         std::string sval = "      sval", hval = "      hval";
         for (int i = 0; i < 6; ++i) {
@@ -204,8 +206,8 @@ int runTunnel(const std::vector<std::string>& argsIn) {
         printJson(view);
     else
         printText(view);
-    const bool complete = (!view.bolts.present || view.bolts.read) &&
-                          (!view.drains.present || view.drains.read);
+    const bool complete =
+        (!view.bolts.present || view.bolts.read) && (!view.drains.present || view.drains.read);
     return view.shown > 0 || !complete ? cli::kFailed : cli::kOk;
 }
 

@@ -45,7 +45,11 @@ std::string drawDeveloped(const TunnelView& view, double width) {
         if (std::isfinite(s))
             s0 = std::min(s0, s), s1 = std::max(s1, s);
     };
+    // Bolts and drain points lie on the surface when their s is on some outline (the floor
+    // included); the others are counted, not drawn, so that one wrong value does not shrink
+    // the whole sheet.
     const TunnelSection* first = nullptr; // the first cross-section with an outline
+    double lo = std::numeric_limits<double>::max(), hi = -lo;
     for (const TunnelSection& s : view.sections) {
         growC(s.sekt);
         if (s.outline.empty())
@@ -54,11 +58,30 @@ std::string drawDeveloped(const TunnelView& view, double width) {
             first = &s;
         growS(s.sval[0]);
         growS(s.sval[5]);
+        for (const tunnel::OutlinePoint& p : s.outline)
+            lo = std::min(lo, p.s), hi = std::max(hi, p.s);
     }
+    auto onSurface = [&](double s) { return !first || (s >= lo && s <= hi); };
+    std::vector<const todbtype*> bolts;
+    size_t off = 0;
     for (const todbtype& b : view.bolts.records)
-        growC(b.sekt), growS(developedCoordinate(b));
-    for (const todbtype& p : view.drains.records)
-        growC(p.psekt()), growS(developedCoordinate(p));
+        if (onSurface(developedCoordinate(b)))
+            bolts.push_back(&b), growC(b.sekt), growS(developedCoordinate(b));
+        else
+            ++off;
+    std::vector<const Drain*> drains;
+    for (const Drain& d : view.drainGroups) {
+        bool on = true;
+        for (const todbtype& p : d.points)
+            on = on && onSurface(developedCoordinate(p));
+        if (!on) {
+            ++off;
+            continue;
+        }
+        drains.push_back(&d);
+        for (const todbtype& p : d.points)
+            growC(p.psekt()), growS(developedCoordinate(p));
+    }
     if (c0 > c1)
         c0 = 0, c1 = 10;
     if (s0 > s1)
@@ -95,11 +118,10 @@ std::string drawDeveloped(const TunnelView& view, double width) {
     std::string subtitle = "Chainage along, developed coordinate s across (0 at the middle of "
                            "the roof, + towards the " +
                            std::string(firstSide) + " wall); ";
-    subtitle += view.bolts.records.size() == 1 ? "1 bolt"
-                                               : std::to_string(view.bolts.records.size()) +
-                                                     " bolts";
-    subtitle += ", " + std::to_string(view.drainGroups.size()) +
-                (view.drainGroups.size() == 1 ? " drain" : " drains");
+    subtitle += bolts.size() == 1 ? "1 bolt" : std::to_string(bolts.size()) + " bolts";
+    subtitle += ", " + std::to_string(drains.size()) + (drains.size() == 1 ? " drain" : " drains");
+    if (off > 0)
+        subtitle += " (" + std::to_string(off) + " off the outlines, not drawn)";
     if (across > along * 1.001) {
         char ratio[32];
         std::snprintf(ratio, sizeof ratio, "%.1f", across / along);
@@ -247,15 +269,16 @@ std::string drawDeveloped(const TunnelView& view, double width) {
 
     // Drains through their points, in the order of the points.
     svg.start("g").attr("class", "drains").attr("font-size", 10).attr("fill", kDrainColour);
-    for (size_t i = 0; i < view.drainGroups.size(); ++i) {
-        const Drain& d = view.drainGroups[i];
+    for (const Drain* drain : drains) {
+        const Drain& d = *drain;
+        const size_t nr = static_cast<size_t>(&d - view.drainGroups.data()) + 1;
         svg.start("g")
             .attr("class", "drain")
             .attr("data-from", metres(d.from))
             .attr("data-to", metres(d.to));
         svg.start("title")
-            .text("drain " + std::to_string(i + 1) + ", " + metres(d.from) + " to " +
-                  metres(d.to) + " m")
+            .text("drain " + std::to_string(nr) + ", " + metres(d.from) + " to " + metres(d.to) +
+                  " m")
             .end();
         std::string line;
         for (const todbtype& p : d.points)
@@ -280,7 +303,7 @@ std::string drawDeveloped(const TunnelView& view, double width) {
         svg.start("text")
             .attr("x", X(p0.psekt()) + 5)
             .attr("y", Y(developedCoordinate(p0)) + 14)
-            .text("drain " + std::to_string(i + 1))
+            .text("drain " + std::to_string(nr))
             .end();
         svg.end();
     }
@@ -288,7 +311,8 @@ std::string drawDeveloped(const TunnelView& view, double width) {
 
     // Bolts at their chainage and s, numbered.
     svg.start("g").attr("class", "bolts").attr("font-size", 9).attr("fill", kBoltColour);
-    for (const todbtype& b : view.bolts.records) {
+    for (const todbtype* bolt : bolts) {
+        const todbtype& b = *bolt;
         const double x = X(b.sekt), y = Y(developedCoordinate(b));
         svg.start("g")
             .attr("class", "bolt")

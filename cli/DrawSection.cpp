@@ -235,8 +235,7 @@ std::string drawSection(const TunnelView& view, const TunnelSection& section, do
             .attr("data-s", metres(developedCoordinate(*b.rec)));
         svg.start("title")
             .text("bolt " + std::to_string(b.rec->bnr()) + " at " + metres(b.rec->sekt) +
-                  " m, s = " + metres(developedCoordinate(*b.rec)) + ", length " +
-                  metres(b.length))
+                  " m, s = " + metres(developedCoordinate(*b.rec)) + ", length " + metres(b.length))
             .end();
         svg.start("line")
             .attr("x1", a.x)

@@ -58,8 +58,8 @@ public:
     ConsoleScope& operator=(const ConsoleScope&) = delete;
 };
 
-template <class File> void readList(File& file, const char* ext, const std::string& namn,
-                                    BoltDrainList& out) {
+template <class File>
+void readList(File& file, const char* ext, const std::string& namn, BoltDrainList& out) {
     out.file = namn + ext;
     out.present = platform::access(file.Sokvag(), 0) == 0;
     if (!out.present)
@@ -99,8 +99,8 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
         return kFailed;
     const std::string wanted = fromUtf8(id);
     char key[16] = {};
-    if (wanted.size() >= sizeof key || (std::snprintf(key, sizeof key, "%s", wanted.c_str()),
-                                        dbs.Findid(1, key) != 0)) {
+    if (wanted.size() >= sizeof key ||
+        (std::snprintf(key, sizeof key, "%s", wanted.c_str()), dbs.Findid(1, key) != 0)) {
         std::cerr << "harn " << cmdName << ": no tunnel " << id << " in " << dir << "\n";
         return kFailed;
     }
@@ -110,9 +110,9 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
     view.text = terminatedField(rec.text);
 
     CTunDbs tun(proj.get(), view.filnamn.c_str());
-    if (platform::access(tun.Sokvag("ODB"), 0) != 0) {
+    if (platform::access(tun.Sokvag(".ODB"), 0) != 0) {
         std::cerr << "harn " << cmdName << ": tunnel " << toUtf8(view.id.c_str())
-                  << " has no tunnel database " << toUtf8(tun.Sokvag("ODB")) << "\n";
+                  << " has no tunnel database " << toUtf8(tun.Sokvag(".ODB")) << "\n";
         return kFailed;
     }
     if (tun.Init() != 0)
@@ -137,8 +137,7 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
             s.sekt = k.sekt;
             s.type = terminatedField(k.tvnamn);
             for (int i = 0; i < 6; ++i)
-                s.hval[i] = k.hval[i], s.sval[i] = k.sval[i], s.xp[i] = k.xp[i],
-                s.yp[i] = k.yp[i];
+                s.hval[i] = k.hval[i], s.sval[i] = k.sval[i], s.xp[i] = k.xp[i], s.yp[i] = k.yp[i];
             for (int i = 0; i < 5; ++i)
                 s.lang[i] = k.lang[i];
             if (k.pPunkter)
@@ -170,8 +169,8 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
     CTunDran drains(proj.get(), view.filnamn.c_str());
     readList(drains, ".ODD", view.filnamn, view.drains);
     view.drainGroups = drainsOf(view.drains.records);
-    view.shown = console.shown +
-                 static_cast<int>(platform::FailureLog::entries().size() - failuresBefore);
+    view.shown =
+        console.shown + static_cast<int>(platform::FailureLog::entries().size() - failuresBefore);
     return kOk;
 }
 
@@ -187,8 +186,7 @@ const TunnelSection* sectionAt(const TunnelView& view, double chainage) {
 }
 
 const char* zoneColour(int zone) {
-    static const char* const colours[5] = {"#1b9e77", "#e6ab02", "#7570b3", "#e7298a",
-                                           "#66a61e"};
+    static const char* const colours[5] = {"#1b9e77", "#e6ab02", "#7570b3", "#e7298a", "#66a61e"};
     return zone >= 0 && zone < 5 ? colours[zone] : "#9a9a9a";
 }
 

@@ -30,9 +30,9 @@ inline void setBoltLength(todbtype& r, double length) {
 }
 
 struct TunnelSection {
-    double sekt = 0;      // chainage of the cross-section
-    double to = 0;        // chainage of the next one (its own for the last)
-    std::string type;     // CP1252
+    double sekt = 0;        // chainage of the cross-section
+    double to = 0;          // chainage of the next one (its own for the last)
+    std::string type;       // CP1252
     bool typeFound = false; // the library holds the type (springing levels known)
     double anfstart = 0, anfslut = 0;
     double hval[6] = {}, sval[6] = {}, xp[6] = {}, yp[6] = {}, lang[5] = {};
@@ -56,10 +56,10 @@ struct Drain {
 };
 
 struct TunnelView {
-    std::string id;       // CP1252
-    std::string filnamn;  // CP1252
-    std::string text;     // the database record's text (the alignment), CP1252
-    std::string version;  // of the .ODB head
+    std::string id;                  // CP1252
+    std::string filnamn;             // CP1252
+    std::string text;                // the database record's text (the alignment), CP1252
+    std::string version;             // of the .ODB head
     std::vector<todbtype> positions; // kind 7, in list order
     std::vector<TunnelSection> sections;
     BoltDrainList bolts, drains;
