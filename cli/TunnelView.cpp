@@ -205,6 +205,10 @@ bool pointAt(const std::vector<tunnel::OutlinePoint>& outline, double s, double&
     for (size_t i = 0; i + 1 < outline.size(); ++i)
         area += outline[i].x * outline[i + 1].y - outline[i + 1].x * outline[i].y;
     const double side = area >= 0 ? 1 : -1;
+    // The piece that holds s; at a point between two pieces (a corner) the normal is the mean
+    // of both, so that a bolt there points out of the corner.
+    bool found = false;
+    double sumX = 0, sumY = 0;
     for (size_t i = 0; i + 1 < outline.size(); ++i) {
         const tunnel::OutlinePoint& a = outline[i];
         const tunnel::OutlinePoint& b = outline[i + 1];
@@ -212,14 +216,24 @@ bool pointAt(const std::vector<tunnel::OutlinePoint>& outline, double s, double&
         if (!(s >= lo && s <= hi) || a.s == b.s)
             continue;
         const double t = (s - a.s) / (b.s - a.s);
-        x = a.x + t * (b.x - a.x);
-        y = a.y + t * (b.y - a.y);
         const double len = std::hypot(b.x - a.x, b.y - a.y);
-        nx = side * (b.y - a.y) / len;
-        ny = -side * (b.x - a.x) / len;
-        return true;
+        if (!found) {
+            x = a.x + t * (b.x - a.x);
+            y = a.y + t * (b.y - a.y);
+        } else if (std::hypot(a.x + t * (b.x - a.x) - x, a.y + t * (b.y - a.y) - y) > 1e-9) {
+            break; // the outline comes back to this s elsewhere
+        }
+        found = true;
+        sumX += side * (b.y - a.y) / len;
+        sumY -= side * (b.x - a.x) / len;
+        if (s != lo && s != hi)
+            break;
     }
-    return false;
+    const double norm = std::hypot(sumX, sumY);
+    if (!found || !(norm > 0))
+        return false;
+    nx = sumX / norm, ny = sumY / norm;
+    return true;
 }
 
 } // namespace cli
