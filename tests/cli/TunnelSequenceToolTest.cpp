@@ -332,3 +332,30 @@ TEST_F(TunnelSequenceTool, MissingPartsAndUsage) {
         EXPECT_TRUE(contains(r.err, "usage: harn tunnel DIR ID [--json]")) << r.err;
     }
 }
+
+// The demo's tunnel: its bolts and drains listed, and both drawings with all five zones.
+TEST(TunnelSequenceDemo, BoltsDrainsAndDrawings) {
+    TempDir dir;
+    ASSERT_EQ(runTool({"demo", dir.file("D")}).exitCode, 0);
+    ToolResult r = runTool({"tunnel", dir.file("D"), "TUN1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(contains(r.out, "bolts: TUN1.ODF: 16 bolts, version 1.5, next number 17\n"));
+    EXPECT_TRUE(contains(r.out, "drains: TUN1.ODD: 2 drains, version 1.5, next number 7\n"
+                                "  drain 1: 40.000 to 55.000, 3 points\n"));
+    EXPECT_TRUE(contains(r.out, "      70.000   180.000  VALV10      7   1.500  4.000     1.500   "
+                                "2.500  15.708   2.500   1.500\n"))
+        << r.out;
+    for (const auto& [option, element, bolts] :
+         {std::tuple<const char*, const char*, size_t>{"--developed", "<rect class=\"zone zone-",
+                                                       16},
+          {"--section", "<polyline class=\"zone zone-", 4}}) {
+        std::vector<std::string> args = {"draw", dir.file("D"), "TUN1", option};
+        if (std::string(option) == "--section")
+            args.push_back("80");
+        r = runTool(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        for (int z = 0; z < 5; ++z)
+            EXPECT_FALSE(elements(r.out, element + std::to_string(z) + "\"").empty()) << option;
+        EXPECT_EQ(elements(r.out, "<g class=\"bolt\"").size(), bolts) << option;
+    }
+}
