@@ -6,6 +6,7 @@
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
 #include "cli/DrawSvg.h"
+#include "cli/DrawTunnel.h"
 #include "cli/TunnelGeometry.h"
 
 #include "database/CHarnDbs.h"
@@ -914,6 +915,9 @@ int runDraw(const std::vector<std::string>& argsIn) {
             return cli::usageError(cmd, "--width takes a whole number of pixels, 200 to 20000");
         width = w;
     }
+    for (const std::string& a : args)
+        if (a == "--developed" || a == "--section" || a.rfind("--section=", 0) == 0)
+            return cli::runTunnelDrawing(cmd, args, output, width);
     const int typ = cli::takeTypeOption(args, cmd);
     if (typ < 0)
         return cli::kUsage;
@@ -933,7 +937,11 @@ int runDraw(const std::vector<std::string>& argsIn) {
 }
 
 cli::CommandRegistrar reg("draw",
-                          "harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]",
-                          "draw a plan of the project as SVG", &runDraw);
+                          "harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]\n"
+                          "       harn draw DIR ID (--section CHAINAGE [--within M] | --developed) "
+                          "[-o FILE.svg] [--width PX]",
+                          "draw a plan of the project, or a tunnel's cross-section or developed "
+                          "surface, as SVG",
+                          &runDraw);
 
 } // namespace

@@ -37,16 +37,17 @@ int demoTypes(CProjPath& proj) {
     tunnel::SectionTypeDesc trap;
     trap.name = "TRAP8";
     trap.text = "Trapets, botten 8 m, tak 6 m";
-    trap.anfstart = 6;
-    trap.anfslut = 6;
-    if (tunnel::AddSectionType(lib, trap, tunnel::TrapezoidOutline(8, 6, 6)) != 0)
+    trap.anfstart = 2;
+    trap.anfslut = 5;
+    if (tunnel::AddSectionType(lib, trap,
+                               tunnel::ClosedOutline(tunnel::TrapezoidOutline(8, 6, 6))) != 0)
         return -3;
     tunnel::SectionTypeDesc valv;
     valv.name = "VALV10";
     valv.text = "Valv på raka väggar, 10 m";
-    valv.anfstart = 4;
+    valv.anfstart = 1.5;
     valv.anfslut = 4;
-    if (tunnel::AddSectionType(lib, valv, tunnel::ArchOutline(10, 4)) != 0)
+    if (tunnel::AddSectionType(lib, valv, tunnel::ClosedOutline(tunnel::ArchOutline(10, 4))) != 0)
         return -3;
     return 0;
 }

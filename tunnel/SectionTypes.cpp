@@ -52,4 +52,10 @@ std::vector<tvkotype> ArchOutline(double width, double wallHeight) {
             point(-width / 2, wallHeight)};
 }
 
+std::vector<tvkotype> ClosedOutline(std::vector<tvkotype> outline) {
+    if (!outline.empty())
+        outline.push_back(outline.front());
+    return outline;
+}
+
 } // namespace tunnel

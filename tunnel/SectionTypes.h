@@ -37,4 +37,10 @@ std::vector<tvkotype> TrapezoidOutline(double bottomWidth, double topWidth, doub
 // turns into the bulge +1 (a counter-clockwise half circle).
 std::vector<tvkotype> ArchOutline(double width, double wallHeight);
 
+// The outline with its first point repeated at its end, so that its list of points runs from
+// the floor round and back to the floor. The cross-section sequence walks only the listed
+// points, not the closing segment: a type meant for the five zones needs its way down the
+// last wall listed.
+std::vector<tvkotype> ClosedOutline(std::vector<tvkotype> outline);
+
 } // namespace tunnel

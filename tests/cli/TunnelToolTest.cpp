@@ -125,10 +125,10 @@ TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
           "\n"
           "4 positions\n"
           "  NR   CHAINAGE  TYPE      ANFSTART  ANFSLUT     XMIN     XMAX     YMIN     YMAX\n"
-          "   1     10.000  TRAP8        6.000    6.000   -4.000    4.000    0.000    6.000\n"
-          "   2     70.000  VALV10       4.000    4.000   -5.000    5.000    0.000    4.000\n"
-          "   3    180.000  TRAP8        6.000    6.000   -4.000    4.000    0.000    6.000\n"
-          "   4    240.000  TRAP8        6.000    6.000   -4.000    4.000    0.000    6.000\n"));
+          "   1     10.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"
+          "   2     70.000  VALV10       1.500    4.000   -5.000    5.000    0.000    4.000\n"
+          "   3    180.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"
+          "   4    240.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"));
 
     const ToolResult j = runTool({"show", project(), "TUN1", "--json"});
     ASSERT_EQ(j.exitCode, 0) << j.err;
