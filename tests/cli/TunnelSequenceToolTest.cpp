@@ -27,12 +27,6 @@ using namespace testing_support;
 
 namespace {
 
-const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path() / "../..";
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // A bolt or drain point: chainage, developed coordinate (offset 60), bolt length (108).
 todbtype rec(double sekt, double s, double length = 0) {
     todbtype r{};
