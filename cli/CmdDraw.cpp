@@ -3,7 +3,9 @@
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
+#include "cli/DrawLog.h"
 #include "cli/DrawSvg.h"
+#include "cli/Picture.h"
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
@@ -556,6 +558,8 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
 
 int runDraw(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("draw");
+    if (cli::isLogRequest(argsIn))
+        return cli::runDrawLogs(cmd, argsIn);
     std::vector<std::string> args = argsIn;
     const bool labels = !cli::takeFlag(args, "--no-labels");
     bool missing = false;
@@ -589,15 +593,13 @@ int runDraw(const std::vector<std::string>& argsIn) {
     if (dbs.Init(1, 0, nullptr, nullptr) != 0)
         return cli::kFailed;
     const std::string svg = drawPlan(dbs, *proj, typ, width, labels);
-    if (output.empty() || output == "-") {
-        std::cout << svg;
-        return std::cout.flush() ? cli::kOk : cli::kFailed;
-    }
-    return cli::writeOutput(cmd, output, svg) ? cli::kOk : cli::kFailed;
+    return cli::writePicture(cmd, output, svg) ? cli::kOk : cli::kFailed;
 }
 
 cli::CommandRegistrar reg("draw",
-                          "harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]",
-                          "draw a plan of the project as SVG", &runDraw);
+                          "harn draw DIR [-o FILE.svg|FILE.png] [--width PX] [--type T] "
+                          "[--no-labels]\n       harn draw DIR ID [ID...] [--ids ID,ID,...] "
+                          "[-o FILE.svg|FILE.png]",
+                          "draw a plan of the project, or borehole logs, as SVG or PNG", &runDraw);
 
 } // namespace
