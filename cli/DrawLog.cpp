@@ -125,8 +125,8 @@ Cell codeCell(double from, double to, int kod, int underkod, const CodeTable& co
     if (underkod != 0)
         name += "." + std::to_string(underkod);
     const std::string text = it == codes.end() ? "not in the code list" : it->second.text;
-    return {from, to, static_cast<double>(kod), name, text,
-            codeColour(it == codes.end() ? 0 : it->second.colour)};
+    return {from, to,   static_cast<double>(kod),
+            name, text, codeColour(it == codes.end() ? 0 : it->second.colour)};
 }
 
 // Columns that hold nothing are left out.
@@ -180,10 +180,8 @@ void coreColumns(Log& log, CKarnborr& kb, CProjPath& proj) {
          [](const kbtype& r) { return r.vinkel1; }},
         {"vinkel2", "angle 2", "deg", Column::Numbers, 0, 0,
          [](const kbtype& r) { return r.vinkel2; }},
-        {"procent", "%", "0-100", Column::Bars, 0, 100,
-         [](const kbtype& r) { return r.procent; }},
-        {"tal1", "no. 1", "0-200", Column::Bars, 0, 200,
-         [](const kbtype& r) { return r.tal1; }},
+        {"procent", "%", "0-100", Column::Bars, 0, 100, [](const kbtype& r) { return r.procent; }},
+        {"tal1", "no. 1", "0-200", Column::Bars, 0, 200, [](const kbtype& r) { return r.tal1; }},
         {"klass", "class", "0-5", Column::Bars, 0, 5, [](const kbtype& r) { return r.klass; }},
         {"tal2", "no. 2", "", Column::Numbers, 0, 0, [](const kbtype& r) { return r.tal2; }},
         {"varde", "value", "", Column::Numbers, 0, 0, [](const kbtype& r) { return r.varde; }},
@@ -195,13 +193,12 @@ void coreColumns(Log& log, CKarnborr& kb, CProjPath& proj) {
         return std::any_of(r.extra, r.extra + 6, [](int8_t e) { return e != 32; });
     };
     for (int i = 0; i < 6; ++i)
-        quantities.push_back({"extra" + std::to_string(i + 1), "e" + std::to_string(i + 1),
-                              "extra", Column::Numbers, 0, 0, [i, extraGiven](const kbtype& r) {
-                                  return extraGiven(r) ? r.extra[i] : 0.0;
-                              }});
+        quantities.push_back(
+            {"extra" + std::to_string(i + 1), "e" + std::to_string(i + 1), "extra", Column::Numbers,
+             0, 0, [i, extraGiven](const kbtype& r) { return extraGiven(r) ? r.extra[i] : 0.0; }});
     for (int i = 0; i < 5; ++i)
-        quantities.push_back({"extravarde" + std::to_string(i + 1),
-                              "x" + std::to_string(i + 1), "x value", Column::Numbers, 0, 0,
+        quantities.push_back({"extravarde" + std::to_string(i + 1), "x" + std::to_string(i + 1),
+                              "x value", Column::Numbers, 0, 0,
                               [i](const kbtype& r) { return r.extravarde[i]; }});
     for (const Quantity& q : quantities) {
         Column c{"core", q.key, q.title, q.range, q.kind, q.kind == Column::Bars ? 58.0 : 48.0,
@@ -220,8 +217,8 @@ void coreColumns(Log& log, CKarnborr& kb, CProjPath& proj) {
             text.cells.push_back({s.from, s.to, 0, t, "", ""});
         for (int k = 0; k < 6; ++k)
             if (s.r.textrad[k][0])
-                log.remarks.push_back({(s.from + s.to) / 2, std::to_string(k + 1) + ": " +
-                                                                utf8(field(s.r.textrad[k]))});
+                log.remarks.push_back({(s.from + s.to) / 2,
+                                       std::to_string(k + 1) + ": " + utf8(field(s.r.textrad[k]))});
     }
     keep(log, std::move(text));
     log.depth = std::max(log.depth, sections.back().to);
@@ -287,8 +284,14 @@ void waterLossColumns(Log& log, CVattenF& vf) {
     }
     // The first two values are the test section's ends; the other four its measured values.
     for (int i = 2; i < 6; ++i) {
-        Column c{"VF", "vfvarde" + std::to_string(i + 1), "value " + std::to_string(i + 1), "",
-                 Column::Bars, 64, {}, {}};
+        Column c{"VF",
+                 "vfvarde" + std::to_string(i + 1),
+                 "value " + std::to_string(i + 1),
+                 "",
+                 Column::Bars,
+                 64,
+                 {},
+                 {}};
         c.hi = 0;
         for (const vftype& t : tests) {
             const double v = t.vfvarde[i];
@@ -306,9 +309,9 @@ void waterLossColumns(Log& log, CVattenF& vf) {
     for (const vftype& t : tests) {
         log.depth = std::max({log.depth, t.vfvarde[0], t.vfvarde[1]});
         const std::string text = utf8(field(t.text));
-        log.remarks.push_back({(t.vfvarde[0] + t.vfvarde[1]) / 2,
-                               "VF code " + std::to_string(t.vfkod) +
-                                   (text.empty() ? "" : ": " + text)});
+        log.remarks.push_back(
+            {(t.vfvarde[0] + t.vfvarde[1]) / 2,
+             "VF code " + std::to_string(t.vfkod) + (text.empty() ? "" : ": " + text)});
     }
 }
 
@@ -349,9 +352,8 @@ Log readLog(CHarnDbs& dbs, CProjPath& proj, const dbstype& r) {
                        std::to_string(h.azimut) + deg +
                        (std::string(h.avvmatt).rfind("J", 0) == 0 ? "  surveyed" : ""));
     const std::string saved = fileDate(snd);
-    log.head.push_back(
-        "project " + utf8(terminatedField(dbs.m_hd.datum)) +
-        (saved.empty() ? "" : "  saved " + saved));
+    log.head.push_back("project " + utf8(terminatedField(dbs.m_hd.datum)) +
+                       (saved.empty() ? "" : "  saved " + saved));
     if (h.lutning != 90)
         log.head.push_back("depths along the hole");
 
@@ -668,12 +670,24 @@ std::string codeColour(int i) {
     const double xx = c * (1 - std::fabs(std::fmod(h, 2.0) - 1));
     double r = 0, g = 0, b = 0;
     switch (static_cast<int>(h)) {
-    case 0: r = c, g = xx; break;
-    case 1: r = xx, g = c; break;
-    case 2: g = c, b = xx; break;
-    case 3: g = xx, b = c; break;
-    case 4: r = xx, b = c; break;
-    default: r = c, b = xx; break;
+    case 0:
+        r = c, g = xx;
+        break;
+    case 1:
+        r = xx, g = c;
+        break;
+    case 2:
+        g = c, b = xx;
+        break;
+    case 3:
+        g = xx, b = c;
+        break;
+    case 4:
+        r = xx, b = c;
+        break;
+    default:
+        r = c, b = xx;
+        break;
     }
     const double m = v - c;
     std::snprintf(buf, sizeof buf, "#%02x%02x%02x", static_cast<int>(std::lround(r + m)),
@@ -681,8 +695,8 @@ std::string codeColour(int i) {
     return buf;
 }
 
-bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& ids,
-              std::string& out, std::string& error) {
+bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& ids, std::string& out,
+              std::string& error) {
     std::vector<Log> logs;
     for (const std::string& id : ids) {
         char key[sizeof dbstype::id] = {};
@@ -697,7 +711,8 @@ bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& id
     for (const Log& l : logs)
         depth = std::max(depth, std::isfinite(l.depth) ? std::min(l.depth, 5000.0) : 1.0);
     // One scale for every log: the deepest fits in about 700 pixels, within 4 to 40 per metre.
-    const double k = std::clamp(700.0 / depth, 4.0, 40.0);
+    // (a whole number of pixels per metre, so that depths read back from the drawing).
+    const double k = std::clamp(std::floor(700.0 / depth), 4.0, 40.0);
     double maxHead = 0;
     for (const Log& l : logs)
         maxHead = std::max(maxHead, 18.0 + 14.0 * static_cast<double>(l.head.size()));

@@ -21,8 +21,8 @@ int runDrawLogs(const Command& cmd, std::vector<std::string> args);
 
 // The SVG of the logs of the boreholes `ids` (UTF-8) of the loaded database. False, with
 // `error` set, when an identifier is not a borehole of the database.
-bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& ids,
-              std::string& svg, std::string& error);
+bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& ids, std::string& svg,
+              std::string& error);
 
 // "#rrggbb" of a colour number of the code list (1-255, the usual CAD colour index);
 // other numbers give a neutral grey.

@@ -69,7 +69,8 @@ ProcessResult runFilter(const std::vector<std::string>& argv, const std::string&
     }
     result.started = true;
     // A program that stops reading must not end this one with SIGPIPE.
-    struct sigaction ignore {}, old{};
+    struct sigaction ignore {
+    }, old{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &old);
     // Feed the input and drain both outputs together, so that no pipe fills up and stalls.
