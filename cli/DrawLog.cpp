@@ -721,7 +721,7 @@ bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& id
     double width = kMargin + kAxis;
     for (const Log& l : logs)
         width += logWidth(l) + kGap;
-    width += kMargin - kGap;
+    width = std::max(width + kMargin - kGap, 480.0); // room for the titles
     const double height = bottom + 30;
 
     cli::SvgWriter svg(out);

@@ -7,6 +7,10 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+# Pictures: PNG output renders SVG through rsvg-convert; the report test loads the page in
+# headless Chromium.
+command -v rsvg-convert >/dev/null || need+=(librsvg2-bin)
+command -v chromium >/dev/null || need+=(chromium)
 if [ ${#need[@]} -gt 0 ]; then
     SUDO=""
     [ "$(id -u)" -ne 0 ] && SUDO=sudo
