@@ -249,6 +249,8 @@ void curve(Log& log, const std::string& group, const std::string& key, const std
             c.lo = std::min(c.lo, p.second), c.hi = std::max(c.hi, p.second);
     if (c.lo >= 0 && c.lo < 0.5 * c.hi)
         c.lo = 0;
+    if (!std::isfinite(c.lo) || !std::isfinite(c.hi))
+        c.lo = 0, c.hi = 1;
     if (c.hi <= c.lo)
         c.hi = c.lo + 1;
     c.range = shown(c.lo) + " to " + shown(c.hi);
@@ -402,15 +404,20 @@ std::string range(const Cell& c) {
     return shown(c.from) + "-" + shown(c.to) + " m";
 }
 
-void drawColumn(SvgWriter& svg, const Column& c, double x, double top, double k) {
-    auto y = [&](double d) { return top + d * k; };
+// Depths beyond the drawn range (a damaged value) stay on its edge.
+double depthY(double d, double top, double k, double bottom) {
+    return std::isfinite(d) ? std::clamp(top + d * k, top, bottom) : top;
+}
+
+void drawColumn(SvgWriter& svg, const Column& c, double x, double top, double k, double bottom) {
+    auto y = [&](double d) { return depthY(d, top, k, bottom); };
     svg.start("g")
         .attr("class", "column " + c.group)
         .attr("data-quantity", c.key)
         .attr("data-x", x)
         .attr("data-width", c.width);
     for (const Cell& cell : c.cells) {
-        const double y1 = y(cell.from), h = std::max((cell.to - cell.from) * k, 0.0);
+        const double y1 = y(cell.from), h = y(cell.to) - y1;
         svg.start("g")
             .attr("class", "cell")
             .attr("data-from", number(cell.from))
@@ -489,10 +496,13 @@ void drawColumn(SvgWriter& svg, const Column& c, double x, double top, double k)
     }
     if (c.kind == Column::Curve) {
         const double x0 = x + 4, x1 = x + c.width - 4;
+        auto vx = [&](double v) {
+            const double t = (v - c.lo) / (c.hi - c.lo);
+            return std::isfinite(t) ? x0 + std::clamp(t, 0.0, 1.0) * (x1 - x0) : x0;
+        };
         std::string pts;
         for (const auto& [d, v] : c.points)
-            pts += (pts.empty() ? "" : " ") + pixels(x0 + (v - c.lo) / (c.hi - c.lo) * (x1 - x0)) +
-                   "," + pixels(y(d));
+            pts += (pts.empty() ? "" : " ") + pixels(vx(v)) + "," + pixels(y(d));
         svg.start("polyline")
             .attr("class", "curve")
             .attr("data-lo", number(c.lo))
@@ -508,7 +518,7 @@ void drawColumn(SvgWriter& svg, const Column& c, double x, double top, double k)
         if (c.points.size() <= 200)
             for (const auto& [d, v] : c.points)
                 svg.start("circle")
-                    .attr("cx", x0 + (v - c.lo) / (c.hi - c.lo) * (x1 - x0))
+                    .attr("cx", vx(v))
                     .attr("cy", y(d))
                     .attr("r", 1.8)
                     .attr("fill", "#c0392b")
@@ -593,7 +603,7 @@ void drawLog(SvgWriter& svg, const Log& log, double x, double top, double k, dou
             .attr("stroke-width", 0.6)
             .end();
         svg.start("g").attr("font-size", kFont);
-        drawColumn(svg, c, cx, top, k);
+        drawColumn(svg, c, cx, top, k, bottom);
         svg.end();
         cx += c.width;
     }
@@ -608,7 +618,7 @@ void drawLog(SvgWriter& svg, const Log& log, double x, double top, double k, dou
         svg.start("g").attr("class", "remarks").attr("font-size", kFont);
         double next = top;
         for (const Remark& r : log.remarks) {
-            const double at = top + r.depth * k;
+            const double at = depthY(r.depth, top, k, bottom);
             const double y = std::max(at, next);
             svg.start("line")
                 .attr("x1", cx)

@@ -232,6 +232,28 @@ TEST_F(DrawLogTest, RefusesUnknownBoreholesAndWritesPng) {
     EXPECT_EQ(runTool({"draw", project(), "--ids"}).exitCode, 2);
     EXPECT_EQ(runTool({"draw", project(), "BH1", "--width", "300"}).exitCode, 2);
 
+    // A damaged depth (1e300, written over the last section's 18.00) keeps the log drawable:
+    // its section ends at the bottom edge.
+    const std::string snd = project() + "/HARNDB/BH3.SND";
+    std::string bytes = readBytes(snd);
+    const size_t at = bytes.find("\r\n 18.00 ");
+    ASSERT_NE(at, std::string::npos);
+    writeBytes(snd, bytes.replace(at, 9, "\r\n 1e300 "));
+    r = runTool({"draw", project(), "BH3"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_LT(r.out.size(), 100000u);
+    double top = 0, k = 0;
+    const auto logs = parseLogs(r.out, top, k);
+    ASSERT_EQ(logs.count("BH3"), 1u);
+    bool damaged = false;
+    for (const Drawn::Cell& c : logs.at("BH3").cells)
+        if (c.to == 1e300) {
+            damaged = true;
+            EXPECT_GT(c.y2, c.y1);
+            EXPECT_LT(c.y2, num(r.out.substr(r.out.find("<svg")), "height"));
+        }
+    EXPECT_TRUE(damaged);
+
     if (!platform::programOnPath("rsvg-convert"))
         GTEST_SKIP() << "rsvg-convert is not installed";
     writeBytes(dir.file("bh1.png"), "old");
