@@ -5,6 +5,7 @@
 #include "platform/CStdioFile.h"
 #include "platform/CString.h"
 #include "platform/Clock.h"
+#include "platform/Dialog.h"
 #include "platform/Encoding.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
@@ -23,6 +24,7 @@
 #include "host/kokotype.h"
 
 #include "database/CHarnDbs.h"
+#include "database/CHarnKonvertera.h"
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
 
