@@ -64,8 +64,8 @@ PlanFrame robustFrame(const std::vector<std::optional<PlanExtent>>& objects) {
 }
 
 std::string compassWord(double dx, double dy) {
-    static const char* const words[8] = {"east",  "north-east", "north", "north-west",
-                                         "west",  "south-west", "south", "south-east"};
+    static const char* const words[8] = {"east", "north-east", "north", "north-west",
+                                         "west", "south-west", "south", "south-east"};
     const double a = std::atan2(dy, dx) * 4 / std::acos(-1.0); // eighths of a turn
     return words[(static_cast<int>(std::lround(a)) + 8) % 8];
 }
