@@ -220,7 +220,7 @@ TEST_F(DrawTest, OutputFileAndExitCodes) {
         std::vector<std::string> args;
         int code;
     } cases[] = {{{"draw"}, 2},
-                 {{"draw", project(), "extra"}, 2},
+                 {{"draw", project(), "BH1", "--type", "point"}, 2},
                  {{"draw", project(), "-o"}, 2},
                  {{"draw", project(), "--width", "100"}, 2},
                  {{"draw", project(), "--width", "800px"}, 2},
