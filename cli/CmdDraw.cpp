@@ -577,9 +577,17 @@ struct PlanOptions {
     std::optional<cli::PlanExtent> bbox; // plan metres
 };
 
-// A place in the project's grid for a note: x north, y east.
-std::string gridPlace(const cli::PlanExtent& e) {
-    return "x " + cli::number(e.cy()) + ", y " + cli::number(e.cx());
+// A place in the project's grid for a note (x north, y east): the object's first point.
+std::string gridPlace(const Item& it, const cli::PlanExtent& e) {
+    const Pt p = !it.pts.empty()                             ? it.pts[0]
+                 : !it.rings.empty() && !it.rings[0].empty() ? it.rings[0][0]
+                                                             : Pt{e.cx(), e.cy()};
+    auto shortText = [](double v) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, std::fabs(v) < 1e9 ? "%.2f" : "%g", v);
+        return std::string(buf);
+    };
+    return "x " + shortText(p.y) + ", y " + shortText(p.x);
 }
 
 std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, const PlanOptions& opt) {
@@ -648,8 +656,8 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, const PlanOptions& opt) {
                     ")";
     }
     for (size_t i : pf.invalid) {
-        badNames +=
-            (badNames.empty() ? "" : "; ") + items[i].id + " (" + gridPlace(*extents[i]) + ")";
+        badNames += (badNames.empty() ? "" : "; ") + items[i].id + " (" +
+                    gridPlace(items[i], *extents[i]) + ")";
         items[i].pts.clear();
         items[i].rings.clear();
         items[i].ticks.clear();
