@@ -5,8 +5,12 @@
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
+#include "cli/DrawLog.h"
 #include "cli/DrawSvg.h"
 #include "cli/DrawTunnel.h"
+#include "cli/Picture.h"
+#include "cli/PlanFrame.h"
+#include "cli/PlanMarks.h"
 #include "cli/TunnelGeometry.h"
 
 #include "database/CHarnDbs.h"
@@ -22,6 +26,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -70,6 +75,7 @@ struct Item {
     std::vector<Tick> ticks;            // Path: every tickBase metres of chainage
     double tickBase = 0;
     std::string alignment; // Path: the alignment the chainage belongs to (CP1252)
+    std::string depth;     // a borehole's label adds its length along the hole
 };
 
 const char* const kMethods[6] = {"KR", "SP", "FP", "KV", "JG", "LI"};
@@ -289,6 +295,12 @@ Item itemFor(Sources& src, const dbstype& r) {
         // to rounding (cos 90 degrees), so less than a millimetre counts as vertical.
         if (std::hypot(r.dx, r.dy) >= 0.001)
             item.pts.push_back(plan(r.x + r.dx, r.y + r.dy));
+        if (const double len = std::sqrt(r.dx * r.dx + r.dy * r.dy + r.dz * r.dz);
+            std::isfinite(len) && len >= 0.05 && len < 1e6) {
+            char text[32];
+            std::snprintf(text, sizeof text, " %.1f m", len);
+            item.depth = text;
+        }
         break;
     case 4:
         item.style = {40, "point", "point", Kind::Cross, "#222222", nullptr};
@@ -559,18 +571,40 @@ std::string plural(size_t n, const std::string& word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool labels) {
+struct PlanOptions {
+    std::set<int> types; // empty: every type
+    double width = 1000;
+    bool labels = true;
+    std::optional<cli::PlanExtent> bbox; // plan metres
+};
+
+// A place in the project's grid for a note (x north, y east): the object's first point.
+std::string gridPlace(const Item& it, const cli::PlanExtent& e) {
+    const Pt p = !it.pts.empty()                             ? it.pts[0]
+                 : !it.rings.empty() && !it.rings[0].empty() ? it.rings[0][0]
+                                                             : Pt{e.cx(), e.cy()};
+    auto shortText = [](double v) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, std::fabs(v) < 1e9 ? "%.2f" : "%g", v);
+        return std::string(buf);
+    };
+    return "x " + shortText(p.y) + ", y " + shortText(p.x);
+}
+
+std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, const PlanOptions& opt) {
+    const double width = opt.width;
+    const bool labels = opt.labels;
     std::vector<Item> items;
     Sources sources(proj);
     if (dbs.Home() == 0) {
         do {
             const dbstype& r = *dbs.Get_aktel();
-            if (r.typ != 0 && (typ == 0 || r.typ == typ))
+            if (r.typ != 0 && (opt.types.empty() || opt.types.count(r.typ)))
                 items.push_back(itemFor(sources, r));
         } while (dbs++);
     }
-    // Extent of everything drawn; coordinates that are not numbers are left out.
-    double xmin = std::numeric_limits<double>::max(), xmax = -xmin, ymin = xmin, ymax = -xmin;
+    // Extent of each object; coordinates that are not numbers are left out.
+    std::vector<std::optional<cli::PlanExtent>> extents;
     auto notFinite = [](const Pt& p) { return !finite(p); };
     for (Item& it : items) {
         std::erase_if(it.pts, notFinite);
@@ -582,28 +616,68 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
             return !finite(t.centre) || !finite(t.normal) ||
                    (t.across && (!finite(t.left) || !finite(t.right)));
         });
+        std::optional<cli::PlanExtent> e;
+        auto add = [&e](const Pt& p) {
+            if (!e)
+                e = cli::PlanExtent{p.x, p.y, p.x, p.y};
+            e = cli::PlanExtent{std::min(e->x1, p.x), std::min(e->y1, p.y), std::max(e->x2, p.x),
+                                std::max(e->y2, p.y)};
+        };
         for (const std::vector<Pt>& points : it.rings)
-            for (const Pt& p : points) {
-                xmin = std::min(xmin, p.x);
-                xmax = std::max(xmax, p.x);
-                ymin = std::min(ymin, p.y);
-                ymax = std::max(ymax, p.y);
-            }
-        for (const Pt& p : it.pts) {
-            xmin = std::min(xmin, p.x);
-            xmax = std::max(xmax, p.x);
-            ymin = std::min(ymin, p.y);
-            ymax = std::max(ymax, p.y);
-        }
+            std::for_each(points.begin(), points.end(), add);
+        std::for_each(it.pts.begin(), it.pts.end(), add);
+        extents.push_back(e);
     }
-    const bool empty = xmin > xmax;
+    // The frame: the investigated area, or the box asked for. Objects far from the others
+    // are drawn as far as they reach into it and named in a note; objects with coordinates
+    // beyond any grid are not drawn, only named.
+    cli::PlanFrame pf = cli::robustFrame(extents);
+    std::vector<std::string> notes;
+    if (opt.bbox) {
+        pf.box = *opt.bbox;
+        pf.empty = false;
+        pf.far.clear();
+        size_t outside = 0;
+        for (size_t i = 0; i < items.size(); ++i)
+            outside +=
+                extents[i] && !extents[i]->intersects(*opt.bbox) &&
+                        std::find(pf.invalid.begin(), pf.invalid.end(), i) == pf.invalid.end()
+                    ? 1
+                    : 0;
+        if (outside)
+            notes.push_back(plural(outside, "object") + " outside the box");
+    }
+    std::string farNames, badNames;
+    for (size_t i : pf.far) {
+        const double dx = extents[i]->cx() - (pf.box.x1 + pf.box.x2) / 2;
+        const double dy = extents[i]->cy() - (pf.box.y1 + pf.box.y2) / 2;
+        farNames += (farNames.empty() ? "" : "; ") + items[i].id + " (" +
+                    cli::typeName(items[i].typ) + ", " +
+                    cli::number(std::round(std::hypot(dx, dy))) + " m " + cli::compassWord(dx, dy) +
+                    ")";
+    }
+    for (size_t i : pf.invalid) {
+        badNames += (badNames.empty() ? "" : "; ") + items[i].id + " (" +
+                    gridPlace(items[i], *extents[i]) + ")";
+        items[i].pts.clear();
+        items[i].rings.clear();
+        items[i].ticks.clear();
+    }
+    if (!farNames.empty())
+        notes.push_back("Far from the others, outside the frame: " + farNames);
+    if (!badNames.empty())
+        notes.push_back("Not drawn, coordinates beyond any grid: " + badNames);
+    double xmin = pf.box.x1, xmax = pf.box.x2, ymin = pf.box.y1, ymax = pf.box.y2;
+    const bool empty = pf.empty;
     const double mapW = width - 2 * kMargin;
     const double drawW = mapW - 2 * kInner;
     View view{0, 0, 1, 0, 0};
     double mapH = std::round(width / 2);
     if (!empty) {
-        // A little room around the objects; a single point gets a few metres.
-        const double pad = std::max(0.04 * std::max(xmax - xmin, ymax - ymin), 5.0);
+        // A little room around the objects (a single point gets a few metres); none around a
+        // box asked for.
+        const double pad =
+            opt.bbox ? 0.0 : std::max(0.04 * std::max(xmax - xmin, ymax - ymin), 5.0);
         xmin -= pad;
         xmax += pad;
         ymin -= pad;
@@ -634,7 +708,8 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
     const double rowH = 20;
     const double footerTop = frame.y2 + 14;
     std::vector<Pt> legendAt; // top left of each entry
-    double lx = kMargin, ly = footerTop + (empty ? 0 : 34);
+    const double notesTop = footerTop + (empty ? 0 : 34);
+    double lx = kMargin, ly = notesTop + 16 * static_cast<double>(notes.size());
     for (const Item* it : legend) {
         const double w = 30 + cli::textWidth(it->style.label, 11) + 16;
         if (lx > kMargin && lx + w > width - kMargin) {
@@ -644,8 +719,9 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         legendAt.push_back({lx, ly});
         lx += w;
     }
-    const double height =
-        std::ceil(legend.empty() ? (empty ? frame.y2 : footerTop + 34) + kMargin : ly + rowH + 8);
+    const double height = std::ceil(legend.empty() ? (empty ? frame.y2 : footerTop + 34) + kMargin +
+                                                         16 * static_cast<double>(notes.size())
+                                                   : ly + rowH + 8);
 
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     cli::SvgWriter svg(out);
@@ -659,6 +735,15 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
     svg.start("title").text(name).end();
     svg.start("rect").attr("width", "100%").attr("height", "100%").attr("fill", "white").end();
 
+    const std::string riktning = cli::toUtf8(cli::terminatedField(dbs.m_hd.riktning).c_str());
+    // Everything inside the frame is clipped to it.
+    svg.start("defs");
+    svg.start("clipPath").attr("id", "plan-frame");
+    rect(svg, {frame.x1, frame.y1}, {frame.x2, frame.y2});
+    svg.end();
+    svg.end();
+    svg.end();
+
     // Title, what is shown, north arrow.
     svg.start("g").attr("class", "title");
     svg.start("text")
@@ -669,15 +754,16 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         .text(name)
         .end();
     std::string what = plural(items.size(), "object");
-    if (typ != 0)
-        what = plural(items.size(), cli::typeName(typ));
+    if (opt.types.size() == 1)
+        what = plural(items.size(), cli::typeName(*opt.types.begin()));
     svg.start("text")
         .attr("x", kMargin)
         .attr("y", 50)
         .attr("font-size", 12)
         .attr("fill", "#555555")
         .text("Plan, " + what + "; grid " +
-              cli::toUtf8(cli::terminatedField(dbs.m_hd.koordsys).c_str()) + ", x north, y east")
+              cli::toUtf8(cli::terminatedField(dbs.m_hd.koordsys).c_str()) +
+              (riktning == "NORR" ? ", x north, y east" : ", axis direction " + riktning))
         .end();
     svg.end();
     const double nx = width - kMargin - 12;
@@ -705,7 +791,15 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         .attr("height", mapH)
         .attr("fill", "none")
         .attr("stroke", "#888888")
+        .attr("data-west", cli::number(view.xmin + (frame.x1 - view.left) / view.scale))
+        .attr("data-east", cli::number(view.xmin + (frame.x2 - view.left) / view.scale))
+        .attr("data-north", cli::number(view.ymax - (frame.y1 - view.top) / view.scale))
+        .attr("data-south", cli::number(view.ymax - (frame.y2 - view.top) / view.scale))
+        .attr("data-scale", cli::number(view.scale))
         .end();
+    if (!empty)
+        cli::drawGrid(svg, {view.xmin, view.ymax, view.scale, view.left, view.top}, frame.x1,
+                      frame.y1, frame.x2, frame.y2, riktning);
     if (empty)
         svg.start("text")
             .attr("x", width / 2)
@@ -726,6 +820,17 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
     std::vector<std::vector<Pt>> pixelsOf(items.size());
     std::vector<std::vector<std::vector<Pt>>> ringsOf(items.size());
     std::vector<std::vector<TickPx>> ticksOf(items.size());
+    for (size_t i : pf.far) {
+        // Drawn as far as it reaches into the frame, unless so far that its pixels run away.
+        bool tame = true;
+        for (const Pt& p : items[i].pts)
+            tame = tame && std::fabs(view.map(p).x) < 1e6 && std::fabs(view.map(p).y) < 1e6;
+        for (const std::vector<Pt>& ring : items[i].rings)
+            for (const Pt& p : ring)
+                tame = tame && std::fabs(view.map(p).x) < 1e6 && std::fabs(view.map(p).y) < 1e6;
+        if (!tame)
+            items[i].pts.clear(), items[i].rings.clear(), items[i].ticks.clear();
+    }
     for (size_t i = 0; i < items.size(); ++i) {
         for (const Pt& p : items[i].pts)
             pixelsOf[i].push_back(view.map(p));
@@ -757,7 +862,7 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         for (size_t j = 1; j < edges.size(); ++j)
             placer.addSegment(edges[j - 1].x, edges[j - 1].y, edges[j].x, edges[j].y, weight);
     }
-    svg.start("g").attr("class", "objects");
+    svg.start("g").attr("class", "objects").attr("clip-path", "url(#plan-frame)");
     for (const Item* it : order) {
         const std::string type = cli::typeName(it->typ);
         svg.start("g")
@@ -772,6 +877,12 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
             drawPath(svg, it->style, pixelsOf[i], ringsOf[i], ticksOf[i]);
         else if (!pixelsOf[i].empty())
             drawShapes(svg, it->style, pixelsOf[i]);
+        if (it->typ == 5 && it->style.kind == Kind::Polyline && pixelsOf[i].size() > 1) {
+            std::vector<cli::Px> px;
+            for (const Pt& p : pixelsOf[i])
+                px.push_back({p.x, p.y});
+            cli::drawLineMarks(svg, px, view.scale, it->style.colour);
+        }
         svg.end();
     }
     svg.end();
@@ -789,8 +900,10 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         std::vector<const Item*> byPriority(order.rbegin(), order.rend());
         for (const Item* it : byPriority) {
             const std::vector<Pt>& px = pixelsOf[static_cast<size_t>(it - items.data())];
-            if (px.empty() || it->id.empty())
+            if (px.empty() || it->id.empty() || px[0].x < frame.x1 || px[0].x > frame.x2 ||
+                px[0].y < frame.y1 || px[0].y > frame.y2)
                 continue;
+            const std::string label = it->id + it->depth;
             cli::Box anchor{px[0].x, px[0].y, px[0].x, px[0].y};
             const Kind k = it->style.kind;
             if (k == Kind::Hole || k == Kind::Cross)
@@ -805,13 +918,13 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
                     anchor = {std::min(anchor.x1, p.x), std::min(anchor.y1, p.y),
                               std::max(anchor.x2, p.x), std::max(anchor.y2, p.y)};
             }
-            const double w = cli::textWidth(it->id, kLabelFont);
+            const double w = cli::textWidth(label, kLabelFont);
             const cli::Box b = placer.place(anchor, w, kLabelFont * 1.25);
             svg.start("text")
                 .attr("class", "label")
                 .attr("x", b.x1)
                 .attr("y", b.y2 - kLabelFont * 0.3)
-                .text(it->id)
+                .text(label)
                 .end();
         }
         svg.end();
@@ -875,6 +988,17 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
             .end();
         svg.end();
     }
+    if (!notes.empty()) {
+        svg.start("g").attr("class", "notes").attr("font-size", 11).attr("fill", "#8a4b00");
+        for (size_t i = 0; i < notes.size(); ++i)
+            svg.start("text")
+                .attr("class", "note")
+                .attr("x", kMargin)
+                .attr("y", notesTop + 12 + 16 * static_cast<double>(i))
+                .text(notes[i])
+                .end();
+        svg.end();
+    }
     if (!legend.empty()) {
         svg.start("g").attr("class", "legend").attr("font-size", 11);
         for (size_t i = 0; i < legend.size(); ++i) {
@@ -893,6 +1017,11 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
 
 int runDraw(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("draw");
+    const bool tunnelDrawing = std::any_of(argsIn.begin(), argsIn.end(), [](const std::string& a) {
+        return a == "--developed" || a == "--section" || a.rfind("--section=", 0) == 0;
+    });
+    if (!tunnelDrawing && cli::isLogRequest(argsIn))
+        return cli::runDrawLogs(cmd, argsIn);
     std::vector<std::string> args = argsIn;
     const bool labels = !cli::takeFlag(args, "--no-labels");
     bool missing = false;
@@ -915,12 +1044,41 @@ int runDraw(const std::vector<std::string>& argsIn) {
             return cli::usageError(cmd, "--width takes a whole number of pixels, 200 to 20000");
         width = w;
     }
-    for (const std::string& a : args)
-        if (a == "--developed" || a == "--section" || a.rfind("--section=", 0) == 0)
-            return cli::runTunnelDrawing(cmd, args, output, width);
+    if (tunnelDrawing)
+        return cli::runTunnelDrawing(cmd, args, output, width);
+    PlanOptions opt;
+    opt.width = width;
+    opt.labels = labels;
     const int typ = cli::takeTypeOption(args, cmd);
     if (typ < 0)
         return cli::kUsage;
+    if (typ > 0)
+        opt.types.insert(typ);
+    const std::string only = cli::takeOption(args, "--only", missing);
+    if (missing)
+        return cli::usageError(cmd, "--only needs types, e.g. --only borehole,line");
+    for (size_t start = 0; !only.empty() && start <= only.size();) {
+        const size_t end = std::min(only.find(',', start), only.size());
+        const int t = cli::parseType(only.substr(start, end - start));
+        if (t == 0)
+            return cli::usageError(cmd, "unknown type '" + only.substr(start, end - start) +
+                                            "' in --only");
+        opt.types.insert(t);
+        start = end + 1;
+    }
+    const std::string bbox = cli::takeOption(args, "--bbox", missing);
+    if (!bbox.empty() || missing) {
+        // Grid coordinates x0,y0,x1,y1 (x north, y east).
+        double v[4];
+        char tail = 0;
+        if (std::sscanf(bbox.c_str(), "%lf,%lf,%lf,%lf%c", &v[0], &v[1], &v[2], &v[3], &tail) !=
+                4 ||
+            !std::all_of(v, v + 4, [](double d) { return std::isfinite(d); }) || v[0] == v[2] ||
+            v[1] == v[3])
+            return cli::usageError(cmd, "--bbox takes x0,y0,x1,y1: two corners in the grid");
+        opt.bbox = cli::PlanExtent{std::min(v[1], v[3]), std::min(v[0], v[2]), std::max(v[1], v[3]),
+                                   std::max(v[0], v[2])};
+    }
     if (!cli::oneFolder(args, cmd))
         return cli::kUsage;
 
@@ -928,20 +1086,19 @@ int runDraw(const std::vector<std::string>& argsIn) {
     CHarnDbs dbs(proj.get(), nullptr);
     if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
-    const std::string svg = drawPlan(dbs, *proj, typ, width, labels);
-    if (output.empty() || output == "-") {
-        std::cout << svg;
-        return std::cout.flush() ? cli::kOk : cli::kFailed;
-    }
-    return cli::writeOutput(cmd, output, svg) ? cli::kOk : cli::kFailed;
+    const std::string svg = drawPlan(dbs, *proj, opt);
+    return cli::writePicture(cmd, output, svg) ? cli::kOk : cli::kFailed;
 }
 
 cli::CommandRegistrar reg("draw",
-                          "harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]\n"
+                          "harn draw DIR [-o FILE.svg|FILE.png] [--width PX] [--type T] "
+                          "[--only T,T,...] [--bbox X0,Y0,X1,Y1] [--no-labels]\n       harn draw "
+                          "DIR ID [ID...] [--ids ID,ID,...] "
+                          "[-o FILE.svg|FILE.png]\n"
                           "       harn draw DIR ID (--section CHAINAGE [--within M] | --developed) "
                           "[-o FILE.svg] [--width PX]",
-                          "draw a plan of the project, or a tunnel's cross-section or developed "
-                          "surface, as SVG",
+                          "draw a plan of the project, borehole logs, or a tunnel's cross-section "
+                          "or developed surface, as SVG or PNG",
                           &runDraw);
 
 } // namespace

@@ -7,8 +7,10 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
-# rsvg-convert renders the plan drawing to PNG in a tool test (skipped without it).
+# rsvg-convert renders drawings to PNG (harn draw -o FILE.png, tool tests); the report test
+# loads the page in headless Chromium (both tests are skipped without them).
 command -v rsvg-convert >/dev/null || need+=(librsvg2-bin)
+command -v chromium >/dev/null || need+=(chromium)
 if [ ${#need[@]} -gt 0 ]; then
     SUDO=""
     [ "$(id -u)" -ne 0 ] && SUDO=sudo
