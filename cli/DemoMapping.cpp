@@ -9,6 +9,7 @@
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
 #include "platform/FileSystem.h"
+#include "platform/Folders.h"
 #include "platform/SafeReplace.h"
 
 #include <cstdio>
@@ -50,16 +51,17 @@ const DemoOutcrop kOutcrops[] = {
     {"HALL3.LAD", "HÄLL3"}, // refers to nothing
 };
 
-// The folder of the sample files: $HARN_SAMPLES when set, else samples/ of the source tree
-// this tool was built from.
+// The folder of the sample files: $HARN_SAMPLES when set, else share/harn/samples beside the
+// installed tool, else samples/ of the source tree this tool was built from.
 std::string samplesFolder() {
     if (const char* env = std::getenv("HARN_SAMPLES"); env && *env)
         return env;
-    std::string source = __FILE__; // .../cli/DemoMapping.cpp
-    std::string::size_type slash = source.find_last_of('/');
-    source = slash == std::string::npos ? "." : source.substr(0, slash);
-    slash = source.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : source.substr(0, slash)) + "/samples";
+    if (const std::string bin = platform::programFolder(); !bin.empty()) {
+        const std::string installed = bin + "/" + HARN_SAMPLES_FROM_BIN;
+        if (platform::isFolder(installed))
+            return installed;
+    }
+    return HARN_SOURCE_SAMPLES;
 }
 
 // Makes the object's record current: found by its id, or appended with a new file name.
