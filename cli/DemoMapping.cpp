@@ -57,7 +57,7 @@ std::string samplesFolder() {
     if (const char* env = std::getenv("HARN_SAMPLES"); env && *env)
         return env;
     if (const std::string bin = platform::programFolder(); !bin.empty()) {
-        const std::string installed = bin + "/" + HARN_SAMPLES_FROM_BIN;
+        const std::string installed = platform::absolutePath(bin + "/" + HARN_SAMPLES_FROM_BIN);
         if (platform::isFolder(installed))
             return installed;
     }
