@@ -9,6 +9,8 @@ escape such as '\\xF6'. Comments may hold any text.
 
     check-literals.py [ROOT]           checks every C++ source under ROOT (default: the
                                        checkout holding this script); exit 1 on a finding
+    check-literals.py --fix [ROOT]     converts what it can first: appends the suffix to
+                                       each literal (group) and includes the header
     check-literals.py --expect FILE    checks FILE and compares the findings with its lines
                                        marked EXPECT-FINDING (the checker's own test)
 """
@@ -28,7 +30,7 @@ def ident_char(c):
 
 
 def literals(text):
-    """Yields (line, kind, body, suffix, start, end) for each literal of `text` (a str decoded
+    """Yields (line, kind, prefix, body, suffix, start, end) for each literal of `text` (a str decoded
     as latin-1 so that every byte is one character); kind is '"' or "'"; start is where its
     prefix begins, end where its suffix ends."""
     i, n, line = 0, len(text), 1
@@ -45,6 +47,11 @@ def literals(text):
             j = n if j < 0 else j + 2
             line += text.count("\n", i, j)
             i = j
+        elif c == "#" and text[text.rfind("\n", 0, i) + 1:i].strip() == "" and \
+                text[i + 1:i + 40].lstrip().startswith("include"):
+            # A header name is not a literal.
+            j = text.find("\n", i)
+            i = n if j < 0 else j
         elif c.isdigit() or (c == "." and i + 1 < n and text[i + 1].isdigit()):
             # A number; its ' are digit separators.
             j = i + 1
@@ -88,39 +95,69 @@ def literals(text):
             s = k
             while k < n and ident_char(text[k]):
                 k += 1
-            yield start_line, quote, body, text[s:k], i, k
+            yield start_line, quote, word, body, text[s:k], i, k
             i = k
         else:
             i += 1
 
 
 def findings(text):
-    """(line, message) for each literal with non-ASCII bytes that is not converted."""
+    """(line, message, edit) for each literal with non-ASCII bytes that is not converted;
+    edit is (start, end, replacement) that converts it, or None (once per literal group)."""
     result = []
-    group = []  # adjacent string literals: (line, body, suffix)
-    previous_end = -1
+    group = []  # adjacent string literals: (line, body, suffix, end, prefix)
+    previous_end = 0
 
     def close_group():
-        if group and not any(suffix == SUFFIX for _, _, suffix in group):
-            for line, body, _ in group:
+        if group and not any(g[2] == SUFFIX for g in group):
+            plain = all(g[2] == "" and g[4] in ("", "R") for g in group)
+            edit = (group[-1][3], group[-1][3], SUFFIX) if plain else None
+            for line, body, _, _, _ in group:
                 if any(ord(ch) > 0x7F for ch in body):
-                    result.append((line, "non-ASCII string literal without " + SUFFIX))
+                    result.append((line, "non-ASCII string literal without " + SUFFIX, edit))
+                    edit = None
         group.clear()
 
-    for line, kind, body, suffix, start, end in literals(text):
+    for line, kind, prefix, body, suffix, start, end in literals(text):
         adjacent = _without_comments(text[previous_end:start]).strip() == ""
         if kind == '"' and group and adjacent:
-            group.append((line, body, suffix))
+            group.append((line, body, suffix, end, prefix))
         else:
             close_group()
             if kind == '"':
-                group.append((line, body, suffix))
+                group.append((line, body, suffix, end, prefix))
             elif any(ord(ch) > 0x7F for ch in body):
+                plain = prefix == "" and suffix == ""
+                edit = (start, end, '"' + body + '"' + SUFFIX + "[0]") if plain else None
                 result.append((line, "non-ASCII character literal (write \"..\"" + SUFFIX +
-                               "[0] or an escape)"))
+                               "[0] or an escape)", edit))
         previous_end = end
     close_group()
     return result
+
+
+INCLUDE = '#include "platform/Cp1252Literal.h"'
+
+
+def fix(path, text):
+    """Converts the literals of one file and includes the header; the number of edits."""
+    edits = [edit for _, _, edit in findings(text) if edit]
+    if not edits:
+        return 0
+    for start, end, replacement in sorted(edits, reverse=True):
+        text = text[:start] + replacement + text[end:]
+    if INCLUDE not in text and not path.endswith("Cp1252Literal.h"):
+        lines = text.split("\n")
+        quoted = [k for k, l in enumerate(lines) if l.startswith('#include "')]
+        anywhere = [k for k, l in enumerate(lines) if l.startswith("#include")]
+        pragma = [k for k, l in enumerate(lines) if l.startswith("#pragma once")]
+        at = (quoted[-1] + 1 if quoted else anywhere[0] if anywhere else
+              pragma[0] + 1 if pragma else 0)
+        lines.insert(at, INCLUDE)
+        text = "\n".join(lines)
+    with open(path, "wb") as f:
+        f.write(text.encode("latin-1"))
+    return len(edits)
 
 
 def _without_comments(text):
@@ -157,7 +194,7 @@ def sources(root):
 def main(argv):
     if len(argv) == 3 and argv[1] == "--expect":
         text = read(argv[2])
-        found = sorted({line for line, _ in findings(text)})
+        found = sorted({line for line, _, _ in findings(text)})
         expected = [number for number, content in enumerate(text.split("\n"), 1)
                     if "EXPECT-FINDING" in content]
         if found != expected:
@@ -165,12 +202,20 @@ def main(argv):
             return 1
         print(f"{argv[2]}: {len(found)} findings, as expected")
         return 0
+    fixing = "--fix" in argv
+    argv = [a for a in argv if a != "--fix"]
     root = argv[1] if len(argv) > 1 else os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     count = 0
     files = 0
     for path in sources(root):
         files += 1
-        for line, message in findings(read(path)):
+        text = read(path)
+        if fixing:
+            edited = fix(path, text)
+            if edited:
+                print(f"{os.path.relpath(path, root)}: {edited} literal(s) converted")
+            text = read(path)
+        for line, message, _ in findings(text):
             print(f"{os.path.relpath(path, root)}:{line}: {message}")
             count += 1
     if count:
