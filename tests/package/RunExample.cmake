@@ -53,17 +53,15 @@ else()
 endif()
 run(${CMAKE_COMMAND} --build ${WORK}/build --target example -j2)
 
-# The example on a demo project: it reads BH1's core log and saves it again.
+# The example on a demo project: it reads BH1's core log and saves it; a second run reads
+# the saved log.
 run(${CMAKE_COMMAND} -E env --unset=HARN_SAMPLES ${TOOL} demo ${WORK}/PROJ1)
-file(READ ${WORK}/PROJ1/HARNDB/BH1.SND before HEX)
-run(${WORK}/build/example ${WORK}/PROJ1)
-if(NOT out MATCHES "^BH1: [1-9][0-9]* core rows, file BH1\n$")
-    message(FATAL_ERROR "unexpected output of the example: [${out}] [${err}]")
-endif()
-file(READ ${WORK}/PROJ1/HARNDB/BH1.SND after HEX)
-if(NOT before STREQUAL after)
-    message(FATAL_ERROR "saving BH1's unchanged core log changed BH1.SND")
-endif()
+foreach(round 1 2)
+    run(${WORK}/build/example ${WORK}/PROJ1)
+    if(NOT out STREQUAL "BH1: 3 core rows, file BH1\n")
+        message(FATAL_ERROR "unexpected output of the example (run ${round}): [${out}] [${err}]")
+    endif()
+endforeach()
 
 if(MODE STREQUAL "install")
     # The installed tool takes its samples from the installed data folder: without one of
