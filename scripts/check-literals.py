@@ -4,7 +4,8 @@
 The library's texts are Windows-1252, the sources UTF-8: a literal with a letter outside
 ASCII must be written "..."_cp (platform/Cp1252Literal.h), which converts it while compiling.
 A plain one would keep its UTF-8 bytes. Adjacent literals are one literal, so the suffix on
-any of them converts all. Character literals cannot take the suffix: write "ö"_cp[0] or an
+any of them converts all. Literals with an explicit encoding (u8"", u"", U"") are the same
+bytes on every compiler and stay as they are. Character literals cannot take the suffix: write "ö"_cp[0] or an
 escape such as '\\xF6'. Comments may hold any text.
 
     check-literals.py [ROOT]           checks every C++ source under ROOT (default: the
@@ -23,6 +24,8 @@ SOURCE_SUFFIXES = (".cpp", ".h", ".hpp", ".cc", ".cxx", ".inl")
 SKIPPED_FOLDERS = {".git", os.path.join("tests", "data"), os.path.join("fuzz", "seeds")}
 STRING_PREFIXES = {"", "u8", "u", "U", "L"}
 SUFFIX = "_cp"
+# Prefixes that fix a literal's encoding whatever the compiler.
+EXPLICIT_ENCODINGS = {"u8", "u", "U", "u8R", "uR", "UR"}
 
 
 def ident_char(c):
@@ -109,7 +112,8 @@ def findings(text):
     previous_end = 0
 
     def close_group():
-        if group and not any(g[2] == SUFFIX for g in group):
+        explicit = any(g[4] in EXPLICIT_ENCODINGS for g in group)
+        if group and not explicit and not any(g[2] == SUFFIX for g in group):
             plain = all(g[2] == "" and g[4] in ("", "R") for g in group)
             edit = (group[-1][3], group[-1][3], SUFFIX) if plain else None
             for line, body, _, _, _ in group:
