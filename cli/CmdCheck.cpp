@@ -180,6 +180,7 @@ int runCheck(const std::vector<std::string>& argsIn) {
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
     std::vector<Finding> library;
+    std::string hint; // the tool's command for a database the library sends to "Konvertera"
     {
         // The library's own findings while reading (counts, stray slots) become check results.
         platform::RecordingUserInterface recorder;
@@ -189,9 +190,16 @@ int runCheck(const std::vector<std::string>& argsIn) {
             library.push_back(
                 {r != 0 || e.kind == platform::RecordingUserInterface::Event::Kind::Message, "",
                  cli::toUtf8(e.text.c_str())});
+        bool remedy = false;
+        for (const auto& e : recorder.events)
+            remedy = remedy || e.text.find("Konvertera") != std::string::npos;
+        if (remedy)
+            hint = cli::convertHint(args[0]);
         if (r != 0) {
             for (const Finding& f : library)
                 std::cerr << "harn check: " << f.message << "\n";
+            if (!hint.empty())
+                std::cerr << hint << "\n";
             cli::reportLock(*proj);
             return cli::kFailed;
         }
@@ -219,6 +227,8 @@ int runCheck(const std::vector<std::string>& argsIn) {
         std::cout << check.objects() << " objects checked: " << errors << " errors, " << warnings
                   << " warnings\n";
     }
+    if (!hint.empty())
+        std::cerr << hint << "\n";
     return errors ? cli::kFailed : cli::kOk;
 }
 

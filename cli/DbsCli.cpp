@@ -7,6 +7,9 @@
 #include "host/CProjPath.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
+#include "platform/UserInterface.h"
+
+#include <cctype>
 
 #include <cstdio>
 #include <cstring>
@@ -26,6 +29,24 @@ std::string fixed(double v) {
 }
 
 } // namespace
+
+std::string shellWord(const std::string& text) {
+    bool plainWord = !text.empty();
+    for (char c : text)
+        plainWord =
+            plainWord && (std::isalnum(static_cast<unsigned char>(c)) ||
+                          std::strchr("/._-+,:@%", c) || static_cast<unsigned char>(c) >= 0x80);
+    if (plainWord)
+        return text;
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+std::string convertHint(const std::string& dir) {
+    return "harn: to convert the project, run: harn convert " + shellWord(dir);
+}
 
 std::string absoluteFolder(const std::string& dir) {
     return platform::absolutePath(dir);
@@ -57,6 +78,10 @@ bool oneFolder(const std::vector<std::string>& args, const Command& cmd) {
 }
 
 std::unique_ptr<CProjPath> projectFor(const std::string& dir) {
+    // The library's messages send the user to "Konvertera" in the host's menu; the tool
+    // names its own command for it.
+    if (auto* console = dynamic_cast<platform::ConsoleUserInterface*>(&platform::userInterface()))
+        console->setFollowUp("Konvertera", convertHint(dir));
     return std::make_unique<CProjPath>(absoluteFolder(dir).c_str());
 }
 

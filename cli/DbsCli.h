@@ -20,7 +20,14 @@ class JsonWriter;
 // A project folder given on the command line (UTF-8, relative or absolute), made absolute.
 std::string absoluteFolder(const std::string& dir);
 
-// The project's paths for a folder given on the command line.
+// A text as one word for a POSIX shell: as it is when it needs no quotes, else in quotes.
+std::string shellWord(const std::string& text);
+
+// The tool's line after a library message that sends the user to "Konvertera".
+std::string convertHint(const std::string& dir);
+
+// The project's paths for a folder given on the command line. The library's messages that
+// send the user to "Konvertera" are followed by the tool's command for this folder.
 std::unique_ptr<CProjPath> projectFor(const std::string& dir);
 
 // Creates a folder and any missing parents (UTF-8 POSIX path); false when it cannot.

@@ -16,6 +16,8 @@
 #include <utility>
 #include <vector>
 
+class CHarnKonvertera;
+
 class CHarnDbs : public list0<dbstype> {
 public:
     CHarnDbs(CProjPath* proj, CAutoIni* ini);
@@ -59,6 +61,15 @@ public:
     int SkrivAvp();
     // Writes (op 0) or removes (other op) the current object's entry in the alignment list.
     int VagPaelUppdat(int op);
+
+    // Conversion: shows the conversion dialog for the project's database file; always 1.
+    int Konvertera(const char* projnamn);
+    // Rebuilds the database file at `path` from the project's data files; counts go to
+    // `dialog` (may be null). 1 rebuilt, -1 refused (a message has been shown).
+    int Restore(const char* path, const char* projnamn, CHarnKonvertera* dialog);
+    // Loads the database when nothing is loaded, otherwise opens its file and leaves it
+    // open. 0, -1 when the file is open already, -3 when it cannot be opened.
+    int Arkinit(const char* path);
 
     // Borehole head: clear, write and read.
     static int BhdNull(harnbhdtype* bhd);
