@@ -1,8 +1,9 @@
 // harn check DIR [--json]: checks a project: the database head against its records, the
-// records themselves, and every object's data files.
+// records themselves, every object's data files, and the cross-section type library.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/Json.h"
+#include "cli/TunnelGeometry.h"
 
 #include "borehole/CKarnborr.h"
 #include "borehole/CRegBorr.h"
@@ -11,9 +12,14 @@
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "list/Utilities.h"
+#include "mapping/LibraryFile.h"
+#include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
+#include "tunnel/CTvarKoord.h"
+#include "tunnel/CTvarsnitt.h"
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <map>
@@ -22,6 +28,12 @@
 #include <vector>
 
 namespace {
+
+std::string fixed3(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.3f", cli::plain(v));
+    return buf;
+}
 
 struct Finding {
     bool error;
@@ -35,6 +47,13 @@ public:
 
     void run() {
         checkHead();
+        checkTypeLibrary();
+        if (m_dbs.Home() == 0) {
+            do {
+                if (m_dbs.Get_aktel()->typ == 6)
+                    m_alignmentIds.insert(cli::field(m_dbs.Get_aktel()->id));
+            } while (m_dbs++);
+        }
         std::map<std::pair<int, std::string>, int> ids, names;
         if (m_dbs.Home() == 0) {
             do {
@@ -102,7 +121,7 @@ private:
                     cli::typeName(r.typ));
         switch (r.typ) {
         case 1:
-            requireFile(name, file + ".ODB", true);
+            checkTunnel(r, name, file);
             break;
         case 2:
             requireFile(name, file + ".LAD", true);
@@ -114,8 +133,15 @@ private:
             requireFile(name, file + ".LJE", true);
             break;
         case 6:
-            // An alignment's geometry file (HARNDB\<id>) is optional; its absence is a warning.
-            requireFile(name, id, false);
+            // An alignment's geometry file (HARNDB\<id>) is optional; its absence is a warning,
+            // a file the alignment reader refuses an error.
+            if (requireFile(name, id, false)) {
+                auto a = cli::loadAlignment(m_proj, id);
+                if (!a->loaded)
+                    add(true, name,
+                        "alignment file " + cli::toUtf8(a->path.c_str()) +
+                            " cannot be read: " + cli::toUtf8(a->error.c_str()));
+            }
             break;
         default:
             break;
@@ -166,9 +192,137 @@ private:
         }
     }
 
+    // Runs `read` with the library's messages recorded; each message, status text and
+    // failure reported meanwhile becomes an error of `object` (line ends as blanks).
+    template <class Read> auto recorded(const std::string& object, Read read) {
+        const size_t logged = platform::FailureLog::entries().size();
+        std::vector<std::string> said;
+        auto result = [&] {
+            platform::RecordingUserInterface recorder;
+            recorder.setStatusLine(true);
+            auto r = read();
+            for (const auto& e : recorder.events)
+                said.push_back(e.text);
+            return r;
+        }();
+        // Failures reported meanwhile are findings here, not failures of the command.
+        const std::vector<std::string> log = platform::FailureLog::entries();
+        if (log.size() > logged) {
+            platform::FailureLog::reset();
+            for (size_t i = 0; i < log.size(); ++i)
+                if (i < logged)
+                    platform::FailureLog::report(log[i]);
+                else
+                    said.push_back(log[i]);
+        }
+        for (std::string text : said) {
+            std::replace(text.begin(), text.end(), '\n', ' ');
+            add(true, object, cli::toUtf8(text.c_str()));
+        }
+        return std::make_pair(result, !said.empty());
+    }
+
+    // TVTYP.LIS, when the project has one: readable without complaint, and every type with
+    // a readable outline file.
+    void checkTypeLibrary() {
+        CTvarsnitt index(&m_proj);
+        const std::string path = index.IndexPath().str();
+        const std::string object = "TVTYP.LIS";
+        auto [lib, complained] = recorded(object, [&] { return cli::readSectionLibrary(m_proj); });
+        m_library = lib;
+        if (!m_library.present)
+            return;
+        if (m_library.result != 0 && !complained)
+            add(true, object, "type library " + cli::toUtf8(path.c_str()) + " cannot be read");
+        for (const tvtytype& t : m_library.types) {
+            const std::string name = cli::terminatedField(t.tvnamn);
+            const CString outline = index.OutlinePath(name.c_str());
+            CTvarKoord koord;
+            if (platform::access(outline, 0) != 0)
+                add(false, object,
+                    "type " + cli::toUtf8(name.c_str()) + " has no outline file " +
+                        cli::toUtf8(outline));
+            else if (koord.Init(outline, nullptr, nullptr, nullptr) != 0)
+                add(true, object,
+                    "outline file " + cli::toUtf8(outline) + " of type " +
+                        cli::toUtf8(name.c_str()) + " cannot be read");
+        }
+    }
+
+    // A tunnel: its database readable (with an accepted version) and its counters, its text
+    // file, the alignment its text names, and the types of its positions in the library.
+    void checkTunnel(const dbstype& r, const std::string& object, const std::string& file) {
+        if (!requireFile(object, file + ".ODB", true))
+            return;
+        cli::Tunnel t;
+        auto [read, complained] = recorded(object, [&] { return cli::readTunnel(m_proj, r, t); });
+        if (!read) {
+            if (!complained)
+                add(true, object,
+                    "tunnel database " + cli::toUtf8(t.odbPath.c_str()) + " cannot be read");
+            return;
+        }
+        const int live = static_cast<int>(t.records.size());
+        const int positions = static_cast<int>(t.positions.size());
+        if (t.head.antal[0] != live)
+            add(true, object,
+                "tunnel database head counts " + std::to_string(t.head.antal[0]) +
+                    " records, the file holds " + std::to_string(live));
+        if (t.head.antal[7] != positions)
+            add(true, object,
+                "tunnel database head counts " + std::to_string(t.head.antal[7]) +
+                    " positions, the file holds " + std::to_string(positions));
+        requireFile(object, file + ".LAT", true);
+
+        const std::string name = cli::tunnelAlignmentName(r);
+        if (name.empty()) {
+            add(false, object, "its text names no alignment (.VL): no plan geometry");
+        } else {
+            const std::string shown = cli::toUtf8(name.c_str());
+            if (!m_alignmentIds.count(name))
+                add(false, object, "its alignment " + shown + " is not in the database");
+            auto a = cli::loadAlignment(m_proj, name);
+            const std::string path = cli::toUtf8(a->path.c_str());
+            if (!a->present) {
+                add(true, object, "alignment file " + path + " is missing");
+            } else if (!a->loaded) {
+                add(true, object,
+                    "alignment file " + path + " cannot be read: " + cli::toUtf8(a->error.c_str()));
+            } else {
+                const double from = a->line.startChainage(), to = a->line.endChainage();
+                for (const todbtype& p : t.positions)
+                    if (!(p.sekt >= from && p.sekt <= to))
+                        add(false, object,
+                            "position at chainage " + fixed3(p.sekt) +
+                                " lies outside its alignment (chainage " + fixed3(from) + " to " +
+                                fixed3(to) + ")");
+            }
+        }
+
+        if (t.positions.empty()) {
+            add(false, object, "no positions along the tunnel");
+            return;
+        }
+        if (!m_library.present) {
+            add(true, object,
+                "its positions name cross-section types but the project has no type library "
+                "TVTYP.LIS");
+            return;
+        }
+        for (const todbtype& p : t.positions) {
+            const std::string type = cli::terminatedField(p.tvnamn);
+            if (!m_library.find(type))
+                add(true, object,
+                    "position at chainage " + fixed3(p.sekt) + ": cross-section type " +
+                        cli::toUtf8(type.c_str()) + " is not in TVTYP.LIS");
+        }
+    }
+
     CHarnDbs& m_dbs;
     CProjPath& m_proj;
     int m_objects = 0;
+    cli::SectionLibrary m_library;
+    std::set<std::string> m_alignmentIds; // CP1252
 };
 
 int runCheck(const std::vector<std::string>& argsIn) {
@@ -206,7 +360,10 @@ int runCheck(const std::vector<std::string>& argsIn) {
     }
     ProjectCheck check(dbs, *proj);
     check.findings = library;
+    // The type library's reader rings bells at damage; they must not mix into the findings.
+    libfile::setBellStream(stderr);
     check.run();
+    libfile::setBellStream(nullptr);
     int errors = 0;
     for (const Finding& f : check.findings)
         errors += f.error ? 1 : 0;

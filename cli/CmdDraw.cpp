@@ -1,9 +1,12 @@
 // harn draw DIR [-o FILE.svg] [--width PX] [--type T] [--no-labels]: a plan of the project
-// as SVG, north up: in the project's grid x runs north (up) and y east (right).
+// as SVG, north up: in the project's grid x runs north (up) and y east (right). Tunnels are
+// drawn as their outline along their alignment (the lateral extents of their cross-section
+// types) with the centre line and chainage ticks; alignments as their centre line with ticks.
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
 #include "cli/DrawSvg.h"
+#include "cli/TunnelGeometry.h"
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
@@ -16,6 +19,9 @@
 #include <cstring>
 #include <iostream>
 #include <limits>
+#include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,7 +38,7 @@ Pt plan(double gridX, double gridY) {
 }
 
 // How an object is drawn; also the order of the layers (extents below, points on top).
-enum class Kind { Rect, Polygon, Polyline, Hole, Cross };
+enum class Kind { Rect, Polygon, Path, Polyline, Hole, Cross };
 
 struct Style {
     int order;         // place in the legend
@@ -43,12 +49,26 @@ struct Style {
     const char* dash; // stroke-dasharray, or null
 };
 
+// A chainage tick of a tunnel or an alignment, in plan metres.
+struct Tick {
+    long long step; // the chainage is step times the item's tick base
+    Pt centre;
+    Pt normal;           // unit vector to the alignment's left
+    bool across = false; // a tunnel's tick runs across its outline, from `left` to `right`
+    Pt left{}, right{};
+};
+
 struct Item {
-    int typ;
+    int typ = 0;
     std::string id;   // UTF-8
     std::string note; // extra words for the tooltip
-    Style style;
-    std::vector<Pt> pts; // world coordinates; Rect: two corners; Hole: top (and bottom)
+    Style style{};
+    // World coordinates. Rect: two corners; Hole: top (and bottom); Path: the centre line.
+    std::vector<Pt> pts;
+    std::vector<std::vector<Pt>> rings; // Path: closed outlines
+    std::vector<Tick> ticks;            // Path: every tickBase metres of chainage
+    double tickBase = 0;
+    std::string alignment; // Path: the alignment the chainage belongs to (CP1252)
 };
 
 const char* const kMethods[6] = {"KR", "SP", "FP", "KV", "JG", "LI"};
@@ -118,13 +138,147 @@ Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
     return item;
 }
 
-Item itemFor(CProjPath& proj, const dbstype& r) {
-    Item item{r.typ, cli::toUtf8(cli::terminatedField(r.id).c_str()), "", {}, {}};
+// What tunnels and alignments are drawn from, each read once per drawing.
+class Sources {
+public:
+    explicit Sources(CProjPath& p) : proj(p) {}
+    const cli::SectionLibrary& library() {
+        if (!m_library)
+            m_library = std::make_unique<cli::SectionLibrary>(cli::readSectionLibrary(proj));
+        return *m_library;
+    }
+    cli::Alignment& alignment(const std::string& name) {
+        std::unique_ptr<cli::Alignment>& a = m_alignments[name];
+        if (!a)
+            a = cli::loadAlignment(proj, name);
+        return *a;
+    }
+    CProjPath& proj;
+
+private:
+    std::unique_ptr<cli::SectionLibrary> m_library;
+    std::map<std::string, std::unique_ptr<cli::Alignment>> m_alignments;
+};
+
+Pt plan(const cli::GridPt& p) {
+    return plan(p.x, p.y);
+}
+
+std::vector<Pt> planLine(const std::vector<cli::GridPt>& line) {
+    std::vector<Pt> out;
+    for (const cli::GridPt& p : line)
+        out.push_back(plan(p));
+    return out;
+}
+
+// Ticks are kept every 10 m of chainage (every 100 m, 1 km, ... on lines so long that there
+// would be more than this many); the drawing shows those of a round interval that suits its
+// scale.
+constexpr double kMaxTickCandidates = 2000;
+
+// The type of the stretch that holds `chainage`: the last one starting at or before it.
+const tvtytype* typeAt(const std::vector<cli::TunnelStretch>& stretches, double chainage) {
+    const tvtytype* type = nullptr;
+    for (const cli::TunnelStretch& s : stretches)
+        if (s.from <= chainage)
+            type = s.type;
+    return type;
+}
+
+void addTicks(Item& item, CVaglinje& line, double from, double to,
+              const std::vector<cli::TunnelStretch>* stretches) {
+    double base = 10;
+    while ((to - from) / base > kMaxTickCandidates)
+        base *= 10;
+    item.tickBase = base;
+    for (long long k = static_cast<long long>(std::ceil(from / base)); k * base <= to; ++k) {
+        const double s = static_cast<double>(k) * base;
+        cli::GridPt c, n;
+        if (line.Vag2xy(s, 0, &c.x, &c.y) != 0 || !cli::leftNormal(line, s, &n))
+            continue;
+        Tick t{k, plan(c), plan(n)};
+        const tvtytype* type = stretches ? typeAt(*stretches, s) : nullptr;
+        cli::GridPt l, r;
+        if (type && line.Vag2xy(s, -type->xmin, &l.x, &l.y) == 0 &&
+            line.Vag2xy(s, -type->xmax, &r.x, &r.y) == 0) {
+            t.across = true;
+            t.left = plan(l);
+            t.right = plan(r);
+        }
+        item.ticks.push_back(t);
+    }
+}
+
+const char* const kTunnelColour = "#6a3d9a";
+const char* const kAlignmentColour = "#1b7837";
+
+// A tunnel: its outline and centre line along its alignment, or without those its extent.
+Item tunnelItem(Sources& src, const dbstype& r, Item item) {
+    cli::Tunnel t;
+    const std::string name = cli::tunnelAlignmentName(r);
+    std::string missing;
+    if (!cli::readTunnel(src.proj, r, t)) {
+        missing = t.present ? "tunnel database not readable" : "no tunnel database";
+    } else {
+        cli::Alignment* a = name.empty() ? nullptr : &src.alignment(name);
+        const std::vector<cli::TunnelStretch> stretches = cli::tunnelStretches(t, src.library());
+        const cli::TunnelShape shape = cli::tunnelShape(t, stretches, a);
+        missing = shape.missing;
+        if (missing.empty()) {
+            if (shape.outlines.empty())
+                item.style = {
+                    11,         "tunnel-centre", "tunnel, centre line only (types unknown)",
+                    Kind::Path, kTunnelColour,   nullptr};
+            else
+                item.style = {10,         "tunnel",      "tunnel (outline along its alignment)",
+                              Kind::Path, kTunnelColour, nullptr};
+            item.pts = planLine(shape.centre);
+            for (const std::vector<cli::GridPt>& ring : shape.outlines)
+                item.rings.push_back(planLine(ring));
+            item.alignment = name;
+            addTicks(item, a->line, shape.from, shape.to, &stretches);
+            item.note = "chainage " + cli::chainageText(shape.from) + " to " +
+                        cli::chainageText(shape.to) + " along " + cli::toUtf8(name.c_str());
+            return item;
+        }
+    }
+    item.style = {12,         "tunnel-extent", "tunnel without geometry (extent)",
+                  Kind::Rect, kTunnelColour,   "8 4"};
+    item.note = missing;
+    item.pts = extentOf(r);
+    return item;
+}
+
+// An alignment with a loadable file: its centre line; otherwise its extent.
+Item alignmentItem(Sources& src, const dbstype& r, Item item) {
+    const std::string name = cli::terminatedField(r.id);
+    cli::Alignment& a = src.alignment(name);
+    if (a.loaded) {
+        CVaglinje& line = a.line;
+        item.style = {60,         "alignment",      "alignment (centre line)",
+                      Kind::Path, kAlignmentColour, "12 4 2 4"};
+        item.pts = planLine(cli::alongAlignment(line, line.startChainage(), line.endChainage(), 0));
+        item.alignment = name;
+        addTicks(item, line, line.startChainage(), line.endChainage(), nullptr);
+        item.note = "chainage " + cli::chainageText(line.startChainage()) + " to " +
+                    cli::chainageText(line.endChainage());
+        return item;
+    }
+    item.style = {61,         "alignment-extent", "alignment without geometry (extent)",
+                  Kind::Rect, kAlignmentColour,   "12 4 2 4"};
+    item.note = a.present ? "geometry file not readable" : "no geometry file";
+    item.pts = extentOf(r);
+    return item;
+}
+
+Item itemFor(Sources& src, const dbstype& r) {
+    CProjPath& proj = src.proj;
+    Item item;
+    item.typ = r.typ;
+    item.id = cli::toUtf8(cli::terminatedField(r.id).c_str());
     switch (r.typ) {
     case 1:
-        item.style = {10, "tunnel", "tunnel (extent)", Kind::Rect, "#6a3d9a", "8 4"};
-        item.pts = extentOf(r);
-        break;
+        return tunnelItem(src, r, item);
     case 2:
         return outcropItem(proj, r, item);
     case 3:
@@ -142,9 +296,7 @@ Item itemFor(CProjPath& proj, const dbstype& r) {
     case 5:
         return lineItem(proj, r, item);
     case 6:
-        item.style = {60, "alignment", "alignment (extent)", Kind::Rect, "#1b7837", "12 4 2 4"};
-        item.pts = extentOf(r);
-        break;
+        return alignmentItem(src, r, item);
     default:
         item.style = {70 + r.typ,
                       "typ" + std::to_string(r.typ),
@@ -269,6 +421,116 @@ void drawShapes(cli::SvgWriter& svg, const Style& st, const std::vector<Pt>& px)
     case Kind::Cross:
         cross(svg, px[0], kSymbol - 1, st.colour);
         break;
+    case Kind::Path: // drawPath
+        break;
+    }
+}
+
+// Ticks are at least this far apart (pixels) and stand out this far from the line, or from a
+// tunnel's outline.
+constexpr double kTickSpacing = 40;
+constexpr double kTick = 5;
+constexpr double kTickOver = 3;
+constexpr double kChainageFont = 9;
+
+// The round interval (1, 2 or 5 times a power of ten, a multiple of `base`) of the ticks
+// drawn at `scale` pixels per metre.
+double tickInterval(double base, double scale) {
+    for (double p = base; p < 1e12; p *= 10)
+        for (double m : {1.0, 2.0, 5.0})
+            if (m * p * scale >= kTickSpacing)
+                return m * p;
+    return 1e12;
+}
+
+// A tick in pixels: from `a` on the left of the line to `b` on its right.
+struct TickPx {
+    Pt a, b;
+    double chainage;
+};
+
+std::vector<TickPx> tickPixels(const Item& it, const View& view) {
+    std::vector<TickPx> out;
+    if (it.ticks.empty())
+        return out;
+    const long long every = std::llround(tickInterval(it.tickBase, view.scale) / it.tickBase);
+    for (const Tick& t : it.ticks) {
+        if (t.step % every != 0)
+            continue;
+        const Pt c = view.map(t.centre);
+        const Pt e = view.map({t.centre.x + t.normal.x, t.centre.y + t.normal.y});
+        const double len = std::hypot(e.x - c.x, e.y - c.y);
+        if (!(len > 0))
+            continue;
+        const double dx = (e.x - c.x) / len, dy = (e.y - c.y) / len;
+        double hi = kTick, lo = -kTick;
+        if (t.across) {
+            // Across the outline, wherever its sides lie, and a little beyond.
+            hi = lo = 0;
+            for (const Pt& side : {view.map(t.left), view.map(t.right)}) {
+                const double d = (side.x - c.x) * dx + (side.y - c.y) * dy;
+                hi = std::max(hi, d);
+                lo = std::min(lo, d);
+            }
+            hi += kTickOver;
+            lo -= kTickOver;
+        }
+        out.push_back({{c.x + hi * dx, c.y + hi * dy},
+                       {c.x + lo * dx, c.y + lo * dy},
+                       static_cast<double>(t.step) * it.tickBase});
+    }
+    return out;
+}
+
+std::string pointList(const std::vector<Pt>& px) {
+    std::string pts;
+    for (const Pt& p : px)
+        pts += (pts.empty() ? "" : " ") + cli::pixels(p.x) + "," + cli::pixels(p.y);
+    return pts;
+}
+
+// A tunnel or an alignment: outlines, centre line, ticks.
+void drawPath(cli::SvgWriter& svg, const Style& st, const std::vector<Pt>& centre,
+              const std::vector<std::vector<Pt>>& rings, const std::vector<TickPx>& ticks) {
+    const bool tunnel = !rings.empty() || st.key.rfind("tunnel", 0) == 0;
+    for (const std::vector<Pt>& ring : rings) {
+        if (ring.size() < 3)
+            continue;
+        svg.start("polygon")
+            .attr("class", "outline")
+            .attr("points", pointList(ring))
+            .attr("fill", st.colour)
+            .attr("fill-opacity", "0.25")
+            .attr("stroke", st.colour)
+            .attr("stroke-width", "1.5")
+            .attr("stroke-linejoin", "round")
+            .end();
+    }
+    if (centre.size() == 1) {
+        svg.start("circle").attr("cx", centre[0].x).attr("cy", centre[0].y).attr("r", 2.5);
+        svg.attr("fill", st.colour).end();
+    } else if (centre.size() > 1) {
+        svg.start("polyline")
+            .attr("class", "centre-line")
+            .attr("points", pointList(centre))
+            .attr("fill", "none")
+            .attr("stroke", st.colour)
+            .attr("stroke-width", tunnel ? "1" : "1.5");
+        if (const char* dash = tunnel ? "10 3 2 3" : st.dash)
+            svg.attr("stroke-dasharray", dash);
+        svg.end();
+    }
+    if (!ticks.empty()) {
+        std::string d;
+        for (const TickPx& t : ticks)
+            d += "M" + cli::pixels(t.a.x) + "," + cli::pixels(t.a.y) + "L" + cli::pixels(t.b.x) +
+                 "," + cli::pixels(t.b.y);
+        svg.start("path")
+            .attr("class", "ticks")
+            .attr("d", d)
+            .attr("stroke", st.colour)
+            .attr("stroke-width", "1")
+            .end();
     }
 }
 
@@ -289,6 +551,16 @@ void swatch(cli::SvgWriter& svg, const Style& st, double x, double y) {
     case Kind::Polyline:
         drawShapes(svg, st, {{x, y + 10}, {x + 8, y + 3}, {x + 16, y + 9}, {x + 24, y + 2}});
         break;
+    case Kind::Path:
+        if (st.key == "tunnel")
+            drawPath(svg, st, {{x, y + 6}, {x + 24, y + 6}},
+                     {{{x, y + 1}, {x + 24, y + 1}, {x + 24, y + 11}, {x, y + 11}, {x, y + 1}}},
+                     {{{x + 12, y - 1}, {x + 12, y + 13}, 0}});
+        else
+            drawPath(
+                svg, st, {{x, y + 6}, {x + 24, y + 6}}, {},
+                {{{x + 6, y + 1}, {x + 6, y + 11}, 0}, {{x + 18, y + 1}, {x + 18, y + 11}, 0}});
+        break;
     case Kind::Hole:
         drawShapes(svg, st, {{x + 8, y + 4}, {x + 20, y + 11}});
         break;
@@ -304,19 +576,34 @@ std::string plural(size_t n, const std::string& word) {
 
 std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool labels) {
     std::vector<Item> items;
+    Sources sources(proj);
     if (dbs.Home() == 0) {
         do {
             const dbstype& r = *dbs.Get_aktel();
             if (r.typ != 0 && (typ == 0 || r.typ == typ))
-                items.push_back(itemFor(proj, r));
+                items.push_back(itemFor(sources, r));
         } while (dbs++);
     }
     // Extent of everything drawn; coordinates that are not numbers are left out.
     double xmin = std::numeric_limits<double>::max(), xmax = -xmin, ymin = xmin, ymax = -xmin;
+    auto notFinite = [](const Pt& p) { return !finite(p); };
     for (Item& it : items) {
-        std::erase_if(it.pts, [](const Pt& p) { return !finite(p); });
+        std::erase_if(it.pts, notFinite);
         if (it.style.kind == Kind::Rect && it.pts.size() != 2)
             it.pts.clear();
+        for (std::vector<Pt>& ring : it.rings)
+            std::erase_if(ring, notFinite);
+        std::erase_if(it.ticks, [](const Tick& t) {
+            return !finite(t.centre) || !finite(t.normal) ||
+                   (t.across && (!finite(t.left) || !finite(t.right)));
+        });
+        for (const std::vector<Pt>& points : it.rings)
+            for (const Pt& p : points) {
+                xmin = std::min(xmin, p.x);
+                xmax = std::max(xmax, p.x);
+                ymin = std::min(ymin, p.y);
+                ymax = std::max(ymax, p.y);
+            }
         for (const Pt& p : it.pts) {
             xmin = std::min(xmin, p.x);
             xmax = std::max(xmax, p.x);
@@ -452,9 +739,22 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
                      [](const Item* a, const Item* b) { return a->style.kind < b->style.kind; });
     cli::LabelPlacer placer({frame.x1 + 2, frame.y1 + 2, frame.x2 - 2, frame.y2 - 2});
     std::vector<std::vector<Pt>> pixelsOf(items.size());
+    std::vector<std::vector<std::vector<Pt>>> ringsOf(items.size());
+    std::vector<std::vector<TickPx>> ticksOf(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
         for (const Pt& p : items[i].pts)
             pixelsOf[i].push_back(view.map(p));
+        for (const std::vector<Pt>& ring : items[i].rings) {
+            ringsOf[i].emplace_back();
+            for (const Pt& p : ring)
+                ringsOf[i].back().push_back(view.map(p));
+            for (size_t j = 1; j < ring.size(); ++j)
+                placer.addSegment(ringsOf[i].back()[j - 1].x, ringsOf[i].back()[j - 1].y,
+                                  ringsOf[i].back()[j].x, ringsOf[i].back()[j].y, 0.5);
+        }
+        ticksOf[i] = tickPixels(items[i], view);
+        for (const TickPx& t : ticksOf[i])
+            placer.addSegment(t.a.x, t.a.y, t.b.x, t.b.y, 0.3);
         const std::vector<Pt>& px = pixelsOf[i];
         if (px.empty())
             continue;
@@ -482,9 +782,11 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
         svg.start("title")
             .text(it->id + " (" + it->style.label + (it->note.empty() ? "" : ", " + it->note) + ")")
             .end();
-        const std::vector<Pt>& px = pixelsOf[static_cast<size_t>(it - items.data())];
-        if (!px.empty())
-            drawShapes(svg, it->style, px);
+        const size_t i = static_cast<size_t>(it - items.data());
+        if (it->style.kind == Kind::Path)
+            drawPath(svg, it->style, pixelsOf[i], ringsOf[i], ticksOf[i]);
+        else if (!pixelsOf[i].empty())
+            drawShapes(svg, it->style, pixelsOf[i]);
         svg.end();
     }
     svg.end();
@@ -526,6 +828,40 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, int typ, double width, bool
                 .attr("y", b.y2 - kLabelFont * 0.3)
                 .text(it->id)
                 .end();
+        }
+        svg.end();
+
+        // Chainages after the identifiers: a tunnel's first, then those of alignments at
+        // chainages that no tunnel along them has labelled already.
+        svg.start("g")
+            .attr("class", "chainage-labels")
+            .attr("font-size", kChainageFont)
+            .attr("fill", "#444444")
+            .attr("stroke", "white")
+            .attr("stroke-width", 2.5)
+            .attr("stroke-linejoin", "round")
+            .attr("paint-order", "stroke");
+        std::set<std::pair<std::string, long long>> labelled;
+        for (int pass = 0; pass < 2; ++pass) {
+            for (size_t i = 0; i < items.size(); ++i) {
+                if ((items[i].typ == 1) != (pass == 0))
+                    continue;
+                for (const TickPx& t : ticksOf[i]) {
+                    const long long mm = std::llround(t.chainage * 1000);
+                    if (!labelled.insert({items[i].alignment, mm}).second)
+                        continue;
+                    const std::string text = cli::chainageText(t.chainage);
+                    const cli::Box b =
+                        placer.place({t.b.x, t.b.y, t.b.x, t.b.y},
+                                     cli::textWidth(text, kChainageFont), kChainageFont * 1.25);
+                    svg.start("text")
+                        .attr("class", "chainage")
+                        .attr("x", b.x1)
+                        .attr("y", b.y2 - kChainageFont * 0.3)
+                        .text(text)
+                        .end();
+                }
+            }
         }
         svg.end();
     }

@@ -1,10 +1,12 @@
 // harn export DIR [--format geojson|csv] [-o FILE] [--type T]: the project's objects for GIS
 // (a GeoJSON FeatureCollection) or for spreadsheets (CSV, one row per object). Geometry comes
 // from the library: database records, line files through CLinjeData, outcrop outlines through
-// CHellar and borehole heads through CRegBorr.
+// CHellar, borehole heads through CRegBorr, alignments through CVaglinje and tunnels through
+// CTunDbs and CTvarsnitt along their alignment (an outline and a centre line).
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/Json.h"
+#include "cli/TunnelGeometry.h"
 
 #include "borehole/CRegBorr.h"
 #include "database/CHarnDbs.h"
@@ -19,6 +21,8 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <map>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -29,11 +33,18 @@ using Pos = std::array<double, 3>;
 
 // The geometry of one object and what is known about where it came from.
 struct Shape {
-    const char* kind = "Point"; // "Point", "LineString" or "Polygon"
-    std::vector<Pos> pos;       // a polygon's ring is closed
-    bool extent = false;        // the geometry is the record's corner and extent
-    const char* data = nullptr; // why the data file gave no geometry
-    int points = -1;            // points read from the data file
+    const char* kind = "Point";             // "Point", "LineString", "Polygon" or "MultiPolygon"
+    std::vector<Pos> pos;                   // a polygon's ring is closed
+    std::vector<std::vector<Pos>> polygons; // a MultiPolygon: one closed ring each
+    bool flat = false;                      // positions without height (alignments and tunnels)
+    const char* part = nullptr;             // of a tunnel: "outline" or "centre line"
+    bool chainage = false;                  // along an alignment, from `from` to `to`
+    double from = 0, to = 0;
+    std::string alignment; // CP1252; a tunnel's alignment
+    int positions = -1;    // a tunnel's positions
+    bool extent = false;   // the geometry is the record's corner and extent
+    std::string data;      // why the data files gave no geometry
+    int points = -1;       // points read from the data file
     bool borehole = false;
     bool surveyed = false;
     bool hasBottom = false;
@@ -134,37 +145,132 @@ void boreholeShape(CProjPath& proj, const dbstype& r, Shape& s) {
     s.length = std::sqrt(r.dx * r.dx + r.dy * r.dy + r.dz * r.dz);
 }
 
-Shape shapeOf(CProjPath& proj, const dbstype& r) {
+// What tunnels and alignments are exported from, each read once.
+class Sources {
+public:
+    explicit Sources(CProjPath& p) : proj(p) {}
+    const cli::SectionLibrary& library() {
+        if (!m_library)
+            m_library = std::make_unique<cli::SectionLibrary>(cli::readSectionLibrary(proj));
+        return *m_library;
+    }
+    cli::Alignment& alignment(const std::string& name) {
+        std::unique_ptr<cli::Alignment>& a = m_alignments[name];
+        if (!a)
+            a = cli::loadAlignment(proj, name);
+        return *a;
+    }
+    CProjPath& proj;
+
+private:
+    std::unique_ptr<cli::SectionLibrary> m_library;
+    std::map<std::string, std::unique_ptr<cli::Alignment>> m_alignments;
+};
+
+std::vector<Pos> positionsOf(const std::vector<cli::GridPt>& line) {
+    std::vector<Pos> out;
+    for (const cli::GridPt& p : line)
+        out.push_back({p.x, p.y, 0});
+    return out;
+}
+
+// An alignment with a loadable file: its centre line; otherwise the record's extent.
+void alignmentShape(Sources& src, const dbstype& r, Shape& s) {
+    cli::Alignment& a = src.alignment(cli::terminatedField(r.id));
+    if (!a.loaded) {
+        extentRectangle(r, s);
+        s.data = a.present ? "not readable" : "missing";
+        return;
+    }
+    CVaglinje& line = a.line;
+    s.kind = "LineString";
+    s.flat = true;
+    s.chainage = true;
+    s.from = line.startChainage();
+    s.to = line.endChainage();
+    s.pos = positionsOf(cli::alongAlignment(line, s.from, s.to, 0));
+}
+
+// A tunnel along its alignment: its outline (when the types of its positions are known) and
+// its centre line; without those the record's extent.
+std::vector<Shape> tunnelShapes(Sources& src, const dbstype& r) {
+    Shape s;
+    cli::Tunnel t;
+    if (!cli::readTunnel(src.proj, r, t)) {
+        extentRectangle(r, s);
+        s.data = t.present ? "not readable" : "missing";
+        return {s};
+    }
+    const std::string name = cli::tunnelAlignmentName(r);
+    const std::vector<cli::TunnelStretch> stretches = cli::tunnelStretches(t, src.library());
+    const cli::TunnelShape shape =
+        cli::tunnelShape(t, stretches, name.empty() ? nullptr : &src.alignment(name));
+    s.positions = static_cast<int>(t.positions.size());
+    if (!shape.missing.empty()) {
+        extentRectangle(r, s);
+        s.data = shape.missing;
+        s.alignment = name;
+        return {s};
+    }
+    s.flat = true;
+    s.chainage = true;
+    s.from = shape.from;
+    s.to = shape.to;
+    s.alignment = name;
+    std::vector<Shape> out;
+    if (!shape.outlines.empty()) {
+        Shape o = s;
+        o.part = "outline";
+        for (const std::vector<cli::GridPt>& ring : shape.outlines)
+            o.polygons.push_back(closedRing(positionsOf(ring)));
+        if (o.polygons.size() == 1) {
+            o.kind = "Polygon";
+            o.pos = o.polygons.front();
+            o.polygons.clear();
+        } else {
+            o.kind = "MultiPolygon";
+        }
+        out.push_back(o);
+    }
+    s.kind = "LineString";
+    s.part = "centre line";
+    s.pos = positionsOf(shape.centre);
+    out.push_back(s);
+    return out;
+}
+
+std::vector<Shape> shapesOf(Sources& src, const dbstype& r) {
     Shape s;
     switch (r.typ) {
-    case 1: // tunnel
-    case 6: // alignment
-        extentRectangle(r, s);
-        break;
+    case 1:
+        return tunnelShapes(src, r);
     case 2:
-        outcropShape(proj, r, s);
+        outcropShape(src.proj, r, s);
         break;
     case 3:
-        boreholeShape(proj, r, s);
+        boreholeShape(src.proj, r, s);
         break;
     case 5:
-        lineShape(proj, r, s);
+        lineShape(src.proj, r, s);
+        break;
+    case 6:
+        alignmentShape(src, r, s);
         break;
     default: // points and unknown types: the record's position
         s.pos = {{r.x, r.y, r.z}};
         break;
     }
-    return s;
+    return {s};
 }
 
 // GeoJSON positions are [east, north, height]: the grid's y, x and z (Swedish grids have x
 // north and y east).
-void position(cli::JsonWriter& w, const Pos& p) {
-    w.beginArray()
-        .value(cli::plain(p[1]))
-        .value(cli::plain(p[0]))
-        .value(cli::plain(p[2]))
-        .endArray();
+// Without height when `flat`.
+void position(cli::JsonWriter& w, const Pos& p, bool flat = false) {
+    w.beginArray().value(cli::plain(p[1])).value(cli::plain(p[0]));
+    if (!flat)
+        w.value(cli::plain(p[2]));
+    w.endArray();
 }
 
 void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {
@@ -176,12 +282,21 @@ void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {
     w.key("coordinates");
     if (std::strcmp(s.kind, "Point") == 0) {
         position(w, s.pos.front());
+    } else if (std::strcmp(s.kind, "MultiPolygon") == 0) {
+        w.beginArray();
+        for (const std::vector<Pos>& ring : s.polygons) {
+            w.beginArray().beginArray();
+            for (const Pos& p : ring)
+                position(w, p, s.flat);
+            w.endArray().endArray();
+        }
+        w.endArray();
     } else {
         w.beginArray();
         if (std::strcmp(s.kind, "Polygon") == 0)
             w.beginArray();
         for (const Pos& p : s.pos)
-            position(w, p);
+            position(w, p, s.flat);
         if (std::strcmp(s.kind, "Polygon") == 0)
             w.endArray();
         w.endArray();
@@ -208,9 +323,19 @@ void featureJson(std::ostream& out, const dbstype& r, const Shape& s) {
     }
     if (s.points >= 0)
         w.key("points").value(s.points);
+    if (s.part)
+        w.key("part").value(s.part);
+    if (!s.alignment.empty())
+        w.key("alignment").text(s.alignment.c_str());
+    if (s.chainage) {
+        w.key("startChainage").value(cli::plain(s.from));
+        w.key("endChainage").value(cli::plain(s.to));
+    }
+    if (s.positions >= 0)
+        w.key("positions").value(s.positions);
     if (s.extent)
         w.key("extent").value(true);
-    if (s.data)
+    if (!s.data.empty())
         w.key("data").value(s.data);
     w.endObject();
     w.endObject();
@@ -243,15 +368,18 @@ void exportGeoJson(CHarnDbs& dbs, CProjPath& proj, int typ, std::ostream& out) {
         << cli::JsonWriter::escape(cli::toUtf8(cli::field(dbs.m_hd.projnamn).c_str()))
         << "\",\"features\":[\n";
     bool first = true;
+    Sources sources(proj);
     if (dbs.Home() == 0) {
         do {
             const dbstype r = *dbs.Get_aktel();
             if (typ != 0 && r.typ != typ)
                 continue;
-            if (!first)
-                out << ",\n";
-            first = false;
-            featureJson(out, r, shapeOf(proj, r));
+            for (const Shape& s : shapesOf(sources, r)) {
+                if (!first)
+                    out << ",\n";
+                first = false;
+                featureJson(out, r, s);
+            }
         } while (dbs++);
     }
     out << (first ? "" : "\n") << "]}\n";

@@ -9,6 +9,8 @@ command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+# rsvg-convert renders the plan drawing to PNG in a tool test (skipped without it).
+command -v rsvg-convert >/dev/null || need+=(librsvg2-bin)
 if [ ${#need[@]} -gt 0 ]; then
     SUDO=""
     [ "$(id -u)" -ne 0 ] && SUDO=sudo

@@ -110,7 +110,7 @@ protected:
 };
 
 // The demo project: one group per record, a line and an outcrop from their data files, the
-// extents of tunnels and alignments dashed, an inclined borehole with its trace; the frame
+// tunnel's outline and the alignments' centre lines, an inclined borehole with its trace; the frame
 // around the plan; --type, --no-labels and --width.
 TEST_F(DrawTest, DrawsEveryObjectOfTheDemoProject) {
     ASSERT_EQ(runTool({"demo", project()}).exitCode, 0);
@@ -126,9 +126,9 @@ TEST_F(DrawTest, DrawsEveryObjectOfTheDemoProject) {
     const struct {
         const char *id, *shape;
         long commas;
-    } shapes[] = {{"LINJE.1/A", "<polyline", 9},       {"HÄLL1", "fill-opacity=", 6},
-                  {"TUN1", "stroke-dasharray=", 0},    {"VÄG1.VL", "stroke-dasharray=", 0},
-                  {"VÄG2.VL", "stroke-dasharray=", 0}, {"BH2", "<line", 0}};
+    } shapes[] = {{"LINJE.1/A", "<polyline", 9},           {"HÄLL1", "fill-opacity=", 6},
+                  {"TUN1", "class=\"outline\"", 0},        {"VÄG1.VL", "class=\"centre-line\"", 0},
+                  {"VÄG2.VL", "class=\"centre-line\"", 0}, {"BH2", "<line", 0}};
     for (const auto& s : shapes) {
         const std::string& group = g.at(u(s.id));
         EXPECT_TRUE(contains(group, s.shape)) << group;
@@ -138,8 +138,9 @@ TEST_F(DrawTest, DrawsEveryObjectOfTheDemoProject) {
     }
     EXPECT_FALSE(contains(g.at("BH1"), "<line")); // vertical
     for (const char* part :
-         {">line KR<", ">line SP<", ">borehole<", ">tunnel (extent)<", ">PROJ1</text>",
-          "class=\"scale-bar\"", "class=\"north-arrow\"", "<text class=\"label\" x=",
+         {">line KR<", ">line SP<", ">borehole<", ">tunnel (outline along its alignment)<",
+          ">PROJ1</text>", "class=\"scale-bar\"", "class=\"north-arrow\"",
+          "<text class=\"label\" x=",
           "<svg xmlns=\"http://www.w3.org/2000/svg\" "
           "width=\"1000\""})
         EXPECT_TRUE(contains(r.out, part)) << part;
