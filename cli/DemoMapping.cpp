@@ -8,6 +8,7 @@
 #include "list/Utilities.h"
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
 #include "platform/SafeReplace.h"
@@ -46,9 +47,9 @@ struct DemoOutcrop {
 };
 
 const DemoOutcrop kOutcrops[] = {
-    {"HALL1.LAD", "HÄLL1"}, // refers to the tunnel TUN1
-    {"HALL2.LAD", "HÄLL2"}, // refers to the alignment VÄG1.VL, written in lower case
-    {"HALL3.LAD", "HÄLL3"}, // refers to nothing
+    {"HALL1.LAD", "HÄLL1"_cp}, // refers to the tunnel TUN1
+    {"HALL2.LAD", "HÄLL2"_cp}, // refers to the alignment VÄG1.VL, written in lower case
+    {"HALL3.LAD", "HÄLL3"_cp}, // refers to nothing
 };
 
 // The folder of the sample files: $HARN_SAMPLES when set, else share/harn/samples beside the

@@ -7,6 +7,7 @@
 #include "list/Utilities.h"
 #include "mapping/LibraryFile.h"
 #include "platform/Clock.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -109,7 +110,7 @@ int CTvarsnitt::Init(int mode) {
         hd.slut = kTvFirstRecord;
         const std::string bytes(reinterpret_cast<const char*>(&hd), sizeof hd);
         if (platform::replaceFileContents(path, bytes) != 0) {
-            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s",
+            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s"_cp,
                           static_cast<const char*>(path));
             return -3;
         }
@@ -120,7 +121,7 @@ int CTvarsnitt::Init(int mode) {
     std::FILE* f = platform::fopen(path, "r+b");
     if (!f) {
         // Composed for the caller; not shown.
-        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s",
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s"_cp,
                       static_cast<const char*>(path));
         return -3;
     }
@@ -128,7 +129,7 @@ int CTvarsnitt::Init(int mode) {
     const bool readOk = readAll(f, bytes);
     std::fclose(f);
     if (!readOk || bytes.size() < sizeof m_hd) {
-        showAboutFile("Fel vid läsning av databas :\n%s", path);
+        showAboutFile("Fel vid läsning av databas :\n%s"_cp, path);
         return -4;
     }
     std::memcpy(&m_hd, bytes.data(), sizeof m_hd);
@@ -143,7 +144,8 @@ int CTvarsnitt::Init(int mode) {
         else
             std::snprintf(g_lineBuffer, kScratchSize, "??? version: %s (%.2lf %.2lf)\n",
                           version.c_str(), vFile, vCur);
-        std::strncat(g_lineBuffer, "Nu gäller version: ", kScratchSize - strlen(g_lineBuffer) - 1);
+        std::strncat(g_lineBuffer, "Nu gäller version: "_cp,
+                     kScratchSize - strlen(g_lineBuffer) - 1);
         std::strncat(g_lineBuffer, CHarnDbs::m_Dbsver, kScratchSize - strlen(g_lineBuffer) - 1);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
         return -1;
@@ -165,7 +167,7 @@ int CTvarsnitt::Init(int mode) {
         if (r >= m_hd.slut) {
             libfile::bell(1);
             std::snprintf(g_lineBuffer, kScratchSize, "%s%15s",
-                          "Kontroll av databas, tvärsnitt : stopp på id ",
+                          "Kontroll av databas, tvärsnitt : stopp på id "_cp,
                           fieldText(one.rec.tvnamn).c_str());
             ShowStatus(g_lineBuffer);
             Sleep(300);
@@ -181,15 +183,15 @@ int CTvarsnitt::Init(int mode) {
 
     if (m_hd.antal != static_cast<long>(read.size())) {
         libfile::bell(1);
-        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=(",
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=("_cp,
                       static_cast<long>(m_hd.antal), static_cast<long>(read.size()),
-                      "),\nvälj Konvertera i Arkiv.");
+                      "),\nvälj Konvertera i Arkiv."_cp);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
     if (m_hd.hal != dead) {
         libfile::bell(1);
         std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Fel vid packning antal=(",
-                      static_cast<long>(m_hd.hal), dead, "),\nvälj Konvertera i Arkiv.");
+                      static_cast<long>(m_hd.hal), dead, "),\nvälj Konvertera i Arkiv."_cp);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
 
@@ -216,7 +218,7 @@ int CTvarsnitt::Init(int mode) {
         } else {
             // The file keeps its holes; the list keeps the offsets of that file.
             platform::FailureLog::report(
-                std::string("Packning av tvärsnittslistan misslyckades: ") +
+                std::string("Packning av tvärsnittslistan misslyckades: "_cp) +
                 static_cast<const char*>(path));
         }
     }
@@ -237,7 +239,7 @@ int CTvarsnitt::Uppdat(int mode) {
     if (f)
         std::fclose(f);
     if (!readOk) {
-        showAboutFile("Kan ej öppna listfil :\n%s", path);
+        showAboutFile("Kan ej öppna listfil :\n%s"_cp, path);
         return -3;
     }
 
@@ -260,12 +262,12 @@ int CTvarsnitt::Uppdat(int mode) {
         if (placeable)
             writeAt(image, static_cast<size_t>(m_pael->filpos), m_pael, kTvRecordSize);
         if (!placeable) {
-            platform::FailureLog::report("Tvärsnittstyp med ogiltig filposition " +
+            platform::FailureLog::report("Tvärsnittstyp med ogiltig filposition "_cp +
                                          std::to_string(m_pael->filpos) + ": " +
                                          static_cast<const char*>(path));
             m_hd = oldHd;
             m_pael->filpos = oldFilpos;
-            showAboutFile("Kan ej öppna listfil :\n%s", path);
+            showAboutFile("Kan ej öppna listfil :\n%s"_cp, path);
             return -3;
         }
     }
@@ -275,7 +277,7 @@ int CTvarsnitt::Uppdat(int mode) {
         m_hd = oldHd;
         if (m_pael)
             m_pael->filpos = oldFilpos;
-        showAboutFile("Kan ej öppna listfil :\n%s", path);
+        showAboutFile("Kan ej öppna listfil :\n%s"_cp, path);
         return -3;
     }
     return 0;
@@ -309,7 +311,7 @@ int CTvarsnitt::FindKoord(const char* name) {
     const CString path = OutlinePath(name);
     if (m_pael->pKoord->Init(path, nullptr, nullptr, nullptr) != 0 &&
         platform::access(path, 0) == 0)
-        platform::FailureLog::report(std::string("Kan ej läsa tvärsnittskonturen ") +
+        platform::FailureLog::report(std::string("Kan ej läsa tvärsnittskonturen "_cp) +
                                      static_cast<const char*>(path));
     return 0;
 }

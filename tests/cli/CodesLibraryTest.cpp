@@ -1,5 +1,6 @@
 // harn codes and harn library, run as a user runs them: on the shipped samples and on files
 // made here; the expected outputs are in tests/data/mapping.
+#include "platform/Cp1252Literal.h"
 #include "tests/mapping/LibraryFileBytes.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
@@ -47,8 +48,9 @@ std::string utf8(const char8_t* text) {
 TEST(CodesCommand, ListsTheCodesOfAProject) {
     // One list exactly, from a code file whose name differs in case.
     TempDir dir;
-    writeBytes(dir.file("HARNKOD.DAT"),
-               testing_support::crlf("*\n*\nR\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"));
+    writeBytes(
+        dir.file("HARNKOD.DAT"),
+        testing_support::crlf("*\n*\nR\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"_cp));
     ToolResult r = runTool({"codes", dir.path(), "--infill"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");

@@ -3,6 +3,7 @@
 // writes; the lock file and a new database are created by exactly one of several programs.
 #include "tests/database/DbsFixtures.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 
@@ -357,7 +358,7 @@ TEST_F(TrustTest, ProcessesAppendingChangingAndDeletingAtOnceLoseNothing) {
                 // Only "Kan ej öppna databas" (a wait for the lock that ran out) is allowed.
                 for (const auto& e : ui.events)
                     if (e.kind == platform::RecordingUserInterface::Event::Kind::Message &&
-                        e.text.find("Kan ej öppna databas") == std::string::npos)
+                        e.text.find("Kan ej öppna databas"_cp) == std::string::npos)
                         ::_exit(20);
                 ::_exit(rc);
             }
