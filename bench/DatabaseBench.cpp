@@ -1,15 +1,19 @@
-// Loading and searching a project database of many objects, against floors measured in
-// the same run: reading the same file's records with plain fread, and a linear search of
-// the same identifiers in a vector.
+// Loading and searching a project database of many objects and naming new objects, against
+// floors measured in the same run: reading the same file's records with plain fread, a hash
+// lookup of the same ids, the same file names tried in a hash set.
 #include "database/CHarnDbs.h"
 #include "platform/FileSystem.h"
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <random>
 #include <string>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -86,38 +90,119 @@ void BM_CHarnDbs_Init(benchmark::State& state) {
     }
 }
 
-void BM_Floor_LinearSearch(benchmark::State& state) {
+// The floor of a search: a hash lookup of the same ids in the same run.
+void BM_Floor_HashLookup(benchmark::State& state) {
     Project p(static_cast<int>(state.range(0)));
-    std::vector<dbstype> recs(p.ids.size());
-    for (size_t i = 0; i < recs.size(); ++i)
-        std::snprintf(recs[i].id, sizeof recs[i].id, "%s", p.ids[i].c_str());
+    std::unordered_map<std::string, size_t> byId;
+    for (size_t i = 0; i < p.ids.size(); ++i)
+        byId.emplace(p.ids[i], i);
+    std::mt19937 rng(7);
+    std::vector<std::string> wanted;
+    for (int k = 0; k < 1000; ++k)
+        wanted.push_back(p.ids[rng() % p.ids.size()]);
     for (auto _ : state) {
-        for (size_t k = 0; k < p.ids.size(); k += p.ids.size() / 100) {
-            for (const dbstype& r : recs)
-                if (std::strcmp(r.id, p.ids[k].c_str()) == 0) {
-                    benchmark::DoNotOptimize(&r);
-                    break;
-                }
+        for (const std::string& id : wanted) {
+            char copy[16];
+            std::snprintf(copy, sizeof copy, "%s", id.c_str());
+            benchmark::DoNotOptimize(byId.find(copy));
         }
     }
 }
 
+// 1000 random ids looked up in a loaded database (the index is built before timing).
 void BM_CHarnDbs_Findid(benchmark::State& state) {
     Project p(static_cast<int>(state.range(0)));
     CHarnDbs dbs(p.proj.get(), nullptr);
     dbs.Init(1, 0, nullptr, nullptr);
+    std::mt19937 rng(7);
+    std::vector<std::string> wanted;
+    for (int k = 0; k < 1000; ++k)
+        wanted.push_back(p.ids[rng() % p.ids.size()]);
+    for (int warm = 0; warm < 2; ++warm) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%s", wanted[0].c_str());
+        dbs.Findid(0, id);
+    }
     for (auto _ : state) {
-        for (size_t k = 0; k < p.ids.size(); k += p.ids.size() / 100) {
+        for (const std::string& w : wanted) {
             char id[16];
-            std::snprintf(id, sizeof id, "%s", p.ids[k].c_str());
+            std::snprintf(id, sizeof id, "%s", w.c_str());
             benchmark::DoNotOptimize(dbs.Findid(0, id));
         }
     }
 }
 
+// Ids of new objects: distinct ones, or all sharing their first 8 characters.
+std::string newId(int i, bool shared) {
+    char id[16];
+    std::snprintf(id, sizeof id, shared ? "SHAREDID%d" : "N%07d", i);
+    return id;
+}
+
+// n new objects appended one by one, each given a file name (Ny, the id, Filnamn).
+void filnamnRun(benchmark::State& state, bool shared) {
+    const int n = static_cast<int>(state.range(0));
+    CProjPath proj("/nonexistent");
+    for (auto _ : state) {
+        CHarnDbs dbs(&proj, nullptr);
+        for (int i = 0; i < n; ++i) {
+            dbs.Ny(1, nullptr);
+            dbstype* r = dbs.Get_aktel();
+            r->typ = 3;
+            std::snprintf(r->id, sizeof r->id, "%s", newId(i, shared).c_str());
+            if (dbs.Filnamn() != 0)
+                state.SkipWithError("Filnamn failed");
+        }
+        benchmark::DoNotOptimize(dbs.Get_aktel());
+    }
+}
+void BM_CHarnDbs_Filnamn(benchmark::State& state) {
+    filnamnRun(state, false);
+}
+void BM_CHarnDbs_FilnamnShared(benchmark::State& state) {
+    filnamnRun(state, true);
+}
+
+// Its floor: the same records in a vector and the same candidate names tried in a hash set
+// (the plain name, then the numbered ones, as the names chosen give them).
+void filnamnFloor(benchmark::State& state, bool shared) {
+    const int n = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        std::vector<dbstype> recs;
+        std::unordered_set<std::string> taken;
+        long next = 1;
+        for (int i = 0; i < n; ++i) {
+            recs.emplace_back();
+            dbstype& r = recs.back();
+            r.typ = 3;
+            std::snprintf(r.id, sizeof r.id, "%s", newId(i, shared).c_str());
+            std::string name(r.id, std::min<size_t>(8, std::strlen(r.id)));
+            if (taken.count(name)) {
+                const int digits = static_cast<int>(std::to_string(next).size());
+                name = name.substr(0, static_cast<size_t>(8 - digits)) + std::to_string(next++);
+                benchmark::DoNotOptimize(taken.count(name));
+            }
+            taken.insert(name);
+            std::snprintf(r.filnamn, sizeof r.filnamn, "%s", name.c_str());
+        }
+        benchmark::DoNotOptimize(recs.data());
+    }
+}
+void BM_Floor_FilnamnHash(benchmark::State& state) {
+    filnamnFloor(state, false);
+}
+void BM_Floor_FilnamnHashShared(benchmark::State& state) {
+    filnamnFloor(state, true);
+}
+
 } // namespace
 
-BENCHMARK(BM_Floor_FreadRecords)->Arg(1000)->Arg(10000);
-BENCHMARK(BM_CHarnDbs_Init)->Arg(1000)->Arg(10000);
-BENCHMARK(BM_Floor_LinearSearch)->Arg(1000)->Arg(10000);
-BENCHMARK(BM_CHarnDbs_Findid)->Arg(1000)->Arg(10000);
+#define SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond)
+BENCHMARK(BM_Floor_FreadRecords) SIZES;
+BENCHMARK(BM_CHarnDbs_Init) SIZES;
+BENCHMARK(BM_Floor_HashLookup) SIZES;
+BENCHMARK(BM_CHarnDbs_Findid) SIZES;
+BENCHMARK(BM_Floor_FilnamnHash) SIZES;
+BENCHMARK(BM_CHarnDbs_Filnamn) SIZES;
+BENCHMARK(BM_Floor_FilnamnHashShared) SIZES;
+BENCHMARK(BM_CHarnDbs_FilnamnShared) SIZES;

@@ -69,6 +69,7 @@ void BM_List0_Omsortera(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Floor_StableSort)->Arg(100)->Arg(1000);
-BENCHMARK(BM_List0_Sortera)->Arg(100)->Arg(1000);
-BENCHMARK(BM_List0_Omsortera)->Arg(100)->Arg(1000);
+#define SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond)
+BENCHMARK(BM_Floor_StableSort) SIZES;
+BENCHMARK(BM_List0_Sortera) SIZES;
+BENCHMARK(BM_List0_Omsortera) SIZES;

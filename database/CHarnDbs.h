@@ -6,6 +6,7 @@
 #include "database/harnbhdtype.h"
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
+#include "list/RecordIndex.h"
 #include "list/list0.h"
 #include "platform/CFile.h"
 #include "platform/CStdioFile.h"
@@ -118,8 +119,9 @@ protected:
               dbstype last);
     // After an exception inside an open pair: drops the file and the lock file.
     void AbandonOpen();
-    // Whether another record of the list already has the file name `candidate`.
-    bool FilnamnClash(const char* candidate) const;
+    // Whether another record of the list already has the file name `candidate` (the type
+    // filter of Filnamn included).
+    bool FilnamnClash(const char* candidate);
 
     // Path of a borehole file: folder\HarnDbfKat\name.SND.
     CString BoreholePath(const char* name) const;
@@ -139,6 +141,10 @@ protected:
     bool UnionExtent(const dbshdtype& other);
     // The whole open database file as bytes.
     std::string ReadImage();
+    // Inside an open pair, before the file is replaced whole: reconciles (when asked) and
+    // takes over another program's extent, reads the whole file and closes it. On an
+    // exception the file and the lock file are dropped.
+    std::string TakeImage(bool reconcile);
     // Creates the change marker "TMPPROG.PB$" when it is missing.
     void ChangeMarker();
     // The refusal of a write: the read-only or the cannot-open message; -3.
@@ -155,4 +161,26 @@ private:
     // identity on disk (DiskKey) at that time. Records without an entry are written at their
     // filpos unchecked.
     std::unordered_map<const dbstype*, std::string> m_onDisk;
+
+    // The indexes of the searches (CHarnDbsFind.cpp).
+    enum { kById, kByFilpos, kByName, kIndexes };
+    // Forgets the indexes after changes made other than through the current record.
+    void DropIndexes();
+    // Whether `which` can be used now (brought up to date, or built from the chain). An
+    // index not built is built at its second use after a drop, or at once with buildAtOnce.
+    bool UseIndex(int which, bool buildAtOnce);
+    // Files the elements deleted and made current since the last lookup anew.
+    void SyncIndexes();
+    void FileNode(int which, Node* n);
+    // The first element in list order filed under `key` whose type passes `typ` (0 any).
+    Node* FirstOf(int which, const std::string& key, int typ);
+    // A file name left by a record: the numbered names it may free are looked at again.
+    void NameFreed(const std::string& name);
+    RecordIndex<Node> m_index[kIndexes];
+    bool m_built[kIndexes] = {};
+    int m_walks[kIndexes] = {};
+    // For a stem and digit count of Filnamn's numbered names and each type filter: the
+    // number from which a free name is looked for; every lower one was taken by another
+    // record when it was found, and no name of that form has been freed since.
+    std::unordered_map<std::string, std::vector<std::pair<char, long>>> m_nameFrom;
 };

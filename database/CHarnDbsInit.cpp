@@ -1,7 +1,8 @@
 // Opening and reading the project database: the lock protocol, Init with its checks and
-// the packing of freed slots, the order of the list, the searches and file names.
+// the packing of freed slots and the order of the list.
 #include "database/CHarnDbs.h"
 
+#include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
 #include "platform/Cp1252Literal.h"
@@ -183,7 +184,11 @@ int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) 
         if (skapa == 1)
             CreateHead(projnamn);
         else {
+            // Reading and packing fill and move records by themselves: the searches start
+            // over from the chain.
+            DropIndexes();
             int r = ReadSlots();
+            DropIndexes();
             if (r != 0)
                 return r;
         }
@@ -325,9 +330,7 @@ void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w,
     // slots (the last slot read, marked free) from w on, the head with the new end.
     std::string image = ReadImage();
     auto put = [&image](long offset, const void* bytes, size_t size) {
-        if (image.size() < offset + size)
-            image.resize(offset + size, '\0');
-        std::memcpy(image.data() + offset, bytes, size);
+        fileimage::put(image, static_cast<size_t>(offset), bytes, size);
     };
     for (const auto& [record, to] : moves)
         put(to, record, kDbsRecordSize);
@@ -356,116 +359,4 @@ void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w,
     m_hd.slut = packed.slut;
     m_hd.hal = 0;
     std::memcpy(&m_diskHd, &packed, kDbsHeadSize);
-}
-
-int CHarnDbs::Findid(int typ, char* id) {
-    if (typ > 8 || typ < 0)
-        return -1;
-    UpperCaseSwedish(id);
-    int pos = 1;
-    for (Node* n = m_forst; n; n = n->next, ++pos) {
-        if ((typ == 0 || n->rec.typ == typ) && std::strncmp(n->rec.id, id, sizeof n->rec.id) == 0 &&
-            std::strlen(id) < sizeof n->rec.id) {
-            m_aktel = n;
-            m_aktnr = pos;
-            Set_pael();
-            return 0;
-        }
-    }
-    return -1;
-}
-
-int CHarnDbs::Findobj(int typ, long filpos) {
-    if (typ > 8 || typ < 0)
-        return -1;
-    int pos = 1;
-    for (Node* n = m_forst; n; n = n->next, ++pos) {
-        if ((typ == 0 || n->rec.typ == typ) && n->rec.filpos == filpos) {
-            m_aktel = n;
-            m_aktnr = pos;
-            Set_pael();
-            return 0;
-        }
-    }
-    return -1;
-}
-
-int CHarnDbs::FindNuel(unsigned long address) {
-    Set_mark();
-    if (Where(nullptr) >= 0) {
-        int pos = 1;
-        for (Node* n = m_forst; n; n = n->next, ++pos) {
-            if (reinterpret_cast<unsigned long>(&n->rec) == address) {
-                m_aktel = n;
-                m_aktnr = pos;
-                Set_pael();
-                return 0;
-            }
-        }
-    }
-    Goto_mark();
-    return -1;
-}
-
-namespace {
-
-// The character a file name may hold for one upper-cased id character.
-char nameChar(unsigned char c) {
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '-')
-        return static_cast<char>(c);
-    if (c == 197 || c == 196) // Å, Ä
-        return 'A';
-    if (c == 214) // Ö
-        return 'O';
-    if (c == '.' || c == '/' || c == '\\' || c == ':' || c == '+')
-        return '-';
-    return '_';
-}
-
-} // namespace
-
-bool CHarnDbs::FilnamnClash(const char* candidate) const {
-    const dbstype* self = m_pael;
-    for (const Node* n = m_forst; n; n = n->next) {
-        if (&n->rec == self)
-            continue;
-        if (self && self->typ != 0 && n->rec.typ != self->typ)
-            continue;
-        if (std::strncmp(n->rec.filnamn, candidate, sizeof n->rec.filnamn) == 0)
-            return true;
-    }
-    return false;
-}
-
-int CHarnDbs::Filnamn() {
-    if (!m_pael)
-        return -1;
-    char name[9] = {};
-    std::memcpy(name, m_pael->id, 8);
-    UpperCaseSwedish(name);
-    for (char* c = name; *c; ++c)
-        *c = nameChar(static_cast<unsigned char>(*c));
-    char candidate[16];
-    std::snprintf(candidate, sizeof candidate, "%s", name);
-    bool found = !FilnamnClash(candidate);
-    long low = 1;
-    for (int k = 1; k <= 8 && !found; ++k, low *= 10) {
-        int pos = static_cast<int>(std::strlen(candidate));
-        if (8 - k < pos)
-            pos = 8 - k;
-        char base[16];
-        std::memcpy(base, candidate, pos);
-        base[pos] = 0;
-        for (long number = low; number < low * 10; ++number) {
-            std::snprintf(candidate, sizeof candidate, "%s%ld", base, number);
-            if (!FilnamnClash(candidate)) {
-                found = true;
-                break;
-            }
-        }
-    }
-    if (!found)
-        return -1;
-    std::snprintf(m_pael->filnamn, sizeof m_pael->filnamn, "%s", candidate);
-    return 0;
 }

@@ -3,6 +3,7 @@
 // point file and the alignment list.
 #include "database/CHarnDbs.h"
 
+#include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
@@ -95,6 +96,21 @@ std::string CHarnDbs::ReadImage() {
     const UINT n = length ? m_dbsfil.Read(image.data(), static_cast<UINT>(length)) : 0;
     image.resize(n);
     return image;
+}
+
+std::string CHarnDbs::TakeImage(bool reconcile) {
+    try {
+        if (reconcile)
+            Reconcile();
+        if (m_foreignExtent)
+            UnionExtent(m_foreignHd);
+        std::string image = ReadImage();
+        m_dbsfil.Close();
+        return image;
+    } catch (...) {
+        AbandonOpen();
+        throw;
+    }
 }
 
 void CHarnDbs::Reconcile() {
@@ -284,17 +300,7 @@ int CHarnDbs::Tempfil(int op) {
     // Under the lock throughout: the complete database goes to "temp.dbs", then a file
     // holding only the head replaces the database. Each step replaces its file in one step,
     // so the old database is always whole in one of the two files.
-    std::string image;
-    try {
-        Reconcile();
-        if (m_foreignExtent)
-            UnionExtent(m_foreignHd);
-        image = ReadImage();
-        m_dbsfil.Close();
-    } catch (...) {
-        AbandonOpen();
-        throw;
-    }
+    const std::string image = TakeImage(true);
     if (platform::replaceFileContents(temp, image) != 0) {
         Dbs_rw(1001);
         return refuse(); // the database stays where it was
@@ -350,20 +356,9 @@ int CHarnDbs::Delete() {
             // The freed slot and the head change together: the file with both applied
             // replaces the database in one step, so it never counts a record it lacks.
             WidenExtent(); // as the write of the freed record does
-            std::string image;
-            try {
-                if (m_foreignExtent)
-                    UnionExtent(m_foreignHd);
-                image = ReadImage();
-                m_dbsfil.Close();
-            } catch (...) {
-                AbandonOpen();
-                throw;
-            }
-            if (image.size() < static_cast<size_t>(r->filpos) + kDbsRecordSize)
-                image.resize(static_cast<size_t>(r->filpos) + kDbsRecordSize, '\0');
-            std::memcpy(image.data() + r->filpos, r, kDbsRecordSize);
-            std::memcpy(image.data(), &m_hd, kDbsHeadSize);
+            std::string image = TakeImage(false);
+            fileimage::put(image, static_cast<size_t>(r->filpos), r, kDbsRecordSize);
+            fileimage::put(image, 0, &m_hd, kDbsHeadSize);
             if (platform::replaceFileContents(dbs, image) == 0) {
                 m_diskHd = m_hd;
                 ChangeMarker();

@@ -1,5 +1,6 @@
 #include "mapping/LibraryFile.h"
 
+#include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
 #include "platform/Cp1252Literal.h"
@@ -41,11 +42,7 @@ bool readAll(std::FILE* f, std::string& bytes) {
     if (std::fseek(f, 0, SEEK_SET) != 0)
         return false;
     bytes.clear();
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    return !std::ferror(f);
+    return fileimage::readRest(f, bytes);
 }
 
 void stopMessage(const char* record, const Kind& kind) {

@@ -7,6 +7,7 @@
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
+#include "tunnel/TodbImage.h"
 #include "tunnel/TunnelVersion.h"
 
 #include <algorithm>
@@ -19,14 +20,6 @@
 namespace {
 
 constexpr long kFirstRecord = 300;
-
-// Puts `size` bytes at `offset` of an image, growing it with zeros as a file would grow.
-void putBytes(std::string& image, long offset, const void* data, std::size_t size) {
-    const std::size_t at = static_cast<std::size_t>(offset);
-    if (image.size() < at + size)
-        image.resize(at + size, '\0');
-    image.replace(at, size, static_cast<const char*>(data), size);
-}
 
 } // namespace
 
@@ -74,57 +67,14 @@ int BoltDrainFile::Init() {
     // The whole file is read before anything is appended: a failing read loses nothing and
     // a packing is written from a complete image.
     std::string image(reinterpret_cast<const char*>(&head), kBultHeadSize);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        image.append(buf, n);
-    const bool readOk = !std::ferror(f);
+    const bool readOk = fileimage::readRest(f, image);
     std::fclose(f);
     if (!readOk) {
         ShowMessage("Fel vid läsning av databas :"_cp);
         return -1;
     }
 
-    const bool packing = m_hd.hal > 0;
-    std::vector<std::pair<todbtype*, int32_t>> moved; // element and its unpacked offset
-    todbtype rec{};
-    long r = kFirstRecord, w = kFirstRecord, recordsRead = 0;
-    for (; r + kTodbRecordSize <= static_cast<long>(image.size()); r += kTodbRecordSize) {
-        std::memcpy(&rec, image.data() + r, kTodbRecordSize);
-        ++recordsRead;
-        if (rec.typ <= 0 || rec.aktiv == 0)
-            continue;
-        if (r >= m_hd.slut)
-            break;
-        rec.filpos = static_cast<int32_t>(r);
-        Ny(1, &rec);
-        if (packing) {
-            moved.emplace_back(m_pael, rec.filpos);
-            m_pael->filpos = rec.filpos = static_cast<int32_t>(w);
-            putBytes(image, w, &rec, kTodbRecordSize);
-            w += kTodbRecordSize;
-        }
-    }
-    if (!packing)
-        return 0;
-    const bulthdtype old = m_hd;
-    m_hd.slut = static_cast<int32_t>(w);
-    rec.typ = 0;
-    rec.aktiv = 0;
-    // No more dead records than were read: a damaged hal cannot lengthen the file unduly.
-    for (long i = 0; i < m_hd.hal && i < recordsRead; ++i)
-        putBytes(image, w + i * kTodbRecordSize, &rec, kTodbRecordSize);
-    m_hd.hal = 0;
-    putBytes(image, 0, &m_hd, kBultHeadSize);
-    if (platform::replaceFileContents(path, image) != 0) {
-        // The file stays as it was, and so do the head and offsets in memory; the next Init
-        // packs again.
-        m_hd = old;
-        for (auto& [element, offset] : moved)
-            element->filpos = offset;
-        platform::FailureLog::report(std::string("Filen kunde inte packas: ") +
-                                     static_cast<const char*>(path));
-    }
+    tunnelfile::readRecords(*this, m_hd, kFirstRecord, image, path, "Filen kunde inte packas: ");
     return 0;
 }
 

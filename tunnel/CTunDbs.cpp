@@ -10,6 +10,7 @@
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
+#include "tunnel/TodbImage.h"
 #include "tunnel/TunnelVersion.h"
 #include "tunnel/bulthdtype.h"
 
@@ -26,23 +27,6 @@ void showAboutFile(const char* format, const char* path) {
     std::snprintf(g_nameBuffer, kScratchSize, "%s", path);
     std::snprintf(g_lineBuffer, kScratchSize, format, g_nameBuffer);
     ShowMessage(g_lineBuffer);
-}
-
-// Whole remaining contents of an open binary stream; false when a read fails.
-bool readRest(std::FILE* f, std::string& bytes) {
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    return !std::ferror(f);
-}
-
-// Puts `size` bytes at `offset` of an image, growing it with zeros as a file would grow.
-void putBytes(std::string& image, long offset, const void* data, std::size_t size) {
-    const std::size_t at = static_cast<std::size_t>(offset);
-    if (image.size() < at + size)
-        image.resize(at + size, '\0');
-    image.replace(at, size, static_cast<const char*>(data), size);
 }
 
 } // namespace
@@ -87,7 +71,7 @@ bool CTunDbs::WriteAt(std::FILE* f, long offset, const void* data, std::size_t s
     if (offset < 0)
         return false;
     if (m_rewrite) {
-        putBytes(m_rewrite->bytes, offset, data, size);
+        fileimage::put(m_rewrite->bytes, static_cast<std::size_t>(offset), data, size);
         return true;
     }
     return std::fseek(f, offset, SEEK_SET) == 0 && std::fwrite(data, 1, size, f) == size;
@@ -102,14 +86,9 @@ int CTunDbs::Sortval(int) {
 int CTunDbs::FindNuel(unsigned long rec) {
     Set_mark();
     if (Where(nullptr) >= 0) {
-        int pos = 1;
-        for (Node* n = m_forst; n; n = n->next, ++pos) {
-            if (reinterpret_cast<unsigned long>(&n->rec) == rec) {
-                m_aktel = n;
-                m_aktnr = pos;
-                Set_pael();
-                return 0;
-            }
+        if (Node* n = nodeAt(rec)) {
+            makeCurrent(n);
+            return 0;
         }
     }
     Goto_mark();
@@ -144,59 +123,15 @@ int CTunDbs::Init() {
     // The whole file is read before anything is appended, so that a failing read loses
     // nothing and a packing is written from a complete image.
     std::string image(reinterpret_cast<const char*>(&m_hd), kTunHeadSize);
-    const bool readOk = readRest(f, image);
+    const bool readOk = fileimage::readRest(f, image);
     std::fclose(f);
     if (!readOk) {
         ShowMessage("Fel vid läsning av databas :"_cp);
         return -1;
     }
 
-    const bool packing = m_hd.hal > 0;
-    std::vector<std::pair<todbtype*, int32_t>> moved; // element and its unpacked offset
-    todbtype buffer{};
-    long r = kTunFirstRecord, w = kTunFirstRecord, recordsRead = 0;
-    while (r < static_cast<long>(image.size())) {
-        const std::size_t got =
-            std::min<std::size_t>(kTodbRecordSize, image.size() - static_cast<std::size_t>(r));
-        std::memcpy(&buffer, image.data() + r, got);
-        if (got < static_cast<std::size_t>(kTodbRecordSize))
-            break; // a short read ends the reading
-        ++recordsRead;
-        if (buffer.typ > 0 && buffer.aktiv != 0) {
-            if (r >= m_hd.slut)
-                break;
-            buffer.filpos = static_cast<int32_t>(r);
-            Ny(1, &buffer);
-            if (packing) {
-                moved.emplace_back(m_pael, buffer.filpos);
-                m_pael->filpos = buffer.filpos = static_cast<int32_t>(w);
-                putBytes(image, w, &buffer, kTodbRecordSize);
-                w += kTodbRecordSize;
-            }
-        }
-        r += kTodbRecordSize;
-    }
-    if (packing) {
-        const tunhdtype old = m_hd;
-        m_hd.slut = static_cast<int32_t>(w);
-        buffer.typ = 0;
-        buffer.aktiv = 0;
-        // A damaged head may count more holes than the file has records: no more dead
-        // records are written than were read, so packing never lengthens the file unduly.
-        for (long i = 0; i < m_hd.hal && i < recordsRead; ++i)
-            putBytes(image, w + i * kTodbRecordSize, &buffer, kTodbRecordSize);
-        m_hd.hal = 0;
-        putBytes(image, 0, &m_hd, kTunHeadSize);
-        if (platform::replaceFileContents(path, image) != 0) {
-            // The file stays as it was: the list keeps the offsets of the unpacked file and
-            // the next Init packs again.
-            m_hd = old;
-            for (auto& [rec, offset] : moved)
-                rec->filpos = offset;
-            platform::FailureLog::report(std::string("Tunneldatabasen kunde inte packas: ") +
-                                         static_cast<const char*>(path));
-        }
-    }
+    tunnelfile::readRecords(*this, m_hd, kTunFirstRecord, image, path,
+                            "Tunneldatabasen kunde inte packas: ");
     return 0;
 }
 

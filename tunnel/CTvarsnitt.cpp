@@ -4,6 +4,7 @@
 #include "tunnel/CTvarsnitt.h"
 
 #include "database/CHarnDbs.h"
+#include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "mapping/LibraryFile.h"
 #include "platform/Clock.h"
@@ -30,24 +31,6 @@ void showAboutFile(const char* format, const char* path) {
 // A fixed text field as a terminated string, never read past its end.
 template <size_t N> std::string fieldText(const char (&field)[N]) {
     return std::string(field, strnlen(field, N));
-}
-
-// Whole contents of an open binary stream; false on a read error.
-bool readAll(std::FILE* f, std::string& bytes) {
-    bytes.clear();
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        bytes.append(buf, n);
-    return !std::ferror(f);
-}
-
-// Writes `n` bytes at `offset` of a file image, as a write at that offset would: a gap
-// behind the old end reads as zeros.
-void writeAt(std::string& image, size_t offset, const void* data, size_t n) {
-    if (image.size() < offset + n)
-        image.resize(offset + n, '\0');
-    image.replace(offset, n, static_cast<const char*>(data), n);
 }
 
 double versionNumber(const char* text) {
@@ -126,7 +109,7 @@ int CTvarsnitt::Init(int mode) {
         return -3;
     }
     std::string bytes;
-    const bool readOk = readAll(f, bytes);
+    const bool readOk = fileimage::readRest(f, bytes);
     std::fclose(f);
     if (!readOk || bytes.size() < sizeof m_hd) {
         showAboutFile("Fel vid läsning av databas :\n%s"_cp, path);
@@ -202,16 +185,16 @@ int CTvarsnitt::Init(int mode) {
         // more than the record that straddles its old end.
         std::string image = bytes;
         for (const ReadRecord& one : read)
-            writeAt(image, static_cast<size_t>(one.packedAt), &one.rec, kTvRecordSize);
+            fileimage::put(image, static_cast<size_t>(one.packedAt), &one.rec, kTvRecordSize);
         tvhdtype hd = m_hd;
         hd.slut = static_cast<int32_t>(w);
         static const tvtytype deadRecord{};
         int64_t at = w;
         for (int32_t i = 0; i < m_hd.hal && at < static_cast<int64_t>(bytes.size());
              ++i, at += kTvRecordSize)
-            writeAt(image, static_cast<size_t>(at), &deadRecord, kTvRecordSize);
+            fileimage::put(image, static_cast<size_t>(at), &deadRecord, kTvRecordSize);
         hd.hal = 0;
-        writeAt(image, 0, &hd, sizeof hd);
+        fileimage::put(image, 0, &hd, sizeof hd);
         if (platform::replaceFileContents(path, image) == 0) {
             m_hd = hd;
             packed = true;
@@ -235,7 +218,7 @@ int CTvarsnitt::Uppdat(int mode) {
     const CString path = IndexPath();
     std::FILE* f = platform::fopen(path, "r+b");
     std::string image;
-    const bool readOk = f && readAll(f, image);
+    const bool readOk = f && fileimage::readRest(f, image);
     if (f)
         std::fclose(f);
     if (!readOk) {
@@ -260,7 +243,7 @@ int CTvarsnitt::Uppdat(int mode) {
         const int64_t end = std::max<int64_t>(static_cast<int64_t>(image.size()), kTvFirstRecord);
         const bool placeable = m_pael->filpos >= kTvFirstRecord && m_pael->filpos <= end;
         if (placeable)
-            writeAt(image, static_cast<size_t>(m_pael->filpos), m_pael, kTvRecordSize);
+            fileimage::put(image, static_cast<size_t>(m_pael->filpos), m_pael, kTvRecordSize);
         if (!placeable) {
             platform::FailureLog::report("Tvärsnittstyp med ogiltig filposition "_cp +
                                          std::to_string(m_pael->filpos) + ": " +
@@ -272,7 +255,7 @@ int CTvarsnitt::Uppdat(int mode) {
         }
     }
     if (head)
-        writeAt(image, 0, &m_hd, sizeof m_hd);
+        fileimage::put(image, 0, &m_hd, sizeof m_hd);
     if (platform::replaceFileContents(path, image) != 0) {
         m_hd = oldHd;
         if (m_pael)

@@ -10,15 +10,9 @@
 
 using libtest::header;
 using libtest::record;
-using testing_support::readBytes;
-using testing_support::runTool;
-using testing_support::TempDir;
-using testing_support::ToolResult;
-using testing_support::writeBytes;
+using namespace testing_support;
 
 namespace {
-
-const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path() / "../..";
 
 std::string samples(const std::string& name) {
     return readBytes((kSource / "samples/codes" / name).string());
@@ -26,16 +20,10 @@ std::string samples(const std::string& name) {
 
 // Whether the output is the expected file, once JSON's doubled backslashes are single and
 // the folder is written as "DIR".
-void expectOutput(std::string out, const TempDir& dir, const std::string& expected) {
-    for (size_t at = 0; (at = out.find("\\\\", at)) != std::string::npos; ++at)
-        out.erase(at, 1);
-    for (size_t at; (at = out.find(dir.winPath())) != std::string::npos;)
-        out.replace(at, dir.winPath().size(), "DIR");
-    EXPECT_EQ(out, readBytes((kSource / "tests/data/mapping" / expected).string())) << expected;
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
+void expectOutput(const std::string& out, const TempDir& dir, const std::string& expected) {
+    EXPECT_EQ(plainOutput(out, dir.winPath()),
+              readBytes((kSource / "tests/data/mapping" / expected).string()))
+        << expected;
 }
 
 // The tool speaks UTF-8, while this file's plain literals are Windows-1252.

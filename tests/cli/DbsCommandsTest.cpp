@@ -15,14 +15,10 @@
 using testing_support::exists;
 using testing_support::readBytes;
 using testing_support::runTool;
+using testing_support::u;
 using testing_support::writeBytes;
 
 namespace {
-
-// Literals of this file are CP1252 (as the library's); the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
 
 // An expected output kept beside the tests (tests/data/cli), byte for byte.
 std::string golden(const char* name) {

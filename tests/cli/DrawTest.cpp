@@ -21,15 +21,6 @@ using namespace testing_support;
 
 namespace {
 
-// Literals of this file are CP1252 (as the library's); the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // Empty when `xml` is well formed in the ways an SVG viewer needs: every tag closed in
 // order, attribute values quoted, no raw '<' or stray '&', UTF-8; else what is wrong.
 std::string xmlProblem(const std::string& xml) {

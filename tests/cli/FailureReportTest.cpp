@@ -18,19 +18,12 @@
 #include <thread>
 #include <unistd.h>
 
+using testing_support::contains;
 using testing_support::readBytes;
 using testing_support::runTool;
+using testing_support::u;
 
 namespace {
-
-// Literals of this file are CP1252 (as the library's); the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
 
 class FailureReportTest : public ::testing::Test {
 protected:

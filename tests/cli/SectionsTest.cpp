@@ -10,25 +10,9 @@
 #include <filesystem>
 #include <string>
 
-using testing_support::makeDirs;
-using testing_support::readBytes;
-using testing_support::runTool;
-using testing_support::TempDir;
-using testing_support::ToolResult;
-using testing_support::writeBytes;
+using namespace testing_support;
 
 namespace {
-
-const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path() / "../..";
-
-// The output with the folder written as "DIR" and JSON's doubled backslashes single.
-std::string plainOutput(std::string out, const TempDir& dir) {
-    for (size_t at = 0; (at = out.find("\\\\", at)) != std::string::npos; ++at)
-        out.erase(at, 1);
-    for (size_t at; (at = out.find(dir.winPath())) != std::string::npos;)
-        out.replace(at, dir.winPath().size(), "DIR");
-    return out;
-}
 
 // A project with two types, the second without its outline file.
 void makeLibrary(const TempDir& dir) {
@@ -57,7 +41,7 @@ TEST(SectionsCommand, ListsTheTypesOfAProject) {
     ToolResult r = runTool({"sections", dir.path()});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(plainOutput(r.out, dir),
+    EXPECT_EQ(plainOutput(r.out, dir.winPath()),
               "type library: DIR\\HARNDB\\TVTYP.LIS\n"
               "version 1.5, antal 2, hal 0, slut 372\n"
               "types: 2\n"
@@ -68,7 +52,7 @@ TEST(SectionsCommand, ListsTheTypesOfAProject) {
 
     r = runTool({"sections", dir.path(), "--json"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(plainOutput(r.out, dir),
+    EXPECT_EQ(plainOutput(r.out, dir.winPath()),
               readBytes((kSource / "tests/data/cli/sections.json").string()));
 }
 
@@ -98,7 +82,7 @@ TEST(SectionsCommand, DamageAndUsage) {
     std::remove(dir.file("HARNDB/TVTYP.LIS").c_str());
     r = runTool({"sections", dir.path()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(plainOutput(r.err, dir),
+    EXPECT_EQ(plainOutput(r.err, dir.winPath()),
               "harn sections: Kan ej \xC3\xB6ppna listfil :\nDIR\\HARNDB\\TVTYP.LIS\n");
     EXPECT_EQ(runTool({"sections", dir.file("none")}).exitCode, 1);
 

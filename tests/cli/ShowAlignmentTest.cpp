@@ -16,15 +16,6 @@ using namespace testing_support;
 
 namespace {
 
-// Literals of this file are CP1252 (as the library's); the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 class ShowAlignmentTest : public ::testing::Test {
 protected:
     void SetUp() override { CProjPath::ResetNames(); }

@@ -24,15 +24,6 @@ using Args = std::vector<std::string>;
 
 namespace {
 
-// Literals of this file are CP1252 (as the library's); the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 // A file of the source tree, given relative to the tests folder.
 std::string source(const std::string& relative) {
     return std::filesystem::path(__FILE__).parent_path().string() + "/../" + relative;

@@ -7,6 +7,7 @@
 #include "host/CProjPath.h"
 #include "platform/Cp1252Literal.h"
 #include "platform/UserInterface.h"
+#include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
 
 #include <algorithm>
@@ -120,19 +121,9 @@ public:
 };
 
 // A project folder PROJ1 with its database subfolder in a fresh temporary folder.
-class DbsTest : public testing_support::RecordingTest {
+class DbsTest : public testing_support::ProjectTest {
 protected:
-    void SetUp() override {
-        RecordingTest::SetUp();
-        CProjPath::ResetNames();
-        root = dir.path() + "/PROJ1";
-        testing_support::makeDirs(root + "/HARNDB");
-        proj = std::make_unique<CProjPath>(root.c_str());
-        ini.SetDatum("2026-03-04");
-    }
-    std::string dbsFile() const { return root + "/HARNPLAN.DBS"; }
     std::string lockFile() const { return root + "/HARNPLAN.LCK"; }
-    std::string dataFile(const std::string& name) const { return root + "/HARNDB/" + name; }
     // The head and a slot in the file; summary() of the head.
     dbshdtype fileHd() const { return at<dbshdtype>(readBytes(dbsFile()), 0); }
     dbstype fileSlot(size_t offset) const { return at<dbstype>(readBytes(dbsFile()), offset); }
@@ -179,9 +170,6 @@ protected:
     const std::string kApp = platform::applicationTitle();
     const std::string kLas = "Inläsning av Harnoplan - databas"_cp;
     const std::string kUpp = "Uppdatering av Harnoplan - databas";
-    std::string root;
-    std::unique_ptr<CProjPath> proj;
-    CAutoIni ini;
 };
 
 } // namespace dbs_test

@@ -2,6 +2,7 @@
 // doubles no record and is reported; programs that keep the database open see each other's
 // writes; the lock file and a new database are created by exactly one of several programs.
 #include "tests/database/DbsFixtures.h"
+#include "tests/support/FaultSweep.h"
 
 #include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
@@ -167,8 +168,6 @@ protected:
 // result, a message or the failure log). The stream library's own read-ahead inside a seek
 // may fail without effect: such a run ends in the new state and counts as passed.
 TEST_F(TrustTest, FaultSweepOfEveryWritingOperation) {
-    const FileOp kinds[] = {FileOp::Open, FileOp::Read, FileOp::Write, FileOp::Rename,
-                            FileOp::Remove};
     int runs = 0, failed = 0, hits = 0;
     for (const Operation& op : operations()) {
         auto d = op.setup();
@@ -178,64 +177,56 @@ TEST_F(TrustTest, FaultSweepOfEveryWritingOperation) {
         const std::string after = op.observe();
         ASSERT_NE(before, after) << op.name;
         ASSERT_TRUE(!op.database || after.substr(0, 2) == "ok") << op.name << after;
-        for (FileOp kind : kinds) {
-            for (bool fromThenOn : {false, true}) {
-                for (int nth = 1;; ++nth) {
-                    d = op.setup();
-                    ui.clear();
-                    FailureLog::reset();
-                    const int seen0 = FaultInjector::count(kind);
-                    FaultInjector::failNth(kind, nth, fromThenOn);
-                    int result = 0;
-                    bool threw = false;
-                    try {
-                        result = op.run(*d);
-                    } catch (...) {
-                        threw = true;
-                    }
-                    const bool hit = FaultInjector::count(kind) - seen0 >= nth;
-                    FaultInjector::reset();
-                    d.reset();
-                    ++runs;
-                    hits += hit;
-                    const bool reported =
-                        threw || result != 0 || !ui.events.empty() || FailureLog::count() > 0;
-                    ::unlink(lockFile().c_str()); // a lock whose removal failed (reported)
-                    std::string state = op.observe(), problem;
-                    if (state != before && state != after)
-                        problem = "neither old nor new:\n" + state;
-                    else if (hit && !reported && state != after)
-                        problem = "failure not reported"; // (one without effect is no failure)
-                    else if (!leftovers().empty())
-                        problem = "temporary file left: " + leftovers()[0];
-                    else if (op.database) {
-                        ui.clear();
-                        auto again = open(1); // read as it is, without packing
-                        std::multiset<std::string> read;
-                        if (again->Home() == 0)
-                            do
-                                read.insert(keyOf(*again->cur()));
-                            while ((*again)++);
-                        std::string records;
-                        for (const std::string& k : read)
-                            records += "\n" + k;
-                        if (state.substr(state.find('\n') == std::string::npos
-                                             ? state.size()
-                                             : state.find('\n')) != records ||
-                            !ui.events.empty())
-                            problem = "reopening differs from:\n" + state + "\n" + events();
-                    }
-                    if (!problem.empty()) {
-                        ++failed;
-                        ADD_FAILURE()
-                            << op.name << " kind " << static_cast<int>(kind) << " nth " << nth
-                            << (fromThenOn ? " from then on" : " once") << ": " << problem;
-                    }
-                    if (!hit)
-                        break;
+        bool threw = false;
+        runs += testing_support::forEachFault(
+            [&](const std::function<void()>& arm) {
+                d = op.setup();
+                ui.clear();
+                FailureLog::reset();
+                arm();
+                threw = false;
+                try {
+                    return op.run(*d);
+                } catch (...) {
+                    threw = true;
+                    return 0;
                 }
-            }
-        }
+            },
+            [&](const testing_support::Fault& fault, int result) {
+                d.reset();
+                hits += fault.reached;
+                const bool reported =
+                    threw || result != 0 || !ui.events.empty() || FailureLog::count() > 0;
+                ::unlink(lockFile().c_str()); // a lock whose removal failed (reported)
+                std::string state = op.observe(), problem;
+                if (state != before && state != after)
+                    problem = "neither old nor new:\n" + state;
+                else if (fault.reached && !reported && state != after)
+                    problem = "failure not reported"; // (one without effect is no failure)
+                else if (!leftovers().empty())
+                    problem = "temporary file left: " + leftovers()[0];
+                else if (op.database) {
+                    ui.clear();
+                    auto again = open(1); // read as it is, without packing
+                    std::multiset<std::string> read;
+                    if (again->Home() == 0)
+                        do
+                            read.insert(keyOf(*again->cur()));
+                        while ((*again)++);
+                    std::string records;
+                    for (const std::string& k : read)
+                        records += "\n" + k;
+                    if (state.substr(state.find('\n') == std::string::npos
+                                         ? state.size()
+                                         : state.find('\n')) != records ||
+                        !ui.events.empty())
+                        problem = "reopening differs from:\n" + state + "\n" + events();
+                }
+                if (!problem.empty()) {
+                    ++failed;
+                    ADD_FAILURE() << op.name << " " << fault.text() << ": " << problem;
+                }
+            });
     }
     std::printf("fault sweep: %d runs (%d with the fault reached), %d failed\n", runs, hits,
                 failed);

@@ -8,6 +8,7 @@
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/LibraryFileBytes.h"
+#include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdio>
@@ -56,43 +57,10 @@ public:
     using CBibLista<systype>::Init;
 };
 
-class LibraryFile : public testing_support::RecordingTest {
+class LibraryFile : public testing_support::BellRecordingTest {
 protected:
-    void SetUp() override {
-        RecordingTest::SetUp();
-        libfile::setBellStream(m_bells);
-        ui.setStatusLine(true);
-    }
-    void TearDown() override {
-        libfile::setBellStream(nullptr);
-        std::fclose(m_bells);
-        RecordingTest::TearDown();
-    }
     std::string path() const { return dir.file("LIB.BIB"); }
     std::string win() const { return dir.winPath() + "\\LIB.BIB"; }
-    // Every event as "box: text" (checking the OK button, the exclamation icon and the
-    // application title) or "status: text", then "bells: N" for the bell characters written;
-    // then cleared.
-    std::vector<std::string> events() {
-        std::vector<std::string> out;
-        for (const auto& e : ui.events) {
-            const bool status = e.kind == platform::RecordingUserInterface::Event::Kind::Status;
-            if (!status) {
-                EXPECT_EQ(e.flags, MB_OK | MB_ICONEXCLAMATION);
-                EXPECT_EQ(e.caption, platform::applicationTitle());
-            }
-            out.push_back((status ? "status: " : "box: ") + e.text);
-        }
-        ui.clear();
-        std::fflush(m_bells);
-        out.push_back("bells: " + std::to_string(std::ftell(m_bells) - m_bellsSeen));
-        m_bellsSeen = std::ftell(m_bells);
-        return out;
-    }
-    using Events = std::vector<std::string>;
-
-    std::FILE* m_bells = std::tmpfile();
-    long m_bellsSeen = 0;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
+#include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstring>
@@ -40,22 +41,12 @@ inline std::vector<Case> cases(const std::string& file) {
     return out;
 }
 
-// The number of elements of a list.
-template <class L> int count(const L& list) {
-    int n = 0;
-    list.Where(&n);
-    return n;
-}
+using testing_support::count;
 
-class MappingProject : public testing_support::RecordingTest {
+class MappingProject : public testing_support::ProjectTest {
 protected:
     void SetUp() override {
-        RecordingTest::SetUp();
-        CProjPath::ResetNames();
-        root = dir.path() + "/PROJ1";
-        testing_support::makeDirs(root + "/HARNDB");
-        proj = std::make_unique<CProjPath>(root.c_str());
-        ini.SetDatum("2026-03-04");
+        ProjectTest::SetUp();
         dbs = std::make_unique<CHarnDbs>(proj.get(), &ini);
         ASSERT_EQ(dbs->Init(0, 1, nullptr, nullptr), 0);
     }
@@ -69,8 +60,6 @@ protected:
         EXPECT_EQ(dbs->Uppdat(0), 0);
         return dbs->Get_aktel();
     }
-    std::string dataFile(const std::string& name) const { return root + "/HARNDB/" + name; }
-    std::string dbsFile() const { return root + "/HARNPLAN.DBS"; }
     // Record bytes without the memory-only slot offset, and a record's slot on disk.
     static std::string image(const dbstype& r) {
         return std::string(reinterpret_cast<const char*>(&r), kDbsRecordSize);
@@ -79,9 +68,6 @@ protected:
         return testing_support::readBytes(dbsFile()).substr(rec->filpos, kDbsRecordSize);
     }
 
-    std::string root;
-    std::unique_ptr<CProjPath> proj;
-    CAutoIni ini;
     std::unique_ptr<CHarnDbs> dbs;
 };
 

@@ -44,7 +44,6 @@ struct Outcome {
     int result = 0;
     bool threw = false;
     int reported = 0;
-    int counts[5] = {}; // operations of each kind since `arm`
 };
 
 Outcome run(const SweepSubject& s, const std::function<void()>& arm) {
@@ -55,9 +54,6 @@ Outcome run(const SweepSubject& s, const std::function<void()>& arm) {
     } catch (...) {
         o.threw = true; // the failure reaches the caller
     }
-    for (int k = 0; k < 5; ++k)
-        o.counts[k] = FaultInjector::count(kOps[k]);
-    FaultInjector::reset();
     o.reported = platform::FailureLog::count();
     platform::FailureLog::reset();
     return o;
@@ -65,52 +61,83 @@ Outcome run(const SweepSubject& s, const std::function<void()>& arm) {
 
 } // namespace
 
+std::string Fault::text() const {
+    return std::string(kOpNames[static_cast<int>(op)]) + " " + std::to_string(nth) +
+           (fromThenOn ? " and later" : " once");
+}
+
+int forEachFault(const std::function<int(const std::function<void()>& arm)>& run,
+                 const std::function<void(const Fault& fault, int result)>& check) {
+    int runs = 0;
+    for (const FileOp op : kOps)
+        for (bool later : {false, true})
+            for (int nth = 1;; ++nth) {
+                Fault fault{op, nth, later};
+                FaultInjector::reset();
+                bool armed = false;
+                const int result = run([&] {
+                    FaultInjector::reset();
+                    FaultInjector::failNth(op, nth, later);
+                    armed = true;
+                });
+                fault.reached = armed && FaultInjector::count(op) >= nth;
+                FaultInjector::reset();
+                ++runs;
+                check(fault, result);
+                if (!fault.reached)
+                    break;
+                if (nth == 10000) {
+                    ADD_FAILURE() << "no run without a fault after " << fault.text();
+                    break;
+                }
+            }
+    return runs;
+}
+
 SweepTally sweep(const SweepSubject& s) {
     SweepTally tally;
     const auto snapshot = files(s.folders);
     const std::string oldData = s.data(), oldRecord = s.record();
     const Outcome clean = run(s, [&] { FaultInjector::reset(); });
-    const int* counts = clean.counts;
+    FaultInjector::reset();
     const std::string newData = s.data(), newRecord = s.record();
     EXPECT_EQ(clean.result, 0) << s.name;
     EXPECT_FALSE(clean.threw || clean.reported) << s.name;
     EXPECT_NE(newData, oldData) << s.name << ": the save changes nothing to test";
     const auto expectedNames = files(s.folders);
 
-    for (int k = 0; k < 5; ++k)
-        for (int nth = 1; nth <= counts[k] + 1; ++nth)
-            for (bool later : {false, true}) {
-                const std::string where = s.name + ": " + kOpNames[k] + " " + std::to_string(nth) +
-                                          (later ? " and later" : "");
-                restore(snapshot, s.folders);
-                const Outcome o = run(s, [&] {
-                    FaultInjector::reset();
-                    FaultInjector::failNth(kOps[k], nth, later);
-                });
-                ++tally.runs;
-                const std::string data = s.data(), record = s.record();
-                const bool reported = o.result != 0 || o.threw || o.reported > 0;
-                if ((data != oldData && data != newData) ||
-                    (record != oldRecord && record != newRecord)) {
-                    ++tally.halfWritten;
-                    ADD_FAILURE() << where << ": neither the old nor the new contents";
-                } else if (!(data == newData && record == newRecord) && !reported) {
-                    ++tally.lost;
-                    ADD_FAILURE() << where << ": the save did not complete and said nothing";
-                }
-                bool extra = false;
-                for (const auto& [path, bytes] : files(s.folders)) {
-                    if (expectedNames.count(path) || snapshot.count(path))
-                        continue;
-                    if (std::filesystem::path(path).filename() == kLock) {
-                        ++tally.locksLeft;
-                        continue;
-                    }
-                    extra = true;
-                    ADD_FAILURE() << where << ": left " << path;
-                }
-                tally.leftovers += extra ? 1 : 0;
+    Outcome o;
+    tally.runs = forEachFault(
+        [&](const std::function<void()>& arm) {
+            restore(snapshot, s.folders);
+            o = run(s, arm);
+            return o.result;
+        },
+        [&](const Fault& fault, int) {
+            const std::string where = s.name + ": " + fault.text();
+            const std::string data = s.data(), record = s.record();
+            const bool reported = o.result != 0 || o.threw || o.reported > 0;
+            if ((data != oldData && data != newData) ||
+                (record != oldRecord && record != newRecord)) {
+                ++tally.halfWritten;
+                ADD_FAILURE() << where << ": neither the old nor the new contents";
+            } else if (!(data == newData && record == newRecord) && !reported) {
+                ++tally.lost;
+                ADD_FAILURE() << where << ": the save did not complete and said nothing";
             }
+            bool extra = false;
+            for (const auto& [path, bytes] : files(s.folders)) {
+                if (expectedNames.count(path) || snapshot.count(path))
+                    continue;
+                if (std::filesystem::path(path).filename() == kLock) {
+                    ++tally.locksLeft;
+                    continue;
+                }
+                extra = true;
+                ADD_FAILURE() << where << ": left " << path;
+            }
+            tally.leftovers += extra ? 1 : 0;
+        });
     restore(snapshot, s.folders);
     std::printf("[  sweep   ] %s: %d runs, %d lost, %d half-written or doubled, %d left a file, "
                 "%d left the database lock\n",

@@ -6,11 +6,30 @@
 // exception, or an entry in platform::FailureLog).
 #pragma once
 
+#include "platform/FaultInjection.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace testing_support {
+
+// One fault of a sweep: the nth operation of a kind fails, once or from then on.
+struct Fault {
+    platform::FileOp op;
+    int nth;
+    bool fromThenOn;
+    bool reached = false;     // the run came to the failing operation
+    std::string text() const; // "write 3 once", "open 1 and later"
+};
+
+// Runs `run` once for every file operation it makes failing in turn: each kind, the 1st,
+// 2nd, ... one until a run makes fewer of that kind (the fault no longer fires: a clean run,
+// checked too), once and from then on. `run` sets up, calls `arm` right before the step
+// under test and returns its result; the fault is disarmed before `check` gets the fault
+// and that result. Returns the number of runs.
+int forEachFault(const std::function<int(const std::function<void()>& arm)>& run,
+                 const std::function<void(const Fault& fault, int result)>& check);
 
 struct SweepSubject {
     std::string name;

@@ -1,5 +1,6 @@
 #include "tests/support/RunTool.h"
 
+#include "platform/Encoding.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdlib>
@@ -38,6 +39,22 @@ ToolResult runTool(const std::vector<std::string>& args, const std::string& inpu
     r.out = readBytes(io.file("out"));
     r.err = readBytes(io.file("err"));
     return r;
+}
+
+std::string u(const std::string& cp1252) {
+    return platform::cp1252ToUtf8(cp1252);
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string plainOutput(std::string out, const std::string& winFolder) {
+    for (size_t at = 0; (at = out.find("\\\\", at)) != std::string::npos; ++at)
+        out.erase(at, 1);
+    for (size_t at; (at = out.find(winFolder)) != std::string::npos;)
+        out.replace(at, winFolder.size(), "DIR");
+    return out;
 }
 
 } // namespace testing_support

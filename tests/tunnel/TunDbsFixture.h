@@ -7,6 +7,7 @@
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
 #include "platform/Cp1252Literal.h"
+#include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
 #include "tunnel/CTunDbs.h"
 
@@ -64,21 +65,12 @@ inline std::vector<todbtype*> records(CTunDbs& t) {
     return out;
 }
 
-template <class L> int count(const L& list) {
-    int n = 0;
-    list.Where(&n);
-    return n;
-}
+using testing_support::count;
 
-class TunnelProject : public testing_support::RecordingTest {
+class TunnelProject : public testing_support::ProjectTest {
 protected:
     void SetUp() override {
-        RecordingTest::SetUp();
-        CProjPath::ResetNames();
-        root = dir.path() + "/PROJ1";
-        testing_support::makeDirs(root + "/HARNDB");
-        proj = std::make_unique<CProjPath>(root.c_str());
-        ini.SetDatum("2026-03-04");
+        ProjectTest::SetUp();
         openDbs(1);
         dbstype r{};
         r.typ = 1;
@@ -109,7 +101,7 @@ protected:
         }
         return t;
     }
-    std::string file(const std::string& name) const { return root + "/HARNDB/" + name; }
+    std::string file(const std::string& name) const { return dataFile(name); }
     std::string odb() const { return testing_support::readBytes(file("TUN1.ODB")); }
     std::string win(const std::string& name) const {
         return std::string(proj->ProjKat()) + "\\HARNDB\\" + name;
@@ -123,9 +115,6 @@ protected:
         return r;
     }
 
-    std::string root;
-    std::unique_ptr<CProjPath> proj;
-    CAutoIni ini;
     std::unique_ptr<CHarnDbs> dbs;
 };
 

@@ -2,6 +2,7 @@
 // curved alignments, section 7 of the .LAT file in both layouts, the messages, and a fault
 // sweep over every file operation of Save.
 #include "TunDbsFixture.h"
+#include "tests/support/FaultSweep.h"
 
 #include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
@@ -354,9 +355,9 @@ TEST_F(TunDbsSaveTest, SaveFaultSweep) {
         int result = 0;
         bool threw = false;
     };
-    std::map<platform::FileOp, int> ops;
     std::unique_ptr<CTunDbs> s;
-    auto run = [&](platform::FileOp op, int nth, bool always) {
+    Run out;
+    auto run = [&](const std::function<void()>& arm) {
         restore();
         openDbs(0);
         s = tunnel();
@@ -367,25 +368,17 @@ TEST_F(TunDbsSaveTest, SaveFaultSweep) {
         s->Ny(1, &r);
         ui.clear();
         platform::FailureLog::reset();
-        Run out;
-        platform::FaultScope scope;
-        if (nth > 0)
-            platform::FaultInjector::failNth(op, nth, always);
+        out = Run();
+        arm();
         try {
             out.result = s->Save(dbs.get());
         } catch (...) {
             out.threw = true;
         }
-        for (auto kind : {platform::FileOp::Open, platform::FileOp::Read, platform::FileOp::Write,
-                          platform::FileOp::Rename, platform::FileOp::Remove})
-            ops[kind] = platform::FaultInjector::count(kind);
-        return out;
+        return out.result;
     };
     const std::string oldOdb = snapshot["HARNDB/TUN1.ODB"], oldLat = snapshot["HARNDB/TUN1.LAT"];
-    const auto kinds = {platform::FileOp::Open, platform::FileOp::Read, platform::FileOp::Write,
-                        platform::FileOp::Rename, platform::FileOp::Remove};
-    ASSERT_EQ(run(platform::FileOp::Open, 0, false).result, 0);
-    const std::map<platform::FileOp, int> clean = ops;
+    ASSERT_EQ(run([] {}), 0);
     const std::string newOdb = odb(), newLat = readBytes(file("TUN1.LAT"));
     const dbstype newRec = recordOnDisk();
     ASSERT_NE(newOdb, oldOdb);
@@ -394,45 +387,39 @@ TEST_F(TunDbsSaveTest, SaveFaultSweep) {
     ASSERT_EQ(newRec.dx, 12);
 
     int silent = 0, failed = 0;
-    for (auto op : kinds) {
-        for (bool always : {false, true}) {
-            for (int nth = 1; nth <= clean.at(op) + 1; ++nth) {
-                SCOPED_TRACE(testing::Message() << "op " << int(op) << " nth " << nth
-                                                << (always ? " from then on" : " once"));
-                const Run r = run(op, nth, always);
-                const std::string nowOdb = odb(), nowLat = readBytes(file("TUN1.LAT"));
-                EXPECT_TRUE(nowOdb == oldOdb || nowOdb == newOdb);
-                EXPECT_TRUE(nowLat == oldLat || nowLat == newLat);
-                for (const std::string& sub : {std::string(), std::string("HARNDB")})
-                    for (const std::string& name : listNames(root + "/" + sub))
-                        EXPECT_TRUE(name.find("tmp$") == std::string::npos &&
-                                    name.find("t$us") == std::string::npos)
-                            << name;
-                const bool reported = r.result != 0 || r.threw || !ui.messages().empty() ||
-                                      platform::FailureLog::count() > 0;
-                const dbstype rec = recordOnDisk();
-                const bool recNew = rec.dy == newRec.dy && rec.x == newRec.x;
-                if (nowOdb == oldOdb) {
-                    // The head and offsets in memory are still those of the file.
-                    EXPECT_EQ(oldOdb.substr(0, kTunHeadSize),
-                              std::string(reinterpret_cast<const char*>(&s->m_hd), kTunHeadSize));
-                    for (const todbtype* rec : records(*s)) {
-                        if (rec->filpos != 0) {
-                            EXPECT_EQ(oldOdb.substr(rec->filpos, kTodbRecordSize), image(*rec));
-                        }
-                    }
-                }
-                if (!reported) {
-                    ++silent;
-                    EXPECT_EQ(nowOdb, newOdb);
-                    EXPECT_EQ(nowLat, newLat);
-                    EXPECT_TRUE(recNew);
-                } else {
-                    ++failed;
+    forEachFault(run, [&](const Fault& fault, int) {
+        SCOPED_TRACE(fault.text());
+        const std::string nowOdb = odb(), nowLat = readBytes(file("TUN1.LAT"));
+        EXPECT_TRUE(nowOdb == oldOdb || nowOdb == newOdb);
+        EXPECT_TRUE(nowLat == oldLat || nowLat == newLat);
+        for (const std::string& sub : {std::string(), std::string("HARNDB")})
+            for (const std::string& name : listNames(root + "/" + sub))
+                EXPECT_TRUE(name.find("tmp$") == std::string::npos &&
+                            name.find("t$us") == std::string::npos)
+                    << name;
+        const bool reported = out.result != 0 || out.threw || !ui.messages().empty() ||
+                              platform::FailureLog::count() > 0;
+        const dbstype rec = recordOnDisk();
+        const bool recNew = rec.dy == newRec.dy && rec.x == newRec.x;
+        if (nowOdb == oldOdb) {
+            // The head and offsets in memory are still those of the file.
+            EXPECT_EQ(oldOdb.substr(0, kTunHeadSize),
+                      std::string(reinterpret_cast<const char*>(&s->m_hd), kTunHeadSize));
+            for (const todbtype* rec : records(*s)) {
+                if (rec->filpos != 0) {
+                    EXPECT_EQ(oldOdb.substr(rec->filpos, kTodbRecordSize), image(*rec));
                 }
             }
         }
-    }
+        if (!reported) {
+            ++silent;
+            EXPECT_EQ(nowOdb, newOdb);
+            EXPECT_EQ(nowLat, newLat);
+            EXPECT_TRUE(recNew);
+        } else {
+            ++failed;
+        }
+    });
     EXPECT_GT(silent, 0);
     EXPECT_GT(failed, 0);
 }

@@ -2,6 +2,7 @@
 // stops and packing, writing records and the head in place, deleting, the chainage order and
 // the search by address.
 #include "TunDbsFixture.h"
+#include "tests/support/FaultSweep.h"
 
 #include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
@@ -249,51 +250,42 @@ TEST_F(TunDbsTest, PackingFaultSweep) {
     t->Home();
     t->Delete();
     const std::string old = odb();
-    const auto kinds = {platform::FileOp::Open, platform::FileOp::Read, platform::FileOp::Write,
-                        platform::FileOp::Rename, platform::FileOp::Remove};
-    std::map<platform::FileOp, int> ops; // of a packing without faults
     {
         platform::FaultScope scope;
         ASSERT_EQ(tunnel()->Init(), 0);
-        for (auto op : kinds)
-            ops[op] = platform::FaultInjector::count(op);
     }
     const std::string packed = odb();
     ASSERT_NE(packed, old);
     int refused = 0, kept = 0, packedRuns = 0;
-    for (auto op : kinds) {
-        for (bool always : {false, true}) {
-            for (int nth = 1; nth <= ops[op] + 1; ++nth) {
-                SCOPED_TRACE(testing::Message() << int(op) << " " << nth << " " << always);
-                writeBytes(file("TUN1.ODB"), old);
-                platform::FailureLog::reset();
-                ui.clear();
-                auto r = tunnel();
-                int result;
-                {
-                    platform::FaultScope scope;
-                    platform::FaultInjector::failNth(op, nth, always);
-                    result = r->Init();
-                }
-                const std::string now = odb();
-                EXPECT_TRUE(now == old || now == packed);
-                EXPECT_EQ(listNames(root + "/HARNDB").size(), 5u);
-                if (result != 0) {
-                    ++refused;
-                    EXPECT_EQ(count(*r), 0);
-                    EXPECT_EQ(ui.messages().size(), 1u);
-                    continue;
-                }
-                ASSERT_EQ(count(*r), 2);
-                r->Home();
-                const int first = r->Get_aktel()->filpos;
-                EXPECT_EQ(first, now == packed ? 300 : 444);
-                EXPECT_EQ(platform::FailureLog::count(), now == old ? 1 : 0);
-                EXPECT_EQ(r->m_hd.hal, now == old ? 1 : 0);
-                ++(now == old ? kept : packedRuns);
+    std::unique_ptr<CTunDbs> r;
+    forEachFault(
+        [&](const std::function<void()>& arm) {
+            writeBytes(file("TUN1.ODB"), old);
+            platform::FailureLog::reset();
+            ui.clear();
+            r = tunnel();
+            arm();
+            return r->Init();
+        },
+        [&](const Fault& fault, int result) {
+            SCOPED_TRACE(fault.text());
+            const std::string now = odb();
+            EXPECT_TRUE(now == old || now == packed);
+            EXPECT_EQ(listNames(root + "/HARNDB").size(), 5u);
+            if (result != 0) {
+                ++refused;
+                EXPECT_EQ(count(*r), 0);
+                EXPECT_EQ(ui.messages().size(), 1u);
+                return;
             }
-        }
-    }
+            ASSERT_EQ(count(*r), 2);
+            r->Home();
+            const int first = r->Get_aktel()->filpos;
+            EXPECT_EQ(first, now == packed ? 300 : 444);
+            EXPECT_EQ(platform::FailureLog::count(), now == old ? 1 : 0);
+            EXPECT_EQ(r->m_hd.hal, now == old ? 1 : 0);
+            ++(now == old ? kept : packedRuns);
+        });
     // The sweep reached every outcome.
     EXPECT_GT(refused, 0);
     EXPECT_GT(kept, 0);

@@ -4,12 +4,16 @@
 
 #include "host/CProjPath.h"
 #include "mapping/LibraryFile.h"
+#include "platform/FailureLog.h"
+#include "tests/support/FaultSweep.h"
+#include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
 #include "tunnel/CTvarKoord.h"
 #include "tunnel/CTvarsnitt.h"
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,43 +47,15 @@ inline std::string record(const char* name, bool dead = false) {
     return r;
 }
 
-class TunnelTest : public testing_support::RecordingTest {
+class TunnelTest : public testing_support::BellRecordingTest {
 protected:
     void SetUp() override {
-        RecordingTest::SetUp();
+        BellRecordingTest::SetUp();
         testing_support::makeDirs(dir.file("HARNDB"));
-        libfile::setBellStream(m_bells);
-        ui.setStatusLine(true);
-    }
-    void TearDown() override {
-        libfile::setBellStream(nullptr);
-        std::fclose(m_bells);
-        RecordingTest::TearDown();
     }
     std::string index() const { return dir.file("HARNDB/TVTYP.LIS"); }
     std::string file(const std::string& name) const { return dir.file("HARNDB/" + name); }
     std::string winFolder() const { return dir.winPath() + "\\HARNDB\\"; }
-
-    // Every event as "box: text" (checking OK, the exclamation icon and the application
-    // title as caption) or "status: text", then "bells: N"; then cleared.
-    std::vector<std::string> events() {
-        std::vector<std::string> out;
-        for (const auto& e : ui.events) {
-            const bool status = e.kind == platform::RecordingUserInterface::Event::Kind::Status;
-            if (!status) {
-                EXPECT_EQ(e.call, platform::MessageCall::MessageBoxA);
-                EXPECT_EQ(e.flags, MB_OK | MB_ICONEXCLAMATION);
-                EXPECT_EQ(e.caption, platform::applicationTitle());
-            }
-            out.push_back((status ? "status: " : "box: ") + e.text);
-        }
-        ui.clear();
-        std::fflush(m_bells);
-        out.push_back("bells: " + std::to_string(std::ftell(m_bells) - m_bellsSeen));
-        m_bellsSeen = std::ftell(m_bells);
-        return out;
-    }
-    using Events = std::vector<std::string>;
 
     // "NAME@filpos" for each element of the list, in order.
     static std::vector<std::string> listed(CTvarsnitt& lib) {
@@ -92,9 +68,47 @@ protected:
         return out;
     }
 
+    struct Swept {
+        std::string before, after; // the target before and after a step without faults
+        int runs = 0, failed = 0;  // failed: runs whose step gave no 0
+    };
+    // Runs `prepare` and `step` once without faults, then with each file operation failing
+    // in turn (testing_support::forEachFault), `prepare` putting the old file in place each
+    // time. The target is always the old or the new file, complete, and the database folder
+    // holds the same names (no temporary file left); with `strict` the step gives 0 exactly
+    // when the file is the new one.
+    Swept sweep(const std::string& target, const std::function<void()>& prepare,
+                const std::function<int()>& step, bool strict) {
+        Swept out;
+        prepare();
+        out.before = testing_support::readBytes(target);
+        const std::vector<std::string> names = testing_support::listNames(dir.file("HARNDB"));
+        platform::FaultInjector::reset();
+        EXPECT_EQ(step(), 0);
+        out.after = testing_support::readBytes(target);
+        out.runs = testing_support::forEachFault(
+            [&](const std::function<void()>& arm) {
+                platform::FailureLog::reset();
+                prepare();
+                EXPECT_EQ(testing_support::readBytes(target), out.before);
+                arm();
+                return step();
+            },
+            [&](const testing_support::Fault& fault, int result) {
+                const std::string now = testing_support::readBytes(target);
+                EXPECT_TRUE(now == out.before || now == out.after) << fault.text();
+                if (strict) {
+                    EXPECT_EQ(result == 0, now == out.after) << fault.text() << " " << result;
+                }
+                EXPECT_EQ(testing_support::listNames(dir.file("HARNDB")), names) << fault.text();
+                out.failed += result != 0 ? 1 : 0;
+            });
+        EXPECT_GT(out.runs, 10);
+        ui.clear();
+        return out;
+    }
+
     CProjPath proj{dir.winPath().c_str()};
-    std::FILE* m_bells = std::tmpfile();
-    long m_bellsSeen = 0;
 };
 
 } // namespace tvtest

@@ -2,17 +2,12 @@
 // or from then on: the file on disk is always the old or the new one, complete, and no
 // temporary file is left beside it.
 #include "platform/FailureLog.h"
-#include "platform/FaultInjection.h"
 #include "tests/tunnel/TunnelFixture.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-using platform::FaultInjector;
-using platform::FileOp;
-using testing_support::listNames;
 using testing_support::readBytes;
 using testing_support::writeBytes;
 using tvtest::head;
@@ -20,49 +15,7 @@ using tvtest::record;
 
 namespace {
 
-class TvFaults : public tvtest::TunnelTest {
-protected:
-    // Runs `prepare` (unfaulted) and then `step` once without faults to learn the new
-    // contents of `target` and how many operations of each kind the step makes; then again
-    // with each operation failing. The result of `step` must be 0 exactly when the file is
-    // the new one, when `strict` is set.
-    void sweep(const std::string& target, const std::function<void()>& prepare,
-               const std::function<int()>& step, bool strict) {
-        prepare();
-        const std::string before = readBytes(target);
-        const std::vector<std::string> names = listNames(dir.file("HARNDB"));
-        FaultInjector::reset();
-        ASSERT_EQ(step(), 0);
-        const std::string after = readBytes(target);
-        int counts[5];
-        for (int k = 0; k < 5; ++k)
-            counts[k] = FaultInjector::count(static_cast<FileOp>(k));
-        int runs = 0;
-        for (int k = 0; k < 5; ++k) {
-            for (int nth = 1; nth <= counts[k] + 1; ++nth) {
-                for (bool always : {false, true}) {
-                    const std::string what = "op " + std::to_string(k) + " nth " +
-                                             std::to_string(nth) + (always ? " on" : " once");
-                    FaultInjector::reset();
-                    prepare();
-                    ASSERT_EQ(readBytes(target), before) << what;
-                    FaultInjector::failNth(static_cast<FileOp>(k), nth, always);
-                    const int result = step();
-                    FaultInjector::reset();
-                    const std::string now = readBytes(target);
-                    EXPECT_TRUE(now == before || now == after) << what;
-                    if (strict) {
-                        EXPECT_EQ(result == 0, now == after) << what << " result " << result;
-                    }
-                    EXPECT_EQ(listNames(dir.file("HARNDB")), names) << what;
-                    ++runs;
-                }
-            }
-        }
-        EXPECT_GT(runs, 10);
-        ui.clear();
-    }
-};
+class TvFaults : public tvtest::TunnelTest {};
 
 const std::string kHoled = head("1.5", 2, 1, 508) + record("A") + record("X", true) + record("B");
 
