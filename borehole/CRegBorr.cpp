@@ -4,6 +4,7 @@
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
 #include "platform/CStdioFile.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/UserInterface.h"
 
 #include <cmath>
@@ -114,7 +115,7 @@ int CRegBorr::Save(CHarnDbs* dbs, int del) {
         do
             anyTime = anyTime || m_pael->sjunktid > 0;
         while ((*this)++);
-        if (!anyTime && AfxMessageBox("Sjunktid är ej given !\nBeräkna från given Hastighet ?",
+        if (!anyTime && AfxMessageBox("Sjunktid är ej given !\nBeräkna från given Hastighet ?"_cp,
                                       MB_YESNO) == IDYES)
             FillTimes();
     }
@@ -129,7 +130,7 @@ int CRegBorr::Save(CHarnDbs* dbs, int del) {
             double zberg = m_bhd.z - std::sin(m_bhd.lutning * kDegToRad) * rock;
             if (rec && (rec->flagg & 0x01) && std::fabs(zberg - m_bhd.zberg) > 0.05) {
                 std::snprintf(g_lineBuffer, kScratchSize,
-                              " VARNING!\n zberg ändrat för metod KB: \n från %.2lf till %.2lf",
+                              " VARNING!\n zberg ändrat för metod KB: \n från %.2lf till %.2lf"_cp,
                               m_bhd.zberg, zberg);
                 ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
             }

@@ -2,6 +2,7 @@
 
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
@@ -33,7 +34,7 @@ void writeLine(FILE* out, const CString& line) {
 // The system box of the file operations: no owner, caption "Filöppning", OK button.
 int fileMessage(const char* format, const char* path) {
     std::snprintf(g_lineBuffer, kScratchSize, format, path);
-    MessageBoxA(nullptr, g_lineBuffer, "Filöppning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(nullptr, g_lineBuffer, "Filöppning"_cp, MB_OK | MB_ICONEXCLAMATION);
     return -3;
 }
 
@@ -96,7 +97,7 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
     FILE* out = replacement.open("w");
     if (!out) {
         in.Abort();
-        return fileMessage("Fel: Kan ej öppna %s", replacement.temporaryPath().c_str());
+        return fileMessage("Fel: Kan ej öppna %s"_cp, replacement.temporaryPath().c_str());
     }
 
     const int metod = bhd->metod;
@@ -149,14 +150,14 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
     } catch (const CFileException&) {
         in.Abort();
         replacement.abandon();
-        return fileMessage("Fel vid läsning av %s", snd);
+        return fileMessage("Fel vid läsning av %s"_cp, snd);
     }
     in.Abort();
     if (replacement.commit() == 0)
         return 0;
     if (replacement.failure() == platform::SafeReplace::Failure::Write)
         return fileMessage("Fel vid skrivning av %s", replacement.temporaryPath().c_str());
-    return fileMessage("Fel: Kan ej ersätta %s", snd);
+    return fileMessage("Fel: Kan ej ersätta %s"_cp, snd);
 }
 
 int slutkodValue(const char* slutkod) {
@@ -193,13 +194,13 @@ void extentsFromDirection(const harnbhdtype& bhd, double length, double& dx, dou
 bool extentsFromSurvey(dbstype* rec, const char* path) {
     if (platform::access(path, 0) != 0) {
         std::snprintf(g_lineBuffer, kScratchSize,
-                      "%.15s är markerat som avvikelsemätt men fil\n%s saknas !", rec->id, path);
+                      "%.15s är markerat som avvikelsemätt men fil\n%s saknas !"_cp, rec->id, path);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
         return false;
     }
     CStdioFile file;
     if (!file.Open(path, CFile::modeRead | CFile::typeText)) {
-        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna : %s", path);
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna : %s"_cp, path);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
         return true;
     }
@@ -213,7 +214,7 @@ bool extentsFromSurvey(dbstype* rec, const char* path) {
             std::snprintf(text, sizeof text, "%s", line.c_str());
             double x, y, z;
             if (std::sscanf(text, "%*f %lf %lf %lf", &x, &y, &z) != 3) {
-                std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s", path);
+                std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s"_cp, path);
                 ShowStatus(g_lineBuffer);
                 continue;
             }
@@ -231,7 +232,7 @@ bool extentsFromSurvey(dbstype* rec, const char* path) {
         }
     } catch (const CFileException&) {
         // A read failure ends the survey; what was read so far counts.
-        std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s", path);
+        std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s"_cp, path);
         ShowStatus(g_lineBuffer);
     }
     file.Abort();

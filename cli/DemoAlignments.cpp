@@ -6,6 +6,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "host/CVaglinje.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/SafeReplace.h"
 
 #include <cstdio>
@@ -24,20 +25,20 @@ struct DemoAlignment {
 // VÄG2.VL: a straight of 150 m going north, a right curve of radius 200 m turning 10°, a
 // straight of 150 m, from chainage 500.
 const DemoAlignment kAlignments[] = {
-    {"VÄG1.VL", "ALIGNMENT 1\n"
-                "# Demo: the alignment of the tunnel TUN1\n"
-                "0\n"
-                "1000.000 2010.000\n"
-                "1100.000 2010.000 0.0436609429085\n"
-                "1152.094 2014.558\n"
-                "1250.575 2031.923\n"},
-    {"VÄG2.VL", "ALIGNMENT 1\n"
-                "# Demo: a road going north\n"
-                "500\n"
-                "1520.000 2500.000\n"
-                "1520.000 2650.000 -0.0436609429085\n"
-                "1523.038 2684.730\n"
-                "1549.086 2832.451\n"},
+    {"VÄG1.VL"_cp, "ALIGNMENT 1\n"
+                   "# Demo: the alignment of the tunnel TUN1\n"
+                   "0\n"
+                   "1000.000 2010.000\n"
+                   "1100.000 2010.000 0.0436609429085\n"
+                   "1152.094 2014.558\n"
+                   "1250.575 2031.923\n"},
+    {"VÄG2.VL"_cp, "ALIGNMENT 1\n"
+                   "# Demo: a road going north\n"
+                   "500\n"
+                   "1520.000 2500.000\n"
+                   "1520.000 2650.000 -0.0436609429085\n"
+                   "1523.038 2684.730\n"
+                   "1549.086 2832.451\n"},
 };
 
 // Text lines end in CR LF on disk, as the library's text files.

@@ -9,6 +9,7 @@
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/SafeReplace.h"
 
 #include <cmath>
@@ -83,12 +84,12 @@ int saveCore(CHarnDbs& dbs, CProjPath& proj, const std::string& namn, double len
     kb.Init();                                     // the head; there is no core block yet
     setText(kb.m_bhd.text, dbs.Get_aktel()->text); // the head's text is not read back
     kb.m_bhd.metod = CKarnborr::KB;
-    setText(kb.m_bhd.metodtext, "Kärnborr");
+    setText(kb.m_bhd.metodtext, "Kärnborr"_cp);
     setText(kb.m_bhd.slutkod, "95");
     setText(kb.m_bhd.klassland, "SE");
     setText(kb.m_bhd.klassystem, "Q-");
     kbtype soil = section(length * 0.1, 0, 0, 0, 0, "Jord");
-    kbtype rock = section(length * 0.6, 11, 2, 85, 3, "Granit, grå");
+    kbtype rock = section(length * 0.6, 11, 2, 85, 3, "Granit, grå"_cp);
     rock.kod2 = 3;
     rock.underkod2 = 1;
     rock.vinkel1 = 45;
@@ -101,7 +102,7 @@ int saveCore(CHarnDbs& dbs, CProjPath& proj, const std::string& namn, double len
     rock.extravarde[0] = 1.5;
     rock.extravarde[2] = 3.25;
     setText(rock.textrad[0], "Sprickzon med lera");
-    setText(rock.textrad[3], "Kärnförlust 0,2 m");
+    setText(rock.textrad[3], "Kärnförlust 0,2 m"_cp);
     kbtype end = section(length, 12, 0, 95, 4, "Gnejs");
     kb.Ny(1, &soil);
     kb.Ny(1, &rock);
@@ -145,7 +146,7 @@ int saveShortForm(CHarnDbs& dbs, CProjPath& proj, const std::string& namn) {
         float djup;
         int tid;
         const char* text;
-    } rows[] = {{0.5f, 12, "Fyllning"}, {1.5f, 25, "Morän"}, {2.4f, 60, "Berg"}};
+    } rows[] = {{0.5f, 12, "Fyllning"}, {1.5f, 25, "Morän"_cp}, {2.4f, 60, "Berg"}};
     for (const auto& row : rows) {
         rbtype r{};
         r.djup = row.djup;
@@ -161,12 +162,12 @@ int saveWaterLoss(CHarnDbs& dbs, CProjPath& proj, const std::string& namn) {
     vf.Init();
     setText(vf.m_bhd.text, dbs.Get_aktel()->text);
     vf.m_bhd.metod = CVattenF::VF;
-    setText(vf.m_bhd.metodtext, "Vattenförl");
+    setText(vf.m_bhd.metodtext, "Vattenförl"_cp);
     const struct {
         double from, to, q, p, t, lugeon;
         int kod;
         const char* text;
-    } tests[] = {{5, 10, 0.5, 3, 10, 0.017, 1, "Tät"},
+    } tests[] = {{5, 10, 0.5, 3, 10, 0.017, 1, "Tät"_cp},
                  {10, 15, 4.2, 3, 10, 0.14, 2, "Sprickig zon"},
                  {15, 20, 0.1, 3, 10, 0.003, 1, ""}};
     for (const auto& t : tests) {
@@ -199,8 +200,8 @@ bool writeSurvey(CProjPath& proj, const std::string& namn, const Hole& h, double
 
 int demoBoreholes(cli::DemoContext& ctx) {
     const Hole vertical{"BH1", 1060, 2020, 41.8, 0, 90, false, "Alla metoder"};
-    const Hole inclined{"BH2", 1120, 2060, 39.2, 45, 60, false, "Lutande hål"};
-    const Hole surveyed{"BH3", 1180, 2015, 37.0, 0, 90, true, "Avvikelsemätt"};
+    const Hole inclined{"BH2", 1120, 2060, 39.2, 45, 60, false, "Lutande hål"_cp};
+    const Hole surveyed{"BH3", 1180, 2015, 37.0, 0, 90, true, "Avvikelsemätt"_cp};
 
     std::string bh1 = registerHole(ctx.dbs, vertical);
     if (bh1.empty())

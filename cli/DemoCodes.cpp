@@ -4,6 +4,7 @@
 
 #include "host/CProjPath.h"
 #include "mapping/CBergOrMateLista.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/SafeReplace.h"
 
 #include <cstdio>
@@ -63,7 +64,7 @@ int demoCodes(cli::DemoContext& ctx) {
     path.Format("%s\\%s", ctx.proj.ProjKat(), "Harnkod.dat");
     // The blocks before the rock block belong to other users of the file; the demo leaves
     // the first one with a title and the second one empty.
-    if (platform::replaceFileContents(path, "Kodfil för demoprojektet\r\n*\r\n*\r\n") != 0) {
+    if (platform::replaceFileContents(path, "Kodfil för demoprojektet\r\n*\r\n*\r\n"_cp) != 0) {
         std::cerr << "harn demo: cannot write " << cli::toUtf8(path) << "\n";
         return cli::kFailed;
     }
@@ -76,7 +77,7 @@ int demoCodes(cli::DemoContext& ctx) {
     satt(berg.kod(11), "Granit", 1.2, 6, 45);
     satt(berg.kod(13), "Diabas", 0.8, 3, 90);
     berg.lagg(40, "Pe", "Pegmatit", 1.5, 7, 60, 0);
-    berg.lagg(-1, "Ok", "Okänd", 1.0, 4, 0, 9);
+    berg.lagg(-1, "Ok", "Okänd"_cp, 1.0, 4, 0, 9);
     berg.Save(&fyllnad);
 
     Kodlista kontroll(ctx.ini, &ctx.proj, 0);

@@ -4,6 +4,7 @@
 
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,15 +24,15 @@ struct DemoObject {
 
 // Texts are CP1252 (the library's text); the numbers are metres in the project grid.
 const DemoObject kObjects[] = {
-    {1, "TUN1", 1000, 2000, 0, 250, 40, 0, 0, 0, 0, "VÄG1.VL"},
-    {2, "HÄLL1", 1100, 2100, 35.5, 12, 8, 1.5, 3, 1, 0, "TUN1"},
-    {3, "KBH-Ö1", 1050, 2010, 42.3, 0, 0, 60, 1, 0, 0, "Kärnborrhål"},
+    {1, "TUN1", 1000, 2000, 0, 250, 40, 0, 0, 0, 0, "VÄG1.VL"_cp},
+    {2, "HÄLL1"_cp, 1100, 2100, 35.5, 12, 8, 1.5, 3, 1, 0, "TUN1"},
+    {3, "KBH-Ö1"_cp, 1050, 2010, 42.3, 0, 0, 60, 1, 0, 0, "Kärnborrhål"_cp},
     {4, "FP1", 1010, 2005, 40.125, 0, 0, 0, 12, 0, 0, "Fixpunkt"},
     {4, "FP2", 1240, 2035, 38.5, 0, 0, 0, 12, 0, 0, "Fixpunkt"},
     {5, "LINJE.1/A", 1020, 2002, 30, 200, 5, 2, 0, 0, 0x40, ""},
     {5, "LINJE:1/B", 1020, 2030, 30, 200, 5, 2, 0, 0, 0x80, ""},
-    {6, "VÄG1.VL", 990, 1990, 0, 300, 60, 0, 255, 0, 0, ""},
-    {6, "VÄG2.VL", 1500, 2500, 0, 80, 400, 0, 255, 0, 0, ""},
+    {6, "VÄG1.VL"_cp, 990, 1990, 0, 300, 60, 0, 255, 0, 0, ""},
+    {6, "VÄG2.VL"_cp, 1500, 2500, 0, 80, 400, 0, 255, 0, 0, ""},
 };
 
 int demoDatabase(cli::DemoContext& ctx) {

@@ -8,7 +8,9 @@
 #include "list/Utilities.h"
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
+#include "platform/Folders.h"
 #include "platform/SafeReplace.h"
 
 #include <cstdio>
@@ -45,21 +47,22 @@ struct DemoOutcrop {
 };
 
 const DemoOutcrop kOutcrops[] = {
-    {"HALL1.LAD", "HÄLL1"}, // refers to the tunnel TUN1
-    {"HALL2.LAD", "HÄLL2"}, // refers to the alignment VÄG1.VL, written in lower case
-    {"HALL3.LAD", "HÄLL3"}, // refers to nothing
+    {"HALL1.LAD", "HÄLL1"_cp}, // refers to the tunnel TUN1
+    {"HALL2.LAD", "HÄLL2"_cp}, // refers to the alignment VÄG1.VL, written in lower case
+    {"HALL3.LAD", "HÄLL3"_cp}, // refers to nothing
 };
 
-// The folder of the sample files: $HARN_SAMPLES when set, else samples/ of the source tree
-// this tool was built from.
+// The folder of the sample files: $HARN_SAMPLES when set, else share/harn/samples beside the
+// installed tool, else samples/ of the source tree this tool was built from.
 std::string samplesFolder() {
     if (const char* env = std::getenv("HARN_SAMPLES"); env && *env)
         return env;
-    std::string source = __FILE__; // .../cli/DemoMapping.cpp
-    std::string::size_type slash = source.find_last_of('/');
-    source = slash == std::string::npos ? "." : source.substr(0, slash);
-    slash = source.find_last_of('/');
-    return (slash == std::string::npos ? std::string(".") : source.substr(0, slash)) + "/samples";
+    if (const std::string bin = platform::programFolder(); !bin.empty()) {
+        const std::string installed = platform::absolutePath(bin + "/" + HARN_SAMPLES_FROM_BIN);
+        if (platform::isFolder(installed))
+            return installed;
+    }
+    return HARN_SOURCE_SAMPLES;
 }
 
 // Makes the object's record current: found by its id, or appended with a new file name.

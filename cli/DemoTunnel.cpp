@@ -7,6 +7,7 @@
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "tunnel/CTunDbs.h"
 #include "tunnel/CTvarsnitt.h"
 #include "tunnel/SectionTypes.h"
@@ -44,7 +45,7 @@ int demoTypes(CProjPath& proj) {
         return -3;
     tunnel::SectionTypeDesc valv;
     valv.name = "VALV10";
-    valv.text = "Valv på raka väggar, 10 m";
+    valv.text = "Valv på raka väggar, 10 m"_cp;
     valv.anfstart = 1.5;
     valv.anfslut = 4;
     if (tunnel::AddSectionType(lib, valv, tunnel::ClosedOutline(tunnel::ArchOutline(10, 4))) != 0)
@@ -77,7 +78,7 @@ int demoTunnel(cli::DemoContext& ctx) {
     char line[200];
     std::snprintf(line, sizeof line,
                   "tunnel: 2 cross-section types, TUN1 with %zu positions along VÄG1.VL, plan "
-                  "extent %.1f %.1f to %.1f %.1f",
+                  "extent %.1f %.1f to %.1f %.1f"_cp,
                   std::size(kPositions), rec.x, rec.y, rec.x + rec.dx, rec.y + rec.dy);
     ctx.out << cli::toUtf8(line) << "\n";
     return 0;

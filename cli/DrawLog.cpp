@@ -15,6 +15,7 @@
 #include "mapping/CBergOrMateLista.h"
 #include "platform/Clock.h"
 #include "platform/FileSystem.h"
+#include "platform/Cp1252Literal.h"
 
 #include <algorithm>
 #include <chrono>
@@ -349,7 +350,7 @@ Log readLog(CHarnDbs& dbs, CProjPath& proj, const dbstype& r) {
     const harnbhdtype& h = head.m_bhd;
     log.head.push_back("x " + fmt("%.2f", h.x) + "  y " + fmt("%.2f", h.y));
     log.head.push_back("ground z " + fmt("%.2f", h.z) + "  rock z " + fmt("%.2f", h.zberg));
-    const std::string deg = toUtf8("°"); // literals are CP1252
+    const std::string deg = toUtf8("°"_cp); // literals are CP1252
     log.head.push_back("inclination " + std::to_string(h.lutning) + deg + "  azimuth " +
                        std::to_string(h.azimut) + deg +
                        (std::string(h.avvmatt).rfind("J", 0) == 0 ? "  surveyed" : ""));

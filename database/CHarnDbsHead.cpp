@@ -3,6 +3,7 @@
 #include "database/CHarnDbs.h"
 
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
 
@@ -71,7 +72,7 @@ int CHarnDbs::SkrivHead(harnbhdtype* bhd, char* name) {
     if (!f) {
         std::snprintf(g_lineBuffer, kScratchSize, "Fel: Hittar inte %s",
                       static_cast<const char*>(path));
-        MessageBoxA(nullptr, g_lineBuffer, "Filöppning", MB_ICONEXCLAMATION);
+        MessageBoxA(nullptr, g_lineBuffer, "Filöppning"_cp, MB_ICONEXCLAMATION);
         return -3;
     }
     SkrivHead(f, bhd);

@@ -5,6 +5,7 @@
 #include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -49,7 +50,7 @@ int CHarnDbs::Sortval(int key) {
 
 namespace {
 
-constexpr const char* kLasCaption = "Inläsning av Harnoplan - databas";
+constexpr const char* kLasCaption = "Inläsning av Harnoplan - databas"_cp;
 
 // OEM-to-ANSI conversion of one fixed text field, never past its end.
 template <size_t N> void oemField(char (&field)[N]) {
@@ -162,7 +163,7 @@ int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) 
     m_mode = mode;
     if (path) {
         if (Where(nullptr) > 0) {
-            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej läsa databas: %s\nListan ej tom!",
+            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej läsa databas: %s\nListan ej tom!"_cp,
                           path);
             MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
             return -1;
@@ -176,7 +177,7 @@ int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) 
     // lock is taken.
     int opened = skapa == 1 && m_mode == 1 ? -1 : Dbs_rw(skapa == 1 ? 1002 : 1000);
     if (opened != 0 || !m_dbsfil.IsOpen()) {
-        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna databas: %s",
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna databas: %s"_cp,
                       static_cast<const char*>(dbs));
         MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
         return -1;
@@ -239,7 +240,7 @@ int CHarnDbs::ReadSlots() {
     const CString dbs = m_dbsfil.GetFilePath();
     m_dbsfil.Seek(0, CFile::begin);
     if (m_dbsfil.Read(&m_hd, kDbsHeadSize) < static_cast<UINT>(kDbsHeadSize)) {
-        std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av databas : %s",
+        std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av databas : %s"_cp,
                       static_cast<const char*>(dbs));
         MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
         Dbs_rw(1001);
@@ -262,7 +263,7 @@ int CHarnDbs::ReadSlots() {
         vFile += m_hd.verdel;
         std::snprintf(g_lineBuffer, kScratchSize,
                       "Fel vid läsning av databas : %s\nFelaktig version: %.1lf\nNu gäller "
-                      "version: %s\nVälj Konvertera i Arkiv !",
+                      "version: %s\nVälj Konvertera i Arkiv !"_cp,
                       static_cast<const char*>(dbs), vFile, m_Dbsver);
         MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
         Dbs_rw(1001);
@@ -289,7 +290,7 @@ int CHarnDbs::ReadSlots() {
             char id[sizeof slot.id + 1] = {};
             std::memcpy(id, slot.id, sizeof slot.id);
             CString text;
-            text.Format("%s%8s", "Kontroll av databas: stopp på id ", id);
+            text.Format("%s%8s", "Kontroll av databas: stopp på id "_cp, id);
             ShowStatus(text);
             Sleep(300);
             break;
@@ -310,14 +311,14 @@ int CHarnDbs::ReadSlots() {
     Where(&count);
     if (m_hd.antal != count) {
         CString text;
-        text.Format("%s%ld %ld%s", "Osäker databas antal=(", static_cast<long>(m_hd.antal),
-                    static_cast<long>(count), "), välj Konvertera i Arkiv.");
+        text.Format("%s%ld %ld%s", "Osäker databas antal=("_cp, static_cast<long>(m_hd.antal),
+                    static_cast<long>(count), "), välj Konvertera i Arkiv."_cp);
         ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
     if (m_hd.hal != freed) {
         CString text;
         text.Format("%s%ld %ld%s", "Fel vid packning antal=(", static_cast<long>(m_hd.hal), freed,
-                    "), välj Konvertera i Arkiv.");
+                    "), välj Konvertera i Arkiv."_cp);
         ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
     if (pack)

@@ -11,6 +11,7 @@
 #include "list/Utilities.h"
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -273,7 +274,7 @@ int CHarnDbs::Restore(const char* path, const char* projnamn, CHarnKonvertera* d
     }
     if (!acceptedCode(code)) {
         char text[64];
-        std::snprintf(text, sizeof text, "Otillåten version : %.2f ", code / 100.0);
+        std::snprintf(text, sizeof text, "Otillåten version : %.2f "_cp, code / 100.0);
         ShowMessage(text, MB_OK, MB_ICONEXCLAMATION);
         return -1;
     }
@@ -388,7 +389,7 @@ int CHarnDbs::Arkinit(const char* path) {
     m_dbsfil.Open(m_dbsfil.GetFilePath(), CFile::modeReadWrite | CFile::typeBinary);
     if (!m_dbsfil.IsOpen()) {
         CString text;
-        text.Format("Kan ej öppna databas : %s", path ? path : "");
+        text.Format("Kan ej öppna databas : %s"_cp, path ? path : "");
         ShowStatus(text);
         return -3;
     }

@@ -5,6 +5,7 @@
 
 #include "list/FileImage.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -198,10 +199,10 @@ void CHarnDbs::ChangeMarker() {
 int CHarnDbs::WriteRefused(const CString& dbs) {
     if (m_mode == 1)
         std::snprintf(g_lineBuffer, kScratchSize,
-                      "Kan ej öppna databas : %s\nBehörighet: Read only !",
+                      "Kan ej öppna databas : %s\nBehörighet: Read only !"_cp,
                       static_cast<const char*>(dbs));
     else
-        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna databas: %s",
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna databas: %s"_cp,
                       static_cast<const char*>(dbs));
     MessageBoxA(nullptr, g_lineBuffer, kUppCaption, MB_ICONEXCLAMATION);
     return -3;
@@ -286,7 +287,7 @@ int CHarnDbs::Tempfil(int op) {
     const CString dbs = ProjFile(CProjPath::HarnDbsNamn);
     m_dbsfil.SetFilePath(dbs);
     CString text;
-    text.Format("Kan ej öppna databas : %s", static_cast<const char*>(dbs));
+    text.Format("Kan ej öppna databas : %s"_cp, static_cast<const char*>(dbs));
     auto refuse = [&] {
         ShowStatus(text);
         platform::FailureLog::report(std::string("database not set aside for a rewrite: ") +
@@ -451,7 +452,7 @@ int CHarnDbs::SkrivAvp() {
     if (!f) {
         std::snprintf(g_lineBuffer, kScratchSize, "Fel: Hittar inte %s",
                       static_cast<const char*>(path));
-        MessageBoxA(nullptr, g_lineBuffer, "Filöppning", MB_ICONEXCLAMATION);
+        MessageBoxA(nullptr, g_lineBuffer, "Filöppning"_cp, MB_ICONEXCLAMATION);
         return -3;
     }
     if (Home() == 0) {
@@ -473,7 +474,7 @@ int CHarnDbs::SkrivAvp() {
         // point file that cannot be created.
         std::snprintf(g_lineBuffer, kScratchSize, "Fel: Hittar inte %s",
                       static_cast<const char*>(path));
-        MessageBoxA(nullptr, g_lineBuffer, "Filöppning", MB_ICONEXCLAMATION);
+        MessageBoxA(nullptr, g_lineBuffer, "Filöppning"_cp, MB_ICONEXCLAMATION);
         return -3;
     }
     return 0;
@@ -492,15 +493,15 @@ int CHarnDbs::VagPaelUppdat(int op) {
         return -1;
     };
     if (platform::access(list, 0) != 0 && platform::replaceFileContents(list, "*\r\n*\r\n") != 0)
-        return fail("Kan ej skapa väglinjefil : %s", list);
+        return fail("Kan ej skapa väglinjefil : %s"_cp, list);
     FILE* in = platform::fopen(list, "r");
     if (!in)
-        return fail("Kan ej öppna väglinje : %s", list);
+        return fail("Kan ej öppna väglinje : %s"_cp, list);
     platform::SafeReplace replace(list);
     FILE* out = replace.open("w");
     if (!out) {
         std::fclose(in);
-        return fail("Kan ej temporär fil : %s", temp);
+        return fail("Kan ej temporär fil : %s"_cp, temp);
     }
     char id[sizeof r->id + 1] = {};
     std::memcpy(id, r->id, sizeof r->id);
@@ -527,9 +528,9 @@ int CHarnDbs::VagPaelUppdat(int op) {
     std::fclose(in);
     if (!readOk) {
         replace.abandon();
-        return fail("Kan ej öppna väglinje : %s", list);
+        return fail("Kan ej öppna väglinje : %s"_cp, list);
     }
     if (replace.commit() != 0)
-        return fail("Kan ej temporär fil : %s", temp);
+        return fail("Kan ej temporär fil : %s"_cp, temp);
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -14,9 +15,9 @@
 
 const char* const CBergOrMateLista::FILNAMN = "Harnkod.dat";
 
-const char* const CBergOrMateLista::BERGARTER[21] = {"Ss", "Ks", "Sk", "Kv", "Kk", "Gs", "Gn",
-                                                     "Lt", "Gg", "Gö", "Gr", "Pf", "Db", "My",
-                                                     "Mg", "Br", "Am", "Ap", "Pm", "Ga", "Kf"};
+const char* const CBergOrMateLista::BERGARTER[21] = {"Ss", "Ks", "Sk",    "Kv", "Kk", "Gs", "Gn",
+                                                     "Lt", "Gg", "Gö"_cp, "Gr", "Pf", "Db", "My",
+                                                     "Mg", "Br", "Am",    "Ap", "Pm", "Ga", "Kf"};
 
 const char* const CBergOrMateLista::FYLLNAD[13] = {"ka", "kl", "gf", "tk", "fe", "kv", "ep",
                                                    "hb", "fs", "su", "le", "jo", "of"};

@@ -4,6 +4,7 @@
 #include "host/CProjPath.h"
 #include "list/Utilities.h"
 #include "mapping/MapText.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
@@ -38,7 +39,7 @@ const char* const kZMate = "Z-mate";
 
 int fileMessage(const char* format, const char* path) {
     std::snprintf(g_lineBuffer, kScratchSize, format, path);
-    MessageBoxA(nullptr, g_lineBuffer, "Filöppning", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxA(nullptr, g_lineBuffer, "Filöppning"_cp, MB_OK | MB_ICONEXCLAMATION);
     return -3;
 }
 

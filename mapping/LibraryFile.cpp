@@ -3,6 +3,7 @@
 #include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
 
@@ -48,7 +49,7 @@ void stopMessage(const char* record, const Kind& kind) {
     char id[17];
     recordId(record, id, sizeof id);
     if (kind.stopInStatusLine) {
-        std::snprintf(g_lineBuffer, kScratchSize, "%s%15s", "Kontroll av databas: stopp på id ",
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%15s", "Kontroll av databas: stopp på id "_cp,
                       id);
         bell(1);
         ShowStatus(g_lineBuffer);
@@ -56,7 +57,7 @@ void stopMessage(const char* record, const Kind& kind) {
         bell(1);
     } else {
         std::snprintf(g_lineBuffer, kScratchSize, "%s%15s",
-                      "Kontroll av databas, förstärk: stopp på id ", id);
+                      "Kontroll av databas, förstärk: stopp på id "_cp, id);
         bell(1);
         show(g_lineBuffer);
     }
@@ -76,7 +77,7 @@ int create(const char* fil, bibhdtype& hd) {
             fil, std::string(reinterpret_cast<const char*>(&hd), sizeof hd), &failure) != 0) {
         showAboutFile(failure == platform::SafeReplace::Failure::Write
                           ? "Kan ej skriva biblioteksfil :\n%s"
-                          : "Kan ej öppna biblioteksfil :\n%s",
+                          : "Kan ej öppna biblioteksfil :\n%s"_cp,
                       fil);
         return -3;
     }
@@ -130,11 +131,11 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
 
     std::FILE* f = platform::fopen(fil, "r+b");
     if (!f) {
-        showAboutFile("Kan ej öppna biblioteksfil :\n%s", fil);
+        showAboutFile("Kan ej öppna biblioteksfil :\n%s"_cp, fil);
         return -3;
     }
     if (std::fread(&hd, 1, sizeof hd, f) != sizeof hd) {
-        showAboutFile("Fel vid läsning av databas :\n%s", fil);
+        showAboutFile("Fel vid läsning av databas :\n%s"_cp, fil);
         std::fclose(f);
         return -4;
     }
@@ -144,7 +145,7 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
         text[sizeof(bibhdtype::version)] = 0;
         bell(2);
         std::snprintf(g_lineBuffer, kScratchSize, "Gammal version: %s\n", text);
-        std::strcat(g_lineBuffer, "Nu gäller version: ");
+        std::strcat(g_lineBuffer, "Nu gäller version: "_cp);
         std::strcat(g_lineBuffer, kVersion);
         show(g_lineBuffer);
         std::fclose(f);
@@ -199,20 +200,20 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
     if (readError) {
         for (const Loaded& rec : inUse)
             sink(context, rec.bytes.data(), rec.old);
-        showAboutFile("Fel vid läsning av databas :\n%s", fil);
+        showAboutFile("Fel vid läsning av databas :\n%s"_cp, fil);
         return -4;
     }
 
     if (hd.antal != loaded) {
         bell(1);
-        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=(",
-                      static_cast<long>(hd.antal), loaded, "),\nvälj Konvertera i Arkiv.");
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=("_cp,
+                      static_cast<long>(hd.antal), loaded, "),\nvälj Konvertera i Arkiv."_cp);
         show(g_lineBuffer);
     }
     if (hd.hal != freed) {
         bell(1);
         std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Fel vid packning antal=(",
-                      static_cast<long>(hd.hal), freed, "),\nvälj Konvertera i Arkiv.");
+                      static_cast<long>(hd.hal), freed, "),\nvälj Konvertera i Arkiv."_cp);
         show(g_lineBuffer);
     }
 

@@ -19,4 +19,15 @@ bool makeFolders(const std::string& path) {
     return std::filesystem::is_directory(std::filesystem::path(path), ec);
 }
 
+std::string programFolder() {
+    std::error_code ec;
+    const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : program.parent_path().string();
+}
+
+bool isFolder(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_directory(std::filesystem::path(path), ec);
+}
+
 } // namespace platform

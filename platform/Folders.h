@@ -12,4 +12,10 @@ std::string absolutePath(const std::string& path);
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool makeFolders(const std::string& path);
 
+// The folder of the running program (POSIX, UTF-8), or "" when the system does not say.
+std::string programFolder();
+
+// True when `path` names an existing folder.
+bool isFolder(const std::string& path);
+
 } // namespace platform

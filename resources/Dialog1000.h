@@ -2,6 +2,7 @@
 // 255 x 179 dialog units, MS Sans Serif 8 pt; the controls in their order on the dialog.
 #pragma once
 
+#include "platform/Cp1252Literal.h"
 #include "platform/Dialog.h"
 
 constexpr int IDD_KONVERTERA = 1000;
@@ -23,17 +24,17 @@ inline const platform::DialogTemplate kDialog1000 = {
     {
         {IDOK, platform::ControlKind::PushButton, "OK", false},
         {IDCANCEL, platform::ControlKind::PushButton, "Avbryt", true},
-        {platform::IDC_STATIC, platform::ControlKind::Label, "Konverterar databas för Harnoplan",
+        {platform::IDC_STATIC, platform::ControlKind::Label, "Konverterar databas för Harnoplan"_cp,
          true},
-        {platform::IDC_STATIC, platform::ControlKind::Label, "Från version:", true},
+        {platform::IDC_STATIC, platform::ControlKind::Label, "Från version:"_cp, true},
         {IDC_FRAN_VERSION, platform::ControlKind::ReadOnlyEdit, "", true},
         {platform::IDC_STATIC, platform::ControlKind::Label, "Till version:", true},
         {IDC_TILL_VERSION, platform::ControlKind::ReadOnlyEdit, "", true},
-        {platform::IDC_STATIC, platform::ControlKind::Label, "Antal borrhål:", true},
+        {platform::IDC_STATIC, platform::ControlKind::Label, "Antal borrhål:"_cp, true},
         {IDC_BORRHAL, platform::ControlKind::ReadOnlyEdit, "", true},
         {platform::IDC_STATIC, platform::ControlKind::Label, "Antal linjer:", true},
         {IDC_LINJER, platform::ControlKind::ReadOnlyEdit, "", true},
-        {platform::IDC_STATIC, platform::ControlKind::Label, "Antal hällar:", true},
+        {platform::IDC_STATIC, platform::ControlKind::Label, "Antal hällar:"_cp, true},
         {IDC_HALLAR, platform::ControlKind::ReadOnlyEdit, "", true},
         {platform::IDC_STATIC, platform::ControlKind::Label, "Antal tunnlar:", true},
         {IDC_TUNNLAR, platform::ControlKind::ReadOnlyEdit, "", true},

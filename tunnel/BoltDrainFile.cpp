@@ -3,6 +3,7 @@
 
 #include "host/CProjPath.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -46,7 +47,7 @@ int BoltDrainFile::Init() {
     }
     bulthdtype head;
     if (std::fread(&head, 1, kBultHeadSize, f) != static_cast<std::size_t>(kBultHeadSize)) {
-        ShowMessage("Fel vid läsning av databas :");
+        ShowMessage("Fel vid läsning av databas :"_cp);
         std::fclose(f);
         return -1;
     }
@@ -57,7 +58,7 @@ int BoltDrainFile::Init() {
         m_hd.vernr = 0; // a version text that is no number is refused
     if (!tunnelfile::versionAccepted(m_hd.vernr)) {
         std::snprintf(g_lineBuffer, kScratchSize, "Felaktig version: %s %s", version, m_namn);
-        std::strcat(g_lineBuffer, "\nNu gäller version:");
+        std::strcat(g_lineBuffer, "\nNu gäller version:"_cp);
         std::strcat(g_lineBuffer, tunnelfile::currentVersion());
         ShowMessage(g_lineBuffer);
         std::fclose(f);
@@ -69,7 +70,7 @@ int BoltDrainFile::Init() {
     const bool readOk = fileimage::readRest(f, image);
     std::fclose(f);
     if (!readOk) {
-        ShowMessage("Fel vid läsning av databas :");
+        ShowMessage("Fel vid läsning av databas :"_cp);
         return -1;
     }
 
@@ -120,12 +121,12 @@ void BoltDrainFile::RemoveMarked() {
 }
 
 int BoltDrainFile::Rewrite(const std::function<void(todbtype&)>& number) {
-    ShowStatus("Sparar och uppdaterar tunnel-förstärkning...");
+    ShowStatus("Sparar och uppdaterar tunnel-förstärkning..."_cp);
     const CString path = Sokvag();
     platform::SafeReplace out(path);
     std::FILE* f = out.open("w+b");
     if (!f) {
-        ShowStatus("Kan ej öppna tunnel-databas :");
+        ShowStatus("Kan ej öppna tunnel-databas :"_cp);
         return -3;
     }
     // On a failure the list and head go back to these, matching the old file left in place.
@@ -161,7 +162,7 @@ int BoltDrainFile::Rewrite(const std::function<void(todbtype&)>& number) {
             n->rec = oldRecords[i++];
         platform::FailureLog::report(std::string("Filen kunde inte skrivas: ") +
                                      static_cast<const char*>(path));
-        ShowStatus("Kan ej öppna tunnel-databas :");
+        ShowStatus("Kan ej öppna tunnel-databas :"_cp);
         return -3;
     }
     ShowStatus("");

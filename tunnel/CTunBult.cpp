@@ -1,10 +1,11 @@
 // Saving the bolts of a tunnel.
 #include "tunnel/CTunBult.h"
 
+#include "platform/Cp1252Literal.h"
 #include "tunnel/TunnelVersion.h"
 
 CTunBult::CTunBult(CProjPath* proj, const char* namn)
-    : BoltDrainFile(proj, namn, ".ODF", "Kan ej öppna bult-databas") {}
+    : BoltDrainFile(proj, namn, ".ODF", "Kan ej öppna bult-databas"_cp) {}
 
 int CTunBult::Save() {
     RemoveMarked();

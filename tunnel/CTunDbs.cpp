@@ -6,6 +6,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -98,11 +99,11 @@ int CTunDbs::Init() {
     const CString path = Sokvag(".ODB");
     std::FILE* f = platform::fopen(path, "r+b");
     if (!f) {
-        ShowMessage("Kan ej öppna tunnel-databas");
+        ShowMessage("Kan ej öppna tunnel-databas"_cp);
         return -1;
     }
     if (std::fread(&m_hd, 1, kTunHeadSize, f) != static_cast<std::size_t>(kTunHeadSize)) {
-        ShowMessage("Fel vid läsning av databas :");
+        ShowMessage("Fel vid läsning av databas :"_cp);
         std::fclose(f);
         return -1;
     }
@@ -112,9 +113,9 @@ int CTunDbs::Init() {
         m_version = 0; // a version text that is no number is refused
     if (!tunnelfile::versionAccepted(m_version)) {
         std::snprintf(g_lineBuffer, kScratchSize, "Felaktig version: %s %s", version, m_namn);
-        std::strcat(g_lineBuffer, "\nNu gäller version:");
+        std::strcat(g_lineBuffer, "\nNu gäller version:"_cp);
         std::strcat(g_lineBuffer, tunnelfile::currentVersion());
-        std::strcat(g_lineBuffer, "\nVälj Konvertera i Arkiv !");
+        std::strcat(g_lineBuffer, "\nVälj Konvertera i Arkiv !"_cp);
         ShowMessage(g_lineBuffer);
         std::fclose(f);
         return -1;
@@ -125,7 +126,7 @@ int CTunDbs::Init() {
     const bool readOk = fileimage::readRest(f, image);
     std::fclose(f);
     if (!readOk) {
-        ShowMessage("Fel vid läsning av databas :");
+        ShowMessage("Fel vid läsning av databas :"_cp);
         return -1;
     }
 
@@ -140,7 +141,7 @@ int CTunDbs::Uppdat(int mode) {
         return -1; // no current record: nothing to write
     std::FILE* f = nullptr;
     if (m_rewrite ? !m_rewrite->loaded : !(f = platform::fopen(Sokvag(".ODB"), "r+b"))) {
-        ShowMessage("Kan ej öppna tunnel-databas");
+        ShowMessage("Kan ej öppna tunnel-databas"_cp);
         return -1;
     }
     bool headToo = mode > 0;

@@ -7,6 +7,7 @@
 #include "host/CProjPath.h"
 #include "host/CVaglinje.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -48,8 +49,8 @@ int CTunDbs::Save(CHarnDbs* dbs) {
     CTvarsnitt tvarsnitt(m_pProj);
 
     if (Where(nullptr) < 0) {
-        std::snprintf(g_lineBuffer, kScratchSize, "%s%s%s", "För att kunna spara tunneln\n",
-                      "måste minst ett läge i längsled,\n", "anges");
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%s%s", "För att kunna spara tunneln\n"_cp,
+                      "måste minst ett läge i längsled,\n"_cp, "anges");
         AfxMessageBox(g_lineBuffer);
         return -1;
     }
@@ -139,11 +140,11 @@ int CTunDbs::Save(CHarnDbs* dbs) {
                 // A project without a type library has no extents to give; one that exists
                 // but cannot be read is a failure.
                 if (tvarsnitt.Init(0) != 0 && platform::access(tvarsnitt.IndexPath(), 0) == 0)
-                    report("Tvärsnittstyperna kunde inte läsas, tunnelns utbredning saknas: ",
+                    report("Tvärsnittstyperna kunde inte läsas, tunnelns utbredning saknas: "_cp,
                            tvarsnitt.IndexPath());
                 geometry = true;
             } else {
-                report("Väglinjen kunde inte läsas, tunnelns utbredning saknas: ", path);
+                report("Väglinjen kunde inte läsas, tunnelns utbredning saknas: "_cp, path);
             }
         }
     }
@@ -173,7 +174,7 @@ int CTunDbs::Save(CHarnDbs* dbs) {
         // The stale tail: as many dead records as there were holes.
         if (oldHal > 0) {
             if (!rewrite.loaded) {
-                ShowMessage("Kan ej öppna tunnel-databas");
+                ShowMessage("Kan ej öppna tunnel-databas"_cp);
                 m_rewrite = nullptr;
                 keepFileState();
                 return -1;
@@ -195,7 +196,7 @@ int CTunDbs::Save(CHarnDbs* dbs) {
         report("Tunneldatabasen kunde inte skrivas: ", odbPath);
     } else if (platform::replaceFileContents(odbPath, rewrite.bytes) != 0) {
         keepFileState();
-        ShowMessage("Kan ej öppna tunnel-databas");
+        ShowMessage("Kan ej öppna tunnel-databas"_cp);
         return -1;
     }
 

@@ -1,8 +1,9 @@
 // Grouping, ordering and saving the drains of a tunnel.
 #include "tunnel/CTunDran.h"
+#include "platform/Cp1252Literal.h"
 
 CTunDran::CTunDran(CProjPath* proj, const char* namn)
-    : BoltDrainFile(proj, namn, ".ODD", "Kan ej öppna dränerings-databas") {}
+    : BoltDrainFile(proj, namn, ".ODD", "Kan ej öppna dränerings-databas"_cp) {}
 
 int CTunDran::Sortval(int key) {
     if (!m_pael || !m_pmark)

@@ -8,6 +8,7 @@
 #include "list/Utilities.h"
 #include "mapping/CHkolista.h"
 #include "platform/CString.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "tunnel/CTunDbs.h"
@@ -135,7 +136,7 @@ CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl) {
     CTvarsnitt lib(proj);
     if (proj && lib.Init(0) != 0 && platform::access(lib.IndexPath(), 0) == 0)
         platform::FailureLog::report(
-            std::string("Tvärsnittstyperna kunde inte läsas, tunnelns tvärsnitt saknas: ") +
+            std::string("Tvärsnittstyperna kunde inte läsas, tunnelns tvärsnitt saknas: "_cp) +
             static_cast<const char*>(lib.IndexPath()));
     const bool haveLibrary = lib.Where(nullptr) >= 0;
 
@@ -143,7 +144,7 @@ CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl) {
         kotuntype* k = m_pael;
         if (k->tvnamn[0] == 0) {
             std::snprintf(g_lineBuffer, kScratchSize, "%s %.2lf",
-                          "Tvärsnittsnamn saknas för Sekt =", k->sekt);
+                          "Tvärsnittsnamn saknas för Sekt ="_cp, k->sekt);
             ShowStatus(g_lineBuffer);
             continue;
         }
@@ -247,7 +248,7 @@ int CTunTv::ReadTTV(CProjPath* proj, CVaglinje* vl, const char* name, CTvarsnitt
                 static_cast<const char*>(CProjPath::HarnDbfKat), "\\", name);
     auto cannotOpen = [&path]() {
         std::snprintf(g_nameBuffer, kScratchSize, "%s", static_cast<const char*>(path));
-        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna : %s", g_nameBuffer);
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna : %s"_cp, g_nameBuffer);
         ShowMessage(g_lineBuffer);
         return -3;
     };

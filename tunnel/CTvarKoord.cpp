@@ -4,6 +4,7 @@
 
 #include "list/Utilities.h"
 #include "mapping/LibraryFile.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -89,7 +90,7 @@ int CTvarKoord::Save(CTvarsnitt* lib) {
     tvtytype* t = lib ? lib->Get_aktel() : nullptr;
     if (!t) {
         platform::FailureLog::report(
-            std::string("Tvärsnittskontur sparas utan aktuell typ i biblioteket: ") +
+            std::string("Tvärsnittskontur sparas utan aktuell typ i biblioteket: "_cp) +
             static_cast<const char*>(m_fil));
         return -3;
     }
@@ -110,7 +111,7 @@ int CTvarKoord::Save(CTvarsnitt* lib) {
     std::FILE* f = out.open("w");
     auto cannotWrite = [this]() {
         std::snprintf(g_nameBuffer, kScratchSize, "%s", static_cast<const char*>(m_fil));
-        std::snprintf(g_lineBuffer, kScratchSize, "Fel: Kan inte öppna %s Avbryter...",
+        std::snprintf(g_lineBuffer, kScratchSize, "Fel: Kan inte öppna %s Avbryter..."_cp,
                       g_nameBuffer);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
         return -3;
@@ -145,14 +146,15 @@ int CTvarKoord::Save(CTvarsnitt* lib) {
                 if (d < 0 && c > 0.001) {
                     std::snprintf(g_lineBuffer, kScratchSize,
                                   "Felaktig radie: %.2lf\npkt %.2lf,%.2lf -  %.2lf,%.2lf\nRadien "
-                                  "sätts : 0.0",
+                                  "sätts : 0.0"_cp,
                                   p->radie, p->x, p->y, n->x, n->y);
                     ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
                     p->radie = 0;
                     p->bulge = 0;
                 } else if (c <= 0.001) {
                     std::snprintf(g_lineBuffer, kScratchSize,
-                                  "Varning, 2 st punkter med samma läge: %.2lf,%.2lf", p->x, p->y);
+                                  "Varning, 2 st punkter med samma läge: %.2lf,%.2lf"_cp, p->x,
+                                  p->y);
                     ShowStatus(g_lineBuffer);
                     libfile::bell(1);
                     p->bulge = 0;

@@ -8,6 +8,7 @@
 #include "list/Utilities.h"
 #include "mapping/LibraryFile.h"
 #include "platform/Clock.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
 #include "platform/SafeReplace.h"
@@ -92,7 +93,7 @@ int CTvarsnitt::Init(int mode) {
         hd.slut = kTvFirstRecord;
         const std::string bytes(reinterpret_cast<const char*>(&hd), sizeof hd);
         if (platform::replaceFileContents(path, bytes) != 0) {
-            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s",
+            std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s"_cp,
                           static_cast<const char*>(path));
             return -3;
         }
@@ -103,7 +104,7 @@ int CTvarsnitt::Init(int mode) {
     std::FILE* f = platform::fopen(path, "r+b");
     if (!f) {
         // Composed for the caller; not shown.
-        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s",
+        std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s"_cp,
                       static_cast<const char*>(path));
         return -3;
     }
@@ -111,7 +112,7 @@ int CTvarsnitt::Init(int mode) {
     const bool readOk = fileimage::readRest(f, bytes);
     std::fclose(f);
     if (!readOk || bytes.size() < sizeof m_hd) {
-        showAboutFile("Fel vid läsning av databas :\n%s", path);
+        showAboutFile("Fel vid läsning av databas :\n%s"_cp, path);
         return -4;
     }
     std::memcpy(&m_hd, bytes.data(), sizeof m_hd);
@@ -126,7 +127,8 @@ int CTvarsnitt::Init(int mode) {
         else
             std::snprintf(g_lineBuffer, kScratchSize, "??? version: %s (%.2lf %.2lf)\n",
                           version.c_str(), vFile, vCur);
-        std::strncat(g_lineBuffer, "Nu gäller version: ", kScratchSize - strlen(g_lineBuffer) - 1);
+        std::strncat(g_lineBuffer, "Nu gäller version: "_cp,
+                     kScratchSize - strlen(g_lineBuffer) - 1);
         std::strncat(g_lineBuffer, CHarnDbs::m_Dbsver, kScratchSize - strlen(g_lineBuffer) - 1);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
         return -1;
@@ -148,7 +150,7 @@ int CTvarsnitt::Init(int mode) {
         if (r >= m_hd.slut) {
             libfile::bell(1);
             std::snprintf(g_lineBuffer, kScratchSize, "%s%15s",
-                          "Kontroll av databas, tvärsnitt : stopp på id ",
+                          "Kontroll av databas, tvärsnitt : stopp på id "_cp,
                           fieldText(one.rec.tvnamn).c_str());
             ShowStatus(g_lineBuffer);
             Sleep(300);
@@ -164,15 +166,15 @@ int CTvarsnitt::Init(int mode) {
 
     if (m_hd.antal != static_cast<long>(read.size())) {
         libfile::bell(1);
-        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=(",
+        std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Osäker databas antal=("_cp,
                       static_cast<long>(m_hd.antal), static_cast<long>(read.size()),
-                      "),\nvälj Konvertera i Arkiv.");
+                      "),\nvälj Konvertera i Arkiv."_cp);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
     if (m_hd.hal != dead) {
         libfile::bell(1);
         std::snprintf(g_lineBuffer, kScratchSize, "%s%ld %ld%s", "Fel vid packning antal=(",
-                      static_cast<long>(m_hd.hal), dead, "),\nvälj Konvertera i Arkiv.");
+                      static_cast<long>(m_hd.hal), dead, "),\nvälj Konvertera i Arkiv."_cp);
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
 
@@ -199,7 +201,7 @@ int CTvarsnitt::Init(int mode) {
         } else {
             // The file keeps its holes; the list keeps the offsets of that file.
             platform::FailureLog::report(
-                std::string("Packning av tvärsnittslistan misslyckades: ") +
+                std::string("Packning av tvärsnittslistan misslyckades: "_cp) +
                 static_cast<const char*>(path));
         }
     }
@@ -220,7 +222,7 @@ int CTvarsnitt::Uppdat(int mode) {
     if (f)
         std::fclose(f);
     if (!readOk) {
-        showAboutFile("Kan ej öppna listfil :\n%s", path);
+        showAboutFile("Kan ej öppna listfil :\n%s"_cp, path);
         return -3;
     }
 
@@ -243,12 +245,12 @@ int CTvarsnitt::Uppdat(int mode) {
         if (placeable)
             fileimage::put(image, static_cast<size_t>(m_pael->filpos), m_pael, kTvRecordSize);
         if (!placeable) {
-            platform::FailureLog::report("Tvärsnittstyp med ogiltig filposition " +
+            platform::FailureLog::report("Tvärsnittstyp med ogiltig filposition "_cp +
                                          std::to_string(m_pael->filpos) + ": " +
                                          static_cast<const char*>(path));
             m_hd = oldHd;
             m_pael->filpos = oldFilpos;
-            showAboutFile("Kan ej öppna listfil :\n%s", path);
+            showAboutFile("Kan ej öppna listfil :\n%s"_cp, path);
             return -3;
         }
     }
@@ -258,7 +260,7 @@ int CTvarsnitt::Uppdat(int mode) {
         m_hd = oldHd;
         if (m_pael)
             m_pael->filpos = oldFilpos;
-        showAboutFile("Kan ej öppna listfil :\n%s", path);
+        showAboutFile("Kan ej öppna listfil :\n%s"_cp, path);
         return -3;
     }
     return 0;
@@ -292,7 +294,7 @@ int CTvarsnitt::FindKoord(const char* name) {
     const CString path = OutlinePath(name);
     if (m_pael->pKoord->Init(path, nullptr, nullptr, nullptr) != 0 &&
         platform::access(path, 0) == 0)
-        platform::FailureLog::report(std::string("Kan ej läsa tvärsnittskonturen ") +
+        platform::FailureLog::report(std::string("Kan ej läsa tvärsnittskonturen "_cp) +
                                      static_cast<const char*>(path));
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "borehole/CRegBorr.h"
 #include "borehole/CVattenF.h"
 
+#include "platform/Cp1252Literal.h"
 #include "tests/borehole/BoreholeFixture.h"
 
 using namespace borehole_test;
@@ -15,9 +16,9 @@ namespace {
 // the last one has no number at all.
 const std::string kBlock3 = "*\n3 Registrerad\n0.000000 0 0 0 1 2\n"
                             "  1.000     12  0.50  1.00     3  2.00  4.00  5.00  6.00\n*\n";
-const std::string kBlock7 = "*\n7 okänd metod\nvad som helst\n  -5 negativt\n*\n";
+const std::string kBlock7 = "*\n7 okänd metod\nvad som helst\n  -5 negativt\n*\n"_cp;
 const std::string kBlock1 = "*\n1 Jord-berg\n0.000000 0 0 0 1 0\n  2.500     30        slut\n*\n";
-const std::string kBlock42 = "*\n42\n *inte slut\n\n" + std::string(600, 'L') + "\nÅÄÖ åäö\n*\n";
+const std::string kBlock42 = "*\n42\n *inte slut\n\n" + std::string(600, 'L') + "\nÅÄÖ åäö\n*\n"_cp;
 const std::string kNoNumber = "*\nutan nummer\n0 ser ut som ett block\n*\n";
 const std::string kOldCore = "*\n0 Gammal\n0.000000 0 0 0 1 0 0\n"
                              "  1.00  0  0   0   0 0 0  0  0 0    0   0 0 0    0.000   0  \n*\n";

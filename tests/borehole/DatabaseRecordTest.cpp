@@ -6,6 +6,7 @@
 #include "database/CHarnDbs.h"
 #include "platform/FaultInjection.h"
 
+#include "platform/Cp1252Literal.h"
 #include "tests/borehole/BoreholeFixture.h"
 
 #include <cmath>
@@ -79,7 +80,7 @@ protected:
         EXPECT_EQ(kb.Init(), 0);
         kb.m_bhd.metod = CKarnborr::KB;
         kb.m_bhd.kod = 0x1234;
-        setText(kb.m_bhd.text, "Kärnborrhål nummer1"); // 19 characters; the record keeps 18
+        setText(kb.m_bhd.text, "Kärnborrhål nummer1"_cp); // 19 characters; the record keeps 18
         return kb.Save(dbs.get(), 0);
     }
     // Saves block 3 of `file`, or of the file as it stands when `file` is empty.
@@ -96,7 +97,7 @@ protected:
 // the extents from direction and length, or from the survey with the messages it gives.
 TEST_F(DatabaseRecordTest, ExtentsFromDirectionOrSurvey) {
     ui.setStatusLine(true);
-    const std::string path = win("B1.CRD"), bad = "Fel vid läsning av " + path;
+    const std::string path = win("B1.CRD"), bad = "Fel vid läsning av "_cp + path;
     auto warning = [](const char* record, const char* survey) {
         return std::string("Varning ! id: B1, koordinater X,Y,Z och Zstopp\nHarnoplan ") + record +
                "\nCRD-fil " + survey;
@@ -118,8 +119,8 @@ TEST_F(DatabaseRecordTest, ExtentsFromDirectionOrSurvey) {
         {0, 90, true, "0 1000 2000 100\n5 1000 2000 90\n7 1000 2000 95\n", 0, 0, 10,
          {warning("1000.00 2000.00 100.00 90.00", "1000.00 2000.00 100.00 95.00")}},
         {0, 90, true, "0 1000 2000 100\n20 1003.0\nfel\n30 1002 2002 71.5\n", 2, 2, 28.5, {bad, bad}},
-        {0, 90, true, "", 0, 0, 30, {"B1 är markerat som avvikelsemätt men fil\n" + path + " saknas !"}},
-        {0, 90, true, "/", 0, 0, 0, {"Kan ej öppna : " + path}},
+        {0, 90, true, "", 0, 0, 30, {"B1 är markerat som avvikelsemätt men fil\n"_cp + path + " saknas !"}},
+        {0, 90, true, "/", 0, 0, 0, {"Kan ej öppna : "_cp + path}},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -139,7 +140,7 @@ TEST_F(DatabaseRecordTest, ExtentsFromDirectionOrSurvey) {
         EXPECT_NEAR(r.dy, c.dy, 1e-9);
         EXPECT_NEAR(r.dz, c.dz, 1e-9);
         EXPECT_EQ(r.kod, 0x34);
-        EXPECT_STREQ(r.text, "Kärnborrhål nummer");
+        EXPECT_STREQ(r.text, "Kärnborrhål nummer"_cp);
         EXPECT_EQ(r.flagg, 0x01);
         EXPECT_EQ(std::memcmp(&r, &current(), 124), 0); // the list's record is the one written
         std::vector<std::string> said;
@@ -155,7 +156,7 @@ TEST_F(DatabaseRecordTest, ExtentsFromDirectionOrSurvey) {
 
 TEST_F(DatabaseRecordTest, FlagBitsSetAndClearedPerMethod) {
     const std::string vf = "*\n2 VF\n0.000000 0 0 0 1\n*\n";
-    const std::string other = "*\n7 okänd\nx\n*\n";
+    const std::string other = "*\n7 okänd\nx\n*\n"_cp;
     writeSnd(headWith(0, 90, false) + coreBlock(30) + rbBlock(1, 5) + vf + other + rbBlock(3, 6));
     const std::string blocks = sndBlocks();
     CRegBorr head(&proj, "B1", CRegBorr::BARABHD); // the head alone: bit 0x08
@@ -205,7 +206,7 @@ TEST_F(DatabaseRecordTest, FlagBitsSetAndClearedPerMethod) {
     EXPECT_EQ(expected, crlf(other));
     // The one message: registered drilling moved the rock level of a core-drilled hole.
     EXPECT_EQ(messageTexts(), std::vector<std::string>{" VARNING!\n zberg ändrat för metod "
-                                                       "KB: \n från 88.00 till 100.00"});
+                                                       "KB: \n från 88.00 till 100.00"_cp});
 }
 
 TEST_F(DatabaseRecordTest, FailuresLeaveTheDatabase) {
@@ -226,8 +227,9 @@ TEST_F(DatabaseRecordTest, FailuresLeaveTheDatabase) {
         platform::FaultInjector::failNth(platform::FileOp::Rename, 1);
         EXPECT_EQ(saveCore(), -3);
     }
-    EXPECT_EQ(messageTexts(), (std::vector<std::string>{"Fel: Hittar inte " + win("B1.SND"),
-                                                        "Fel: Kan ej ersätta " + win("B1.SND")}));
+    EXPECT_EQ(messageTexts(),
+              (std::vector<std::string>{"Fel: Hittar inte " + win("B1.SND"),
+                                        "Fel: Kan ej ersätta "_cp + win("B1.SND")}));
     EXPECT_EQ(current().flagg, 0);
     EXPECT_EQ(dbsBytes(), before);
 }
@@ -237,7 +239,7 @@ TEST_F(DatabaseRecordTest, FailuresLeaveTheDatabase) {
 // ground level; a core-drilled hole warns when it moves.
 TEST_F(DatabaseRecordTest, RegisteredDrillingExtentsAndRockLevel) {
     const double r3 = std::sqrt(3.0); // 20 m at 30 and 60 degrees: 5 r3, 5, 10 r3
-    const std::string warning = " VARNING!\n zberg ändrat för metod KB: \n från ";
+    const std::string warning = " VARNING!\n zberg ändrat för metod KB: \n från "_cp;
     // clang-format off
     const struct { int azimut, lutning; double core; const char* slutkod; double rb, oldLevel,
                    dx, dy, dz, zberg; std::string warned; } cases[] = {

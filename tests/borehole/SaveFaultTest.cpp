@@ -8,6 +8,7 @@
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 
+#include "platform/Cp1252Literal.h"
 #include "tests/borehole/BoreholeFixture.h"
 #include "tests/support/FaultSweep.h"
 
@@ -84,7 +85,7 @@ TEST_F(SaveFaultTest, EveryFileOperationOfEverySaveFailingInTurn) {
         CKarnborr kb(&proj, "B1");
         kb.Init();
         kb.m_bhd.metod = CKarnborr::KB;
-        setText(kb.m_bhd.metodtext, "Kärna");
+        setText(kb.m_bhd.metodtext, "Kärna"_cp);
         for (int i = 1; i <= 300; ++i) {
             kbtype r{.djup = i * 0.5, .text = "sektion", .extra = {32, 32, 32, 32, 32, 32}};
             kb.Ny(1, &r);
@@ -133,10 +134,10 @@ TEST_F(SaveFaultTest, MessagesNameTheFailedStep) {
     // clang-format off
     const struct { FileOp op; int nth; std::string text; bool temporary; } cases[] = {
         {FileOp::Open, 1, "Fel: Hittar inte " + win("B1.SND"), false},
-        {FileOp::Open, 2, "Fel: Kan ej öppna " + win("B1.SND."), true},
-        {FileOp::Read, 3, "Fel vid läsning av " + win("B1.SND"), false},
+        {FileOp::Open, 2, "Fel: Kan ej öppna "_cp + win("B1.SND."), true},
+        {FileOp::Read, 3, "Fel vid läsning av "_cp + win("B1.SND"), false},
         {FileOp::Write, 1, "Fel vid skrivning av " + win("B1.SND."), true},
-        {FileOp::Rename, 1, "Fel: Kan ej ersätta " + win("B1.SND"), false},
+        {FileOp::Rename, 1, "Fel: Kan ej ersätta "_cp + win("B1.SND"), false},
     }; // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -156,7 +157,7 @@ TEST_F(SaveFaultTest, MessagesNameTheFailedStep) {
         } else {
             EXPECT_EQ(m[0].text, c.text);
         }
-        EXPECT_EQ(m[0].caption, "Filöppning");
+        EXPECT_EQ(m[0].caption, "Filöppning"_cp);
         EXPECT_EQ(m[0].call, platform::MessageCall::MessageBoxA);
         EXPECT_EQ(m[0].flags, MB_OK | MB_ICONEXCLAMATION);
         EXPECT_EQ(sndBytes(), oldFile);

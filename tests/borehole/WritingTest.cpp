@@ -2,7 +2,10 @@
 // drilling's question for the times of kind 4, a new water-loss block. What is read and
 // written back is in ReadingTest.
 
+#include "platform/Cp1252Literal.h"
 #include "tests/borehole/BoreholeFixture.h"
+
+#include <cstring>
 
 using namespace borehole_test;
 
@@ -11,7 +14,7 @@ namespace {
 using WritingTest = BoreholeTest;
 
 TEST_F(WritingTest, CoreDrillingBlockByteForByte) {
-    writeSnd(kHead + "*\n0 Kärna\n0.000000 95 3 0 1 1 0\n*\n"); // title and parameters
+    writeSnd(kHead + "*\n0 Kärna\n0.000000 95 3 0 1 1 0\n*\n"_cp); // title and parameters
     CKarnborr kb(&proj, "B1");
     ASSERT_EQ(kb.Init(), 0);
     kb.m_bhd.metod = CKarnborr::KB;
@@ -19,10 +22,12 @@ TEST_F(WritingTest, CoreDrillingBlockByteForByte) {
     // clang-format off
     kbtype r{.djup = 12.5, .vinkel1 = 45, .vinkel2 = -30, .procent = 85, .tal1 = 150, .klass = 3,
              .kod1 = 11, .underkod1 = 12, .kod2 = 6, .underkod2 = 5, .kod3 = 7, .underkod3 = 4,
-             .val = 2, .flagga = 1, .tal2 = 1995, .varde = 2.125, .text = "Granit, grå",
+             .val = 2, .flagga = 1, .tal2 = 1995, .varde = 2.125,
              .extra = {1, 2, 3, 4, 5, -6}, .extravarde = {1.5, 2.5, 3.25, 4.5, 5.5},
-             .textrad = {"", "Sprickzon", "", "", "Kärnförlust 0,2 m", ""}};
+             .textrad = {"", "Sprickzon"}};
     // clang-format on
+    std::strcpy(r.text, "Granit, grå"_cp);
+    std::strcpy(r.textrad[4], "Kärnförlust 0,2 m"_cp);
     kbtype last{.djup = 30, .extra = {32, 32, 32, 32, 32, 32}}; // no extra values given
     kb.Ny(1, &r);
     kb.Ny(1, &last);
@@ -59,7 +64,7 @@ TEST_F(WritingTest, Kind4TimesFromTheSpeedsOnYes) {
         ASSERT_EQ(m.size(), c.asked ? 1u : 0u);
         if (c.asked) {
             EXPECT_EQ(m[0].call, platform::MessageCall::AfxMessageBox);
-            EXPECT_EQ(m[0].text, "Sjunktid är ej given !\nBeräkna från given Hastighet ?");
+            EXPECT_EQ(m[0].text, "Sjunktid är ej given !\nBeräkna från given Hastighet ?"_cp);
             EXPECT_EQ(m[0].flags, MB_YESNO);
         }
         CRegBorr back(&proj, "B1", CRegBorr::RB); // the times as saved
@@ -81,13 +86,13 @@ TEST_F(WritingTest, WaterLossBlockAppendedWithItsTitleCut) {
     writeSnd(kHead + "*\n0 KB\n0.000000 0 0 0 1 0 0\n*\n");
     CVattenF vf(&proj, "B1");
     vf.m_bhd.metod = CVattenF::VF;
-    setText(vf.m_bhd.metodtext, "Vattenförlust"); // 11 characters are kept
+    setText(vf.m_bhd.metodtext, "Vattenförlust"_cp); // 11 characters are kept
     vftype t{.vfvarde = {20, 25, 1, 2, 3, 4}, .vfkod = -3};
     vf.Ny(1, &t);
     ASSERT_EQ(vf.Save(nullptr, 0), 0);
     EXPECT_EQ(sndBlocks(), crlf("*\n0 KB\n0.000000 0 0 0 1 0 0\n*\n*\n2 Vattenförlu\n"
                                 "0.000000 0 0 0 1\n"
-                                " 20.000  25.000 1.0 2.0 3.0 4.000 -3              \n*\n"));
+                                " 20.000  25.000 1.0 2.0 3.0 4.000 -3              \n*\n"_cp));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 
 #include <cstdio>
@@ -19,7 +20,7 @@ namespace {
 
 const std::string kSnd = "B1                             \n1000.000000\n2000.000000 0\n"
                          "100.000000 0.000000\n0.000000 0.000000\n0.000000 0.000000 0 0\n"
-                         "0.000000 0 90\n*\n0 Kärna\n0.000000 95 0 0 1 1 0\n*\n";
+                         "0.000000 0 90\n*\n0 Kärna\n0.000000 95 0 0 1 1 0\n*\n"_cp;
 
 class CheckTest : public ::testing::Test {
 protected:
@@ -89,7 +90,8 @@ TEST_F(CheckTest, JsonCountsFindingsAndLibraryMessagesCount) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("\"objects\": 1"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"errors\": 1"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find(platform::cp1252ToUtf8("Osäker databas antal=(3 1)")), std::string::npos)
+    EXPECT_NE(r.out.find(platform::cp1252ToUtf8("Osäker databas antal=(3 1)"_cp)),
+              std::string::npos)
         << r.out;
 }
 

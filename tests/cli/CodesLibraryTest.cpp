@@ -1,5 +1,6 @@
 // harn codes and harn library, run as a user runs them: on the shipped samples and on files
 // made here; the expected outputs are in tests/data/mapping.
+#include "platform/Cp1252Literal.h"
 #include "tests/mapping/LibraryFileBytes.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
@@ -20,7 +21,8 @@ std::string samples(const std::string& name) {
 // Whether the output is the expected file, once JSON's doubled backslashes are single and
 // the folder (POSIX, as the tool prints paths) is written as "DIR".
 void expectOutput(const std::string& out, const TempDir& dir, const std::string& expected) {
-    EXPECT_EQ(plainOutput(out, dir), readBytes((kSource / "tests/data/mapping" / expected).string()))
+    EXPECT_EQ(plainOutput(out, dir),
+              readBytes((kSource / "tests/data/mapping" / expected).string()))
         << expected;
 }
 
@@ -36,7 +38,7 @@ TEST(CodesCommand, ListsTheCodesOfAProject) {
     TempDir dir;
     writeBytes(
         dir.file("HARNKOD.DAT"),
-        testing_support::crlf("*\n*\n5 Rx\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"));
+        testing_support::crlf("*\n*\n5 Rx\n*\n13 Ox sten 2 3 -30\n-1 Ök Okänd 1 4 0 9\n*\n"_cp));
     ToolResult r = runTool({"codes", dir.path(), "--infill"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");

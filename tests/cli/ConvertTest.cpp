@@ -6,6 +6,7 @@
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 
 #include <filesystem>
@@ -75,14 +76,14 @@ TEST_F(ConvertTest, DamagedSampleConvertsToAProjectThatPassesTheCheck) {
 
     auto check = runTool({"check", project});
     EXPECT_EQ(check.exitCode, 1);
-    EXPECT_NE(check.out.find(u("Osäker databas antal=(20 17), välj Konvertera i Arkiv.")),
+    EXPECT_NE(check.out.find(u("Osäker databas antal=(20 17), välj Konvertera i Arkiv."_cp)),
               std::string::npos);
     EXPECT_NE(check.err.find("harn: to convert the project, run: harn convert " + project + "\n"),
               std::string::npos)
         << check.err;
     auto info = runTool({"info", project});
     EXPECT_NE(info.err.find(u("välj Konvertera i Arkiv.\nharn: to convert the project, run: harn "
-                              "convert ") +
+                              "convert "_cp) +
                             project + "\n"),
               std::string::npos)
         << info.err;
@@ -90,7 +91,7 @@ TEST_F(ConvertTest, DamagedSampleConvertsToAProjectThatPassesTheCheck) {
     // Without --yes and without a terminal to ask on, nothing starts and nothing is left.
     auto refused = runTool({"convert", project});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find(u("Från version: 1.5\n")), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(u("Från version: 1.5\n"_cp)), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("  [OK]\npressed [Avbryt]\n"), std::string::npos) << refused.err;
     EXPECT_NE(refused.err.find("harn convert: not converted (--yes converts without asking)"),
               std::string::npos);
@@ -107,16 +108,16 @@ TEST_F(ConvertTest, DamagedSampleConvertsToAProjectThatPassesTheCheck) {
     // The whole run on a console that is not a terminal: the buttons' states and presses.
     EXPECT_NE(done.err.find(u("Konvertera projekt: DAMAGED\n  Till version: 1.5\n"
                               "  Från version: 1.5\n  [OK]\npressed [OK]\n  [OK: disabled]\n"
-                              "  [Avbryt: disabled]\n  Antal borrhål: 1\n")),
+                              "  [Avbryt: disabled]\n  Antal borrhål: 1\n"_cp)),
               std::string::npos)
         << done.err;
     EXPECT_NE(done.err.find("  [Avbryt]\n  button 2: Klar!\npressed [Klar!]\n"), std::string::npos);
 
     // The counters shown are the records written.
     std::map<int, int> counts = typeCounts(project);
-    EXPECT_EQ(lastShown(done.err, "Antal borrhål:"), counts[3]);
+    EXPECT_EQ(lastShown(done.err, "Antal borrhål:"_cp), counts[3]);
     EXPECT_EQ(lastShown(done.err, "Antal linjer:"), counts[5]);
-    EXPECT_EQ(lastShown(done.err, "Antal hällar:"), counts[2]);
+    EXPECT_EQ(lastShown(done.err, "Antal hällar:"_cp), counts[2]);
     EXPECT_EQ(lastShown(done.err, "Antal punkter:"), counts[4]);
     EXPECT_EQ(lastShown(done.err, "Antal tunnlar:"), -1); // the sample has no tunnel files
     EXPECT_EQ(counts, (std::map<int, int>{{2, 3}, {3, 4}, {4, 2}, {5, 6}, {6, 2}}));
@@ -129,10 +130,10 @@ TEST_F(ConvertTest, DamagedSampleConvertsToAProjectThatPassesTheCheck) {
 TEST_F(ConvertTest, OldSampleKeepsItsTextsAndTakesTheCurrentVersion) {
     const std::string project = sample("OLD14");
     const std::string before = readBytes(project + "/HARNPLAN.DBS");
-    auto done = runTool({"convert", project, "--yes", "--name", u("Gamla Ån")});
+    auto done = runTool({"convert", project, "--yes", "--name", u("Gamla Ån"_cp)});
     EXPECT_EQ(done.exitCode, 0) << done.err;
     EXPECT_NE(done.err.find(u("Konvertera projekt: Gamla Ån\n  Till version: 1.5\n"
-                              "  Från version: 1.4\n")),
+                              "  Från version: 1.4\n"_cp)),
               std::string::npos)
         << done.err;
     ASSERT_EQ(copies(project).size(), 1u);
@@ -152,14 +153,15 @@ TEST_F(ConvertTest, RefusedAndMissingDatabasesFailWithoutACopy) {
     writeBytes(project + "/HARNPLAN.DBS", newer);
     auto refused = runTool({"convert", project, "--yes"});
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE(refused.err.find(u("Otillåten version : 2.40 \n")), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find(u("Otillåten version : 2.40 \n"_cp)), std::string::npos)
+        << refused.err;
     EXPECT_EQ(readBytes(project + "/HARNPLAN.DBS"), newer);
     EXPECT_TRUE(copies(project).empty());
 
     std::filesystem::remove(project + "/HARNPLAN.DBS");
     auto missing = runTool({"convert", project, "--yes"});
     EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find(u("  Från version: ??\n")), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find(u("  Från version: ??\n"_cp)), std::string::npos) << missing.err;
     EXPECT_NE(
         missing.err.find("harn convert: cannot read the database " + project + "/HARNPLAN.DBS\n"),
         std::string::npos);

@@ -5,6 +5,7 @@
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
@@ -33,7 +34,7 @@ protected:
     std::string dbs() const { return project() + "/HARNPLAN.DBS"; }
     // The library's message about a database that cannot be opened, as the tool prints it.
     std::string cannotOpen() const {
-        return u("Inläsning av Harnoplan - databas: Kan ej öppna databas: " +
+        return u("Inläsning av Harnoplan - databas: Kan ej öppna databas: "_cp +
                  platform::windowsPath(dbs()) + "\n");
     }
     // A small project written through the library: one point and one borehole, dated.
@@ -44,8 +45,8 @@ protected:
         ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
         dbstype p{}, b{};
         p.typ = 4, p.x = 1.5, p.y = -2, p.z = 3.25, p.xyz2[2] = 0.1, p.kod = 7;
-        std::strcpy(p.id, "FÖ1");
-        std::strcpy(p.text, "Höjd");
+        std::strcpy(p.id, "FÖ1"_cp);
+        std::strcpy(p.text, "Höjd"_cp);
         b.typ = 3, b.x = 10, b.y = 20, b.z = 30, b.dz = 15, b.flagg = 0x01 | 0x04 | 0x10;
         std::strcpy(b.id, "B1");
         for (dbstype* r : {&p, &b}) {
@@ -73,10 +74,10 @@ TEST_F(ToolTest, NewCreatesAnEmptyDatabaseOnceAndTakesAUtf8Name) {
     EXPECT_EQ(again.err, "Harnoplan: Databasen finns redan !\n" + cannotOpen());
     EXPECT_EQ(readBytes(dbs()), file);
     // The name is kept in CP1252 and shown in UTF-8 again.
-    const std::string named = dir.path() + u("/Å/B");
-    ASSERT_EQ(runTool({"new", named, "--name", u("Hålla väg")}).exitCode, 0);
+    const std::string named = dir.path() + u("/Å/B"_cp);
+    ASSERT_EQ(runTool({"new", named, "--name", u("Hålla väg"_cp)}).exitCode, 0);
     auto info = runTool({"info", named});
-    EXPECT_NE(info.out.find(u("project   Hålla väg\n")), std::string::npos) << info.out;
+    EXPECT_NE(info.out.find(u("project   Hålla väg\n"_cp)), std::string::npos) << info.out;
 }
 
 TEST_F(ToolTest, UsageErrorsGiveExitCodeTwo) {
@@ -149,10 +150,10 @@ TEST_F(ToolTest, LsAndShowListTheRecordsInTextAndJson) {
     EXPECT_EQ(runTool({"ls", project(), "--json"}).out, golden("ls-small.json"));
     EXPECT_EQ(runTool({"ls", project(), "--type=3"}).out, golden("ls-borehole.txt"));
 
-    auto s = runTool({"show", project(), u("fö1")});
+    auto s = runTool({"show", project(), u("fö1"_cp)});
     ASSERT_EQ(s.exitCode, 0) << s.err;
     EXPECT_EQ(s.out, golden("show-point.txt"));
-    auto sj = runTool({"show", project(), u("FÖ1"), "--json"});
+    auto sj = runTool({"show", project(), u("FÖ1"_cp), "--json"});
     EXPECT_EQ(sj.out.rfind("{\n  \"typ\": 4,\n", 0), 0u) << sj.out;
     auto missing = runTool({"show", project(), "NIX"});
     EXPECT_EQ(missing.exitCode, 1);
@@ -167,10 +168,10 @@ TEST_F(ToolTest, DemoBuildsASampleProjectAndListsIt) {
     auto ls = runTool({"ls", project()});
     EXPECT_NE(r.out.find(ls.out), std::string::npos); // the listing is that of `harn ls`
     for (const char* row :
-         {"tunnel     TUN1            TUN1", "outcrop    HÄLL1           HALL1",
-          "borehole   KBH-Ö1          KBH-O1", "point      FP1             FP1",
+         {"tunnel     TUN1            TUN1", "outcrop    HÄLL1           HALL1"_cp,
+          "borehole   KBH-Ö1          KBH-O1"_cp, "point      FP1             FP1",
           "line       LINJE.1/A       LINJE-1-", "line       LINJE:1/B       LINJE-11",
-          "alignment  VÄG1.VL         VAG1-VL", "alignment  VÄG2.VL         VAG2-VL"})
+          "alignment  VÄG1.VL         VAG1-VL"_cp, "alignment  VÄG2.VL         VAG2-VL"_cp})
         EXPECT_NE(ls.out.find(u(row)), std::string::npos) << u(row) << "\nin\n" << ls.out;
     EXPECT_FALSE(exists(project() + "/HARNPLAN.LCK"));
     EXPECT_TRUE(exists(project() + "/TMPPROG.PB$") && exists(project() + "/HARNDB/KBH-O1.SND"));
@@ -179,7 +180,7 @@ TEST_F(ToolTest, DemoBuildsASampleProjectAndListsIt) {
                   .find("FP1\r\n1010.000 2005.000  40.125 1010.500 2005.500  40.125 12 FP1\r\n"),
               std::string::npos);
     EXPECT_NE(readBytes(project() + "/HARNDB/VAGLINJE.LIS") // CP1252 on disk
-                  .find("\r\nVÄG2.VL         VAG2-VL  " + platform::windowsPath(project()) +
+                  .find("\r\nVÄG2.VL         VAG2-VL  "_cp + platform::windowsPath(project()) +
                         "\\HARNDB Kopierad av Orvandel\r\n*\r\n"),
               std::string::npos);
     auto again = runTool({"demo", project()});

@@ -5,6 +5,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 
 #include <algorithm>
@@ -117,9 +118,12 @@ TEST_F(DrawTest, DrawsEveryObjectOfTheDemoProject) {
     const struct {
         const char *id, *shape;
         long commas;
-    } shapes[] = {{"LINJE.1/A", "<polyline", 9},           {"HÄLL1", "fill-opacity=", 6},
-                  {"TUN1", "class=\"outline\"", 0},        {"VÄG1.VL", "class=\"centre-line\"", 0},
-                  {"VÄG2.VL", "class=\"centre-line\"", 0}, {"BH2", "<line", 0}};
+    } shapes[] = {{"LINJE.1/A", "<polyline", 9},
+                  {"HÄLL1"_cp, "fill-opacity=", 6},
+                  {"TUN1", "class=\"outline\"", 0},
+                  {"VÄG1.VL"_cp, "class=\"centre-line\"", 0},
+                  {"VÄG2.VL"_cp, "class=\"centre-line\"", 0},
+                  {"BH2", "<line", 0}};
     for (const auto& s : shapes) {
         const std::string& group = g.at(u(s.id));
         EXPECT_TRUE(contains(group, s.shape)) << group;
@@ -154,7 +158,7 @@ TEST_F(DrawTest, MapsTheGridNorthUpAndEscapesIds) {
            {3, "NORTH", 1100, 2000, 0, 0},
            {3, "EAST", 1000, 2100, 0, 0},
            {3, "SLANT", 1050, 2050, 10, 20},
-           {4, "PÅÄÖ<&>\"", 1020, 2020, 0, 0},
+           {4, "PÅÄÖ<&>\""_cp, 1020, 2020, 0, 0},
            {5, "L9", 1010, 2010, 5, 30},
            {2, "H9", 1060, 2010, 8, 10}});
     auto r = runTool({"draw", project()});
@@ -178,7 +182,7 @@ TEST_F(DrawTest, MapsTheGridNorthUpAndEscapesIds) {
     EXPECT_NEAR(attr(g.at("L9"), "height"), 5 * scale, 0.02);
     EXPECT_NEAR(attr(g.at("H9"), "width"), 10 * scale, 0.02);
 
-    const std::string id = u("PÅÄÖ") + "&lt;&amp;&gt;&quot;";
+    const std::string id = u("PÅÄÖ"_cp) + "&lt;&amp;&gt;&quot;";
     EXPECT_TRUE(g.count(id)) << r.out;
     EXPECT_TRUE(contains(r.out, ">" + id + "</text>"));
 }
@@ -193,7 +197,7 @@ TEST_F(DrawTest, OutputFileAndExitCodes) {
     EXPECT_TRUE(objects(out.out).empty());
     EXPECT_TRUE(contains(out.out, ">PROJ1</text>") && contains(out.out, "class=\"frame\""));
 
-    const std::string file = dir.path() + u("/plan ö.svg");
+    const std::string file = dir.path() + u("/plan ö.svg"_cp);
     writeBytes(file, "old");
     auto r = runTool({"draw", project(), "-o", file});
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -5,6 +5,7 @@
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
@@ -46,7 +47,7 @@ TEST_F(FailureReportTest, ALineFileThatCannotBeWrittenStopsTheDemo) {
     testing_support::makeDirs(project() + "/HARNDB/KV1.LJE"); // a folder stands at the name
     const auto r = runTool({"demo", project()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(contains(r.err, u("Filöppning: Fel: Hittar inte ") + shown("KV1.LJE") + "\n"))
+    EXPECT_TRUE(contains(r.err, u("Filöppning: Fel: Hittar inte "_cp) + shown("KV1.LJE") + "\n"))
         << r.err;
     EXPECT_TRUE(contains(r.err, "harn demo: step 'lines and outcrops' failed (-3)\n")) << r.err;
     EXPECT_TRUE(testing_support::listNames(project() + "/HARNDB/KV1.LJE").empty());
@@ -94,13 +95,13 @@ TEST_F(FailureReportTest, ADatabaseUpdateRefusedMidWayFailsTheDemo) {
 
     EXPECT_EQ(r.exitCode, 1);
     // The database's own message, then, after the command, the failure it went on from.
-    EXPECT_TRUE(contains(r.err, u("Kan ej öppna databas: "))) << r.err;
+    EXPECT_TRUE(contains(r.err, u("Kan ej öppna databas: "_cp))) << r.err;
     EXPECT_TRUE(contains(r.err, "harn: database record not updated after saving " +
                                     shown("HALL1.LAD") + " (Uppdat gave -3)\n"))
         << r.err;
     EXPECT_EQ(r.err.substr(r.err.rfind('\n', r.err.size() - 2) + 1, 5), "harn:");
     // Every step went on: the project is complete apart from that record.
-    EXPECT_TRUE(contains(r.out, u("HÄLL3"))) << r.out;
+    EXPECT_TRUE(contains(r.out, u("HÄLL3"_cp))) << r.out;
     EXPECT_FALSE(testing_support::exists(lock));
     EXPECT_TRUE(temporaryFiles().empty());
 }

@@ -7,6 +7,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/Process.h"
 
@@ -68,7 +69,7 @@ TEST_F(PlanFrameTest, DemoFramesTheInvestigatedAreaAndNotesTheFarAlignment) {
     const auto r = runTool({"draw", project()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string& svg = r.out;
-    EXPECT_NE(svg.find(u("Far from the others, outside the frame: VÄG2.VL (alignment, ")),
+    EXPECT_NE(svg.find(u("Far from the others, outside the frame: VÄG2.VL (alignment, "_cp)),
               std::string::npos);
     const Frame f = frameOf(svg);
     EXPECT_LT(f.north - f.south, 400); // VÄG2.VL lies some 700 m away
@@ -79,7 +80,7 @@ TEST_F(PlanFrameTest, DemoFramesTheInvestigatedAreaAndNotesTheFarAlignment) {
     int inside = 0;
     do {
         const dbstype& rec = *dbs.Get_aktel();
-        if (u(rec.id) == u("VÄG2.VL"))
+        if (u(rec.id) == u("VÄG2.VL"_cp))
             continue;
         SCOPED_TRACE(rec.id);
         EXPECT_TRUE(rec.x >= f.south && rec.x <= f.north && rec.y >= f.west && rec.y <= f.east);

@@ -5,6 +5,7 @@
 #include "tests/support/TestSupport.h"
 
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/Process.h"
 
@@ -392,7 +393,8 @@ TEST_F(ReportTest, ChromiumShowsPlanAndLogsWithoutConsoleErrors) {
     EXPECT_EQ(m[4], "ascending");
     // Sorted by id (the demo's ids are in list order TUN1, HÄLL1, KBH-Ö1, ...).
     const std::string ids = m[3];
-    EXPECT_EQ(ids.rfind(platform::cp1252ToUtf8("BH1,BH2,BH3,FP1,FP2,HÄLL1,HÄLL2"), 0), 0u) << ids;
+    EXPECT_EQ(ids.rfind(platform::cp1252ToUtf8("BH1,BH2,BH3,FP1,FP2,HÄLL1,HÄLL2"_cp), 0), 0u)
+        << ids;
 
     // The plan and the log are drawn where the page has them, and the page is not all ink.
     std::istringstream plan(m[1]), log(m[2]);

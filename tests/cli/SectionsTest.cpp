@@ -1,6 +1,7 @@
 // harn sections, run as a user runs it: a type library built through the library, listed in
 // text and JSON; damaged and missing libraries; wrong usage.
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
 #include "tunnel/SectionTypes.h"
@@ -21,7 +22,7 @@ void makeLibrary(const TempDir& dir) {
     ASSERT_EQ(lib.Init(1), 0);
     tunnel::SectionTypeDesc valv;
     valv.name = "VALV";
-    valv.text = "Valv på raka väggar";
+    valv.text = "Valv på raka väggar"_cp;
     valv.anfstart = 1, valv.anfslut = 3, valv.tvval3 = 0.25;
     valv.tvval[3] = -1;
     ASSERT_EQ(tunnel::AddSectionType(lib, valv, tunnel::ArchOutline(6, 3)), 0);

@@ -5,6 +5,7 @@
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
@@ -31,11 +32,11 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
     // Written in CR LF like the library's text files.
     EXPECT_EQ(readBytes(project() + "/HARNDB/V\xC3\x84G1.VL").substr(0, 13), "ALIGNMENT 1\r\n");
 
-    auto r = runTool({"show", project(), u("väg1.vl")});
+    auto r = runTool({"show", project(), u("väg1.vl"_cp)});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               u("alignment  VÄG1.VL\n"
-                "file       " +
+                "file       "_cp +
                 dataFolder() +
                 "VÄG1.VL\n"
                 "file name  VAG1-VL\n"
@@ -55,9 +56,9 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
                 "   3 straight      152.359      252.360    100.000                      1152.094"
                 "     2014.558\n"
                 "     end                        252.360                                 1250.575"
-                "     2031.923\n"));
+                "     2031.923\n"_cp));
 
-    auto j = runTool({"show", project(), u("VÄG2.VL"), "--json"});
+    auto j = runTool({"show", project(), u("VÄG2.VL"_cp), "--json"});
     ASSERT_EQ(j.exitCode, 0) << j.err;
     for (const char* part : {"\"startChainage\": 500,", "\"endChainage\": 834.9068",
                              "\"kind\": \"arc\"", "\"bulge\": -0.0436609429085,",
@@ -66,7 +67,7 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
 
     // The alignment files are there: check has nothing to say about the alignments.
     auto c = runTool({"check", project()});
-    EXPECT_FALSE(contains(c.out, u("VÄG"))) << c.out;
+    EXPECT_FALSE(contains(c.out, u("VÄG"_cp))) << c.out;
 }
 
 TEST_F(ShowAlignmentTest, WithoutAFileTheRecordAloneAndARefusedFileFails) {

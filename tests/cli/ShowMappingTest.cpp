@@ -9,6 +9,7 @@
 #include "host/CProjPath.h"
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
@@ -52,11 +53,11 @@ protected:
         ASSERT_EQ(l.Save(&d), 0);
         add(d, 2, "H1", {});
         writeBytes(data("H1.LAD"), "lead\n*\nH1\n1 2 3\n4.5 5.5 6.5\n7.25 8 9\n513 1 2 3\nt1\n"
-                                   "Små text\n*\n10 20 5 ABCD\n14 20 0\n12 26 7 X\n");
+                                   "Små text\n*\n10 20 5 ABCD\n14 20 0\n12 26 7 X\n"_cp);
         CHellar h(&proj, "H1");
         ASSERT_EQ(h.Init(), 0);
         ASSERT_EQ(h.SaveToDbs(&d), 0);
-        add(d, 4, "P1", {1.5, 2.25, -0.125}, "Fix, \"Å\" ö", 0x09);
+        add(d, 4, "P1", {1.5, 2.25, -0.125}, "Fix, \"Å\" ö"_cp, 0x09);
     }
     // Appends a record: lower corner and extents (x, y, z, dx, dy, dz; missing ones 0).
     static void add(CHarnDbs& d, int typ, const char* id, std::vector<double> v,
@@ -123,9 +124,9 @@ TEST_F(ShowMappingTest, DemoProject) {
                    {"KV1", nullptr, "method     KV (3)\n"},
                    {"JG1", nullptr, "method     JG (4)\n"},
                    {"LI1", nullptr, "method     LI (5)\n"},
-                   {"HÄLL1", "HALL1.LAD", "reference  TUN1 (tunnel, reftyp 1)\n"},
-                   {"HÄLL2", "HALL2.LAD", "reference  väg1.vl (alignment, reftyp 6)\n"},
-                   {"HÄLL3", "HALL3.LAD", "reference   (none, reftyp 0)\n"}};
+                   {"HÄLL1"_cp, "HALL1.LAD", "reference  TUN1 (tunnel, reftyp 1)\n"},
+                   {"HÄLL2"_cp, "HALL2.LAD", "reference  väg1.vl (alignment, reftyp 6)\n"_cp},
+                   {"HÄLL3"_cp, "HALL3.LAD", "reference   (none, reftyp 0)\n"}};
     for (const auto& o : objects) {
         auto shown = runTool({"show", project(), u(o.id)});
         EXPECT_EQ(shown.exitCode, 0) << shown.err;
@@ -194,7 +195,7 @@ TEST_F(ExportTest, SmallProject) {
 
     // -o writes the same through a temporary file, replacing an old file; a failed write leaves
     // neither a temporary file nor a changed target.
-    const std::string out = dir.path() + "/out", csv = out + "/" + u("Hällar.csv");
+    const std::string out = dir.path() + "/out", csv = out + "/" + u("Hällar.csv"_cp);
     std::filesystem::create_directories(out + "/taken");
     writeBytes(csv, "old");
     auto r = runTool({"export", project(), "-o", csv, "--format", "csv"});
@@ -204,7 +205,7 @@ TEST_F(ExportTest, SmallProject) {
     r = runTool({"export", project(), "-o", out + "/taken"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.err, "harn export: cannot write " + out + "/taken")) << r.err;
-    EXPECT_EQ(listNames(out), (Args{u("Hällar.csv"), "taken"}));
+    EXPECT_EQ(listNames(out), (Args{u("Hällar.csv"_cp), "taken"}));
     EXPECT_TRUE(std::filesystem::is_empty(out + "/taken"));
 
     std::filesystem::remove(data("L1.LJE"));

@@ -6,6 +6,7 @@
 
 #include "host/CProjPath.h"
 #include "host/CVaglinje.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
@@ -90,7 +91,7 @@ protected:
 // project passes check.
 TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
     EXPECT_TRUE(contains(demoOut, u("tunnel: 2 cross-section types, TUN1 with 4 positions along "
-                                    "VÄG1.VL, plan extent 1010.0 2005.0 to 1239.1 2033.7\n")))
+                                    "VÄG1.VL, plan extent 1010.0 2005.0 to 1239.1 2033.7\n"_cp)))
         << demoOut;
 
     const ToolResult r = runTool({"show", project(), "tun1"});
@@ -128,16 +129,16 @@ TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
           "   1     10.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"
           "   2     70.000  VALV10       1.500    4.000   -5.000    5.000    0.000    4.000\n"
           "   3    180.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"
-          "   4    240.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"));
+          "   4    240.000  TRAP8        2.000    5.000   -4.000    4.000    0.000    6.000\n"_cp));
 
     const ToolResult j = runTool({"show", project(), "TUN1", "--json"});
     ASSERT_EQ(j.exitCode, 0) << j.err;
     for (const char* part :
          {"\"header\": [\n      \"TUN1\",\n      \"VÄG1.VL\",\n      \"\",\n      \"0 1.50\"\n    "
-          "]",
+          "]"_cp,
           "\"loaded\": true,\n    \"startChainage\": 0,\n    \"endChainage\": 252.3597",
           "\"sekt\": 70,\n      \"tvnamn\": \"VALV10\",\n      \"type\": {\n        \"text\": "
-          "\"Valv på raka väggar, 10 m\",",
+          "\"Valv på raka väggar, 10 m\","_cp,
           "\"offset\": 732,", "\"tflagg\": [", "\"otherRecords\": [],", "\"slut\": 876"})
         EXPECT_TRUE(contains(j.out, u(part))) << part << "\n" << j.out;
 
@@ -149,7 +150,7 @@ TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
 // Each damage of the tunnel's files, its alignment or the type library is one finding.
 TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
     const std::vector<std::string> files = {"TUN1.ODB", "TUN1.LAT", "TVTYP.LIS", "VALV10.ttv",
-                                            "VÄG1.VL"};
+                                            "VÄG1.VL"_cp};
     std::vector<std::string> good;
     for (const std::string& f : files)
         good.push_back(readBytes(data(f)));
@@ -168,7 +169,7 @@ TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
         {0,
          patched(0, 0, std::string("0.5\0\0", 5)),
          {"error    tunnel-read  TUN1  DIR/HARNDB/TUN1.ODB: Felaktig version: 0.5 TUN1 Nu gäller "
-          "version:1.5 Välj Konvertera i Arkiv !"}},
+          "version:1.5 Välj Konvertera i Arkiv !"_cp}},
         {0,
          patched(0, 24, std::string("\x09", 1)), // antal[0]
          {"error    tunnel-count  TUN1  DIR/HARNDB/TUN1.ODB: the head counts 9 records, the file "
@@ -189,7 +190,7 @@ TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
         {2,
          patched(2, 16, std::string("\x05", 1)),
          {"error    section-library  -  DIR/HARNDB/TVTYP.LIS: Osäker databas antal=(5 2), välj "
-          "Konvertera i Arkiv."}},
+          "Konvertera i Arkiv."_cp}},
         {3,
          "",
          {"warning  section-outline-missing  VALV10  DIR/HARNDB/VALV10.ttv: type VALV10 has no "
@@ -197,13 +198,13 @@ TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
         {4,
          "",
          {"error    tunnel-alignment-file  TUN1  DIR/HARNDB/VÄG1.VL: the alignment file of the "
-          "tunnel is missing",
-          "warning  alignment-file-missing  VÄG1.VL  DIR/HARNDB/VÄG1.VL: data file is missing"}},
+          "tunnel is missing"_cp,
+          "warning  alignment-file-missing  VÄG1.VL  DIR/HARNDB/VÄG1.VL: data file is missing"_cp}},
         {4,
          "ALIGNMENT 1\n0\n1000 2010\n",
          {"error    tunnel-alignment-file  TUN1  DIR/HARNDB/VÄG1.VL: the alignment file cannot be "
-          "read: fewer than two points",
-          "error    alignment-file  VÄG1.VL  DIR/HARNDB/VÄG1.VL: fewer than two points"}},
+          "read: fewer than two points"_cp,
+          "error    alignment-file  VÄG1.VL  DIR/HARNDB/VÄG1.VL: fewer than two points"_cp}},
     };
     for (const Case& c : cases) {
         if (c.bytes.empty())
@@ -230,13 +231,13 @@ TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
 // database show fails.
 TEST_F(TunnelToolTest, WithoutAlignmentAndTypesTheTunnelFallsBackToItsExtent) {
     std::remove(data("TVTYP.LIS").c_str());
-    std::remove(data("VÄG1.VL").c_str());
+    std::remove(data("VÄG1.VL"_cp).c_str());
     const ToolResult r = runTool({"show", project(), "TUN1"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string out = plain(r.out);
     EXPECT_TRUE(contains(out, u("alignment  VÄG1.VL, file DIR/HARNDB/VÄG1.VL (missing: no "
                                 "geometry)\ntypes      DIR/HARNDB/TVTYP.LIS (missing)\n\n4 "
-                                "positions\n  NR   CHAINAGE  TYPE      ANFSTART")))
+                                "positions\n  NR   CHAINAGE  TYPE      ANFSTART"_cp)))
         << out;
     EXPECT_TRUE(contains(out, "   2     70.000  VALV10    (not in the type library)\n")) << out;
 
@@ -254,8 +255,7 @@ TEST_F(TunnelToolTest, WithoutAlignmentAndTypesTheTunnelFallsBackToItsExtent) {
     const ToolResult none = runTool({"show", project(), "TUN1"});
     EXPECT_EQ(none.exitCode, 1);
     EXPECT_EQ(none.out, "");
-    EXPECT_EQ(plain(none.err),
-              "harn show: cannot read the tunnel database DIR/HARNDB/TUN1.ODB\n");
+    EXPECT_EQ(plain(none.err), "harn show: cannot read the tunnel database DIR/HARNDB/TUN1.ODB\n");
 }
 
 // export: the tunnel's outline (the trapezoid's 4 m, the arch's 5 m either side, stepping at
@@ -266,7 +266,7 @@ TEST_F(TunnelToolTest, ExportGivesOutlineAndCentreLinesAlongTheAlignment) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string outline = feature(r.out, u("\"part\":\"outline\",\"alignment\":\"VÄG1.VL\","
                                                  "\"startChainage\":10,\"endChainage\":240,"
-                                                 "\"positions\":4}"));
+                                                 "\"positions\":4}"_cp));
     EXPECT_TRUE(contains(outline, "{\"type\":\"Polygon\",\"coordinates\":[[[")) << outline;
     const auto ring = coordinates(outline);
     ASSERT_GT(ring.size(), 20u);
@@ -290,11 +290,11 @@ TEST_F(TunnelToolTest, ExportGivesOutlineAndCentreLinesAlongTheAlignment) {
 
     const ToolResult a = runTool({"export", project(), "--type", "alignment"});
     ASSERT_EQ(a.exitCode, 0) << a.err;
-    const std::string road = feature(a.out, u("\"id\":\"VÄG1.VL\""));
+    const std::string road = feature(a.out, u("\"id\":\"VÄG1.VL\""_cp));
     EXPECT_TRUE(contains(road, "\"startChainage\":0,\"endChainage\":252.35970")) << road;
     const auto line = coordinates(road);
     CVaglinje v;
-    ASSERT_EQ(v.Init((dir.winPath() + "\\PROJ\\HARNDB\\VÄG1.VL").c_str()), 0);
+    ASSERT_EQ(v.Init((dir.winPath() + "\\PROJ\\HARNDB\\VÄG1.VL"_cp).c_str()), 0);
     AlignmentElement arc;
     ASSERT_TRUE(v.element(1, &arc));
     ASSERT_NE(arc.turn, 0);
@@ -346,12 +346,12 @@ TEST_F(TunnelToolTest, DrawShowsTheTunnelAlongItsAlignment) {
     ASSERT_NE(tunnel, std::string::npos) << r.out;
     const std::string group = r.out.substr(tunnel, r.out.find("</g>", tunnel) - tunnel);
     EXPECT_TRUE(contains(group, u("<title>TUN1 (tunnel (outline along its alignment), chainage "
-                                  "0/010 to 0/240 along VÄG1.VL)</title>")))
+                                  "0/010 to 0/240 along VÄG1.VL)</title>"_cp)))
         << group;
     for (const char* part : {"<polygon class=\"outline\" points=\"",
                              "<polyline class=\"centre-line\"", "<path class=\"ticks\" d=\"M"})
         EXPECT_TRUE(contains(group, part)) << part;
-    for (const char* id : {"VÄG1.VL", "VÄG2.VL"}) {
+    for (const char* id : {"VÄG1.VL"_cp, "VÄG2.VL"_cp}) {
         const std::string head = u("<g class=\"object alignment\" data-id=\"") + u(id);
         EXPECT_TRUE(contains(r.out, head)) << id;
     }

@@ -7,6 +7,7 @@
 #include "database/CHarnKonvertera.h"
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "resources/Dialog1000.h"
 #include "tunnel/CTunDbs.h"
@@ -68,8 +69,8 @@ std::string oldDatabase(const char* version, double verdel, const char* koordsys
     std::memset(h.version, 0, sizeof h.version);
     std::strcpy(h.version, version);
     h.verdel = verdel;
-    std::strcpy(h.text1, "Väg 12");
-    std::strcpy(h.text6, "Åsa");
+    std::strcpy(h.text1, "Väg 12"_cp);
+    std::strcpy(h.text6, "Åsa"_cp);
     std::strcpy(h.koordsys, koordsys);
     std::strcpy(h.riktning, "SYD");
     return fileOf(h, {record(3, "GAMMAL", "GAMMAL", 1, 2, 3), record(9, "?", "?")});
@@ -182,7 +183,7 @@ protected:
         ASSERT_EQ(tunnel.Uppdat(0), 0);
         ASSERT_EQ(tunnel.Save(&d), 0);
 
-        dbstype vl = record(6, "VÄG1.VL", "VAG1-VL");
+        dbstype vl = record(6, "VÄG1.VL"_cp, "VAG1-VL");
         vl.kod = 255;
         add(d, {vl});
         ASSERT_EQ(d.VagPaelUppdat(0), 0);
@@ -242,8 +243,8 @@ TEST_F(ConversionTest, OldProjectRebuildsToTheRecordsOfTheDirectBuild) {
     EXPECT_EQ(std::string(h.version), "1.0");
     EXPECT_EQ(h.verdel, 0.5);
     EXPECT_EQ(std::string(h.projnamn), "PROJ1");
-    EXPECT_EQ(std::string(h.text1), "Väg 12");
-    EXPECT_EQ(std::string(h.text6), "Åsa");
+    EXPECT_EQ(std::string(h.text1), "Väg 12"_cp);
+    EXPECT_EQ(std::string(h.text6), "Åsa"_cp);
     EXPECT_EQ(std::string(h.datum), "1998-05-06");
     EXPECT_EQ(std::string(h.koordsys), "LOK");
     EXPECT_EQ(std::string(h.riktning), "SYD");
@@ -284,7 +285,7 @@ TEST_F(ConversionTest, VersionsAreReadConvertedOrRefused) {
     writeBytes(dbsFile(), newer);
     TestDbs d(proj.get(), nullptr);
     EXPECT_EQ(d.Restore(win("HARNPLAN.DBS").c_str(), "PROJ1", nullptr), -1);
-    EXPECT_EQ(history(ui), "message Otillåten version : 2.50 \n");
+    EXPECT_EQ(history(ui), "message Otillåten version : 2.50 \n"_cp);
     EXPECT_EQ(readBytes(dbsFile()), newer);
 
     // "RAK" is kept; a head whose fraction is out of range converts as its whole version.
@@ -390,7 +391,7 @@ TEST_F(ConversionTest, ArkinitLoadsOrOpens) {
     std::filesystem::remove(dbsFile());
     ui.setStatusLine(true);
     EXPECT_EQ(d.Arkinit("C:\\X.DBS"), -3);
-    EXPECT_EQ(history(ui), "status Kan ej öppna databas : C:\\X.DBS\n");
+    EXPECT_EQ(history(ui), "status Kan ej öppna databas : C:\\X.DBS\n"_cp);
 }
 
 TEST_F(ConversionTest, KonverteraRunsTheDialogOnTheProjectsDatabase) {

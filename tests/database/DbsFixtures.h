@@ -5,6 +5,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/UserInterface.h"
 #include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
@@ -167,7 +168,7 @@ protected:
     }
 
     const std::string kApp = platform::applicationTitle();
-    const std::string kLas = "Inläsning av Harnoplan - databas";
+    const std::string kLas = "Inläsning av Harnoplan - databas"_cp;
     const std::string kUpp = "Uppdatering av Harnoplan - databas";
 };
 

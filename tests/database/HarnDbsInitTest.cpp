@@ -3,6 +3,7 @@
 #include "tests/database/DbsFixtures.h"
 
 #include "platform/Clock.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 
 #include <sstream>
@@ -22,8 +23,8 @@ TEST_F(InitTest, NewDatabaseIsTheHeadAlone) {
     } cases[] = {
         {"2026-03-04", 0, nullptr, "PROJ1", "2026-03-04"},
         {"2026-03-04 12:00", 0, "X", "X", "2026-03-04"},
-        {nullptr, 126, "Ett mycket långt projektnamn som inte får plats",
-         "Ett mycket långt projektnamn som in", "2026-07-09"},
+        {nullptr, 126, "Ett mycket långt projektnamn som inte får plats"_cp,
+         "Ett mycket långt projektnamn som in"_cp, "2026-07-09"},
         {nullptr, 79, "P", "P", "2079-07-09"},
         {nullptr, 80, "P", "P", "1980-07-09"},
     };
@@ -61,17 +62,17 @@ TEST_F(InitTest, RefusalsShowTheirMessageAndLeaveTheFile) {
         std::string events;
     } cases[] = {
         {&created, 0, 1, false, false, -1,
-         box(kApp, "Databasen finns redan !") + box(kLas, "Kan ej öppna databas: " + path)},
-        {&created, 1, 1, false, false, -1, box(kLas, "Kan ej öppna databas: " + path)},
-        {nullptr, 0, 0, false, false, -1, box(kLas, "Kan ej öppna databas: " + path)},
-        {&created, 0, 0, false, true, -1, box(kLas, "Kan ej öppna databas: " + path)},
-        {&shortHead, 0, 0, false, false, -4, box(kLas, "Fel vid läsning av databas : " + path)},
+         box(kApp, "Databasen finns redan !") + box(kLas, "Kan ej öppna databas: "_cp + path)},
+        {&created, 1, 1, false, false, -1, box(kLas, "Kan ej öppna databas: "_cp + path)},
+        {nullptr, 0, 0, false, false, -1, box(kLas, "Kan ej öppna databas: "_cp + path)},
+        {&created, 0, 0, false, true, -1, box(kLas, "Kan ej öppna databas: "_cp + path)},
+        {&shortHead, 0, 0, false, false, -4, box(kLas, "Fel vid läsning av databas : "_cp + path)},
         {&oldFile, 0, 0, false, false, -1,
-         box(kLas, "Fel vid läsning av databas : " + path +
+         box(kLas, "Fel vid läsning av databas : "_cp + path +
                        "\nFelaktig version: 0.9\nNu gäller version: 1.5\nVälj Konvertera i "
-                       "Arkiv !")},
+                       "Arkiv !"_cp)},
         {&created, 0, 0, true, false, -1,
-         box(kLas, "Kan ej läsa databas: " + other + "\nListan ej tom!")},
+         box(kLas, "Kan ej läsa databas: "_cp + other + "\nListan ej tom!")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.events);
@@ -131,7 +132,7 @@ TEST_F(InitTest, LiveSlotAtOrBeyondTheEndStopsReading) {
     EXPECT_GE(seconds([&] { d = open(); }), 0.25);
     EXPECT_EQ(d->ids(), "T1@600");
     // The free slot past the end is neither counted nor a stop.
-    EXPECT_EQ(events(), "status: Kontroll av databas: stopp på id       H9\n");
+    EXPECT_EQ(events(), "status: Kontroll av databas: stopp på id       H9\n"_cp);
 }
 
 TEST_F(InitTest, CountChecksAreShownAndPackingStillEnds) {
@@ -142,8 +143,8 @@ TEST_F(InitTest, CountChecksAreShownAndPackingStillEnds) {
     writeBytes(dbsFile(), file);
     EXPECT_EQ(open()->ids(), "A@600 C@724");
     const std::string wnd = "CWnd::MessageBox/10030 " + kApp + ": ";
-    EXPECT_EQ(events(), wnd + "Osäker databas antal=(3 2), välj Konvertera i Arkiv.\n" + wnd +
-                            "Fel vid packning antal=(2 1), välj Konvertera i Arkiv.\n");
+    EXPECT_EQ(events(), wnd + "Osäker databas antal=(3 2), välj Konvertera i Arkiv.\n"_cp + wnd +
+                            "Fel vid packning antal=(2 1), välj Konvertera i Arkiv.\n"_cp);
     EXPECT_EQ(fileHead().substr(0, 29), "antal=3 hal=0 slut=848 typ=00");
     EXPECT_EQ(readBytes(dbsFile()).size(), 600u + 4 * 124); // hal free slots after the live ones
     EXPECT_EQ(fileSlot(848).typ + fileSlot(972).typ, 0);
@@ -170,7 +171,7 @@ TEST_F(InitTest, GivenPathOfAConvertedDatabaseIsReadButUpdatesGoToTheProjectData
     ASSERT_EQ(d.Init(0, 0, win("OTHER.DBS").c_str(), nullptr), 0);
     EXPECT_EQ(d.ids(), "H1@600");
     EXPECT_EQ(std::string(d.m_hd.text1) + d.m_hd.projnamn + d.m_hd.text6 + d.m_hd.koordsys,
-              "åäöGöteborgÅÄÖ\x94");
+              std::string("åäöGöteborgÅÄÖ"_cp) + "\x94");
     add(d, {record(5, "L8", "L8")});
     EXPECT_EQ(readBytes(root + "/OTHER.DBS"), other);
     EXPECT_STREQ(fileSlot(724).id, "L8");
@@ -195,8 +196,8 @@ TEST_F(InitTest, CadMarkerGoesOnlyWhenOpenedForWritingAndDbsRwPairs) {
 
 TEST_F(DbsTest, SearchesMakeTheFoundElementCurrent) {
     TestDbs d(proj.get(), &ini);
-    for (dbstype r : {record(3, "B1", "B1"), record(5, "ÅS1", "AS1"), record(3, "ÅS1", "AS1_3"),
-                      record(7, "X", "X")}) {
+    for (dbstype r : {record(3, "B1", "B1"), record(5, "ÅS1"_cp, "AS1"),
+                      record(3, "ÅS1"_cp, "AS1_3"), record(7, "X", "X")}) {
         r.filpos = 600 + 124 * d.count();
         d.Ny(1, &r);
     }
@@ -204,16 +205,23 @@ TEST_F(DbsTest, SearchesMakeTheFoundElementCurrent) {
     // a refused type also the text.
     struct Case {
         int typ;
-        char id[16];
+        const char* id;
         int result, where;
         const char* after;
-    } cases[] = {{3, "ås1", 0, 3, "ÅS1"}, {0, "ÅS1", 0, 2, "ÅS1"}, {7, "ÅS1", -1, 2, "ÅS1"},
-                 {8, "x", -1, 2, "X"},    {7, "x", 0, 4, "X"},     {9, "b1", -1, 4, "b1"},
-                 {-1, "b1", -1, 4, "b1"}, {0, "nix", -1, 4, "NIX"}};
-    for (Case& c : cases) {
-        EXPECT_EQ(d.Findid(c.typ, c.id), c.result) << c.typ << c.after;
+    } cases[] = {{3, "ås1"_cp, 0, 3, "ÅS1"_cp},
+                 {0, "ÅS1"_cp, 0, 2, "ÅS1"_cp},
+                 {7, "ÅS1"_cp, -1, 2, "ÅS1"_cp},
+                 {8, "x", -1, 2, "X"},
+                 {7, "x", 0, 4, "X"},
+                 {9, "b1", -1, 4, "b1"},
+                 {-1, "b1", -1, 4, "b1"},
+                 {0, "nix", -1, 4, "NIX"}};
+    for (const Case& c : cases) {
+        char id[16] = {};
+        std::strncpy(id, c.id, sizeof id - 1);
+        EXPECT_EQ(d.Findid(c.typ, id), c.result) << c.typ << c.after;
         EXPECT_EQ(d.Where(nullptr), c.where) << c.typ << c.after;
-        EXPECT_STREQ(c.id, c.after);
+        EXPECT_STREQ(id, c.after);
     }
     EXPECT_EQ(d.Findobj(0, 724), 0);
     EXPECT_EQ(d.Where(nullptr), 2);

@@ -3,6 +3,7 @@
 // full rewrite, the point file and the alignment list.
 #include "tests/database/DbsFixtures.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FaultInjection.h"
 
 #include <sstream>
@@ -80,11 +81,11 @@ TEST_F(UppdatTest, RefusalsWriteNothing) {
         std::string events;
     } cases[] = {
         {1, true, false, false, 0, -3,
-         box(kUpp, "Kan ej öppna databas : " + path + "\nBehörighet: Read only !")},
+         box(kUpp, "Kan ej öppna databas : "_cp + path + "\nBehörighet: Read only !"_cp)},
         {1, true, false, false, 3, 0, ""}, // op 3 widens in memory only
-        {0, true, true, false, 0, -3, box(kUpp, "Kan ej öppna databas: " + path)},
+        {0, true, true, false, 0, -3, box(kUpp, "Kan ej öppna databas: "_cp + path)},
         {0, false, false, false, 0, -1, ""}, // no current record
-        {0, true, false, true, 1, -3, box(kUpp, "Kan ej öppna databas: " + path)},
+        {0, true, false, true, 1, -3, box(kUpp, "Kan ej öppna databas: "_cp + path)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.events + std::to_string(c.op));
@@ -248,7 +249,7 @@ TEST_F(UppdatTest, TempfilSetsTheDatabaseAsideForARewriteOrRefuses) {
     FaultInjector::failNth(FileOp::Rename, 1);
     EXPECT_EQ(d->Tempfil(0), -3);
     FaultInjector::reset();
-    const std::string status = "status: Kan ej öppna databas : " + win("HARNPLAN.DBS") + "\n";
+    const std::string status = "status: Kan ej öppna databas : "_cp + win("HARNPLAN.DBS") + "\n";
     EXPECT_EQ(events(), status + status + status);
     EXPECT_EQ(readBytes(dbsFile()), before);
     EXPECT_EQ(d->m_hd.antal, 2);
@@ -274,7 +275,7 @@ TEST_F(UppdatTest, SkrivAvpWritesEveryPoint) {
     ::unlink(pkt.c_str());
     testing_support::makeDirs(pkt);
     EXPECT_EQ(d->SkrivAvp(), -3);
-    EXPECT_EQ(events(), box("Filöppning", "Fel: Hittar inte " + win("Harnplan.PKT")));
+    EXPECT_EQ(events(), box("Filöppning"_cp, "Fel: Hittar inte " + win("Harnplan.PKT")));
 }
 
 // ---- alignment list ----
@@ -296,13 +297,13 @@ TEST_F(VagTest, EntryIsWrittenOnceLastAndRemoved) {
     EXPECT_EQ(readBytes(list()), crlf("*\n" + entry("VAG1.VL", "VAG1") + "*\n"));
     // Plain line ends are read; long lines are copied whole; lines after the second "*" go.
     const std::string longLine = "LANG " + std::string(400, 'x');
-    writeBytes(list(), "Väglinjer\n*\nVAG1.VL x\n" + longLine + "\n\n*\nefter\n");
+    writeBytes(list(), "Väglinjer\n*\nVAG1.VL x\n"_cp + longLine + "\n\n*\nefter\n");
     EXPECT_EQ(d->VagPaelUppdat(0), 0);
     EXPECT_EQ(d->VagPaelUppdat(0), 0);
     EXPECT_EQ(readBytes(list()),
-              crlf("Väglinjer\n*\n" + longLine + "\n\n" + entry("VAG1.VL", "VAG1") + "*\n"));
+              crlf("Väglinjer\n*\n"_cp + longLine + "\n\n" + entry("VAG1.VL", "VAG1") + "*\n"));
     EXPECT_EQ(d->VagPaelUppdat(1), 0);
-    EXPECT_EQ(readBytes(list()), crlf("Väglinjer\n*\n" + longLine + "\n\n*\n"));
+    EXPECT_EQ(readBytes(list()), crlf("Väglinjer\n*\n"_cp + longLine + "\n\n*\n"));
     EXPECT_FALSE(exists(dataFile("Pbvl$.tmp")));
     EXPECT_EQ(events(), "");
 }
@@ -321,9 +322,9 @@ TEST_F(VagTest, FileErrorsAreReportedAndTheListIsKept) {
         EXPECT_EQ(d->VagPaelUppdat(0), -1);
     }
     EXPECT_EQ(readBytes(list()), before);
-    EXPECT_EQ(events(), box(kApp, "Kan ej skapa väglinjefil : " + win("HARNDB\\VAGLINJE.LIS")) +
-                            box(kApp, "Kan ej temporär fil : " + win("HARNDB\\Pbvl$.tmp")) +
-                            box(kApp, "Kan ej öppna väglinje : " + win("HARNDB\\VAGLINJE.LIS")));
+    EXPECT_EQ(events(), box(kApp, "Kan ej skapa väglinjefil : "_cp + win("HARNDB\\VAGLINJE.LIS")) +
+                            box(kApp, "Kan ej temporär fil : "_cp + win("HARNDB\\Pbvl$.tmp")) +
+                            box(kApp, "Kan ej öppna väglinje : "_cp + win("HARNDB\\VAGLINJE.LIS")));
     EXPECT_FALSE(exists(dataFile("Pbvl$.tmp")));
 }
 

@@ -3,6 +3,7 @@
 // normaliser, the version rule and the database object's starting state.
 #include "database/CHarnDbs.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FaultInjection.h"
 #include "tests/support/TestSupport.h"
 
@@ -43,7 +44,7 @@ harnbhdtype sampleHead() {
     std::strcpy(h.id, "B1");
     CHarnDbs::BhdNull(&h);
     EXPECT_EQ(fields(h), "B1||0 0 0|0 0 0|0 0|0 0|  |-1 -1 0| 0 |0 90| |0 0 0");
-    std::strcpy(h.text, "KÄRNA");
+    std::strcpy(h.text, "KÄRNA"_cp);
     h.x = 6543210.125, h.y = 1234567.5, h.z = 12.25, h.zberg = 10.5, h.ival1 = 3;
     h.dval1 = 1, h.dval5 = 2, h.dval2 = 3, h.dval3 = -4.5;
     std::strcpy(h.jn1, "JA");
@@ -55,7 +56,7 @@ harnbhdtype sampleHead() {
 
 const std::string kSampleText = "B1              KÄRNA          \n6543210.125000\n"
                                 "1234567.500000 3\n12.250000 10.500000\n1.000000 2.000000\n"
-                                "3.000000 -4.500000 1 0\n0.500000 45 60\n*";
+                                "3.000000 -4.500000 1 0\n0.500000 45 60\n*"_cp;
 // The sample read back: the id keeps the blanks that padded it, the text is not read.
 const char* kSampleFields = "B1             ||6543210.125 1234567.5 12.25|1 3 -4.5|0 3|10.5 2|"
                             "JA NEJ |-1 -1 0.5| 0 |45 60| |0 0 0";

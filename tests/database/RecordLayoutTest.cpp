@@ -3,6 +3,7 @@
 #include "database/dbstype.h"
 
 #include "platform/CFile.h"
+#include "platform/Cp1252Literal.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +32,9 @@ TEST(RecordLayout, HeadAndSlotWrittenAndReadAsByteImages) {
     h.antal = 2, h.typantal[8] = 90, h.verdel = 0.5, h.slut = 848;
     dbstype r{};
     r.typ = 3, r.kod = 200, r.reftyp = -1, r.flagg = 0x15, r.x = 6543210.25, r.dz = 30;
-    std::strcpy(r.id, "BORRHÅL-ÖSTER15");
-    std::strcpy(r.filnamn, "BORRHÅL1");
-    std::strcpy(r.text, "ÅTERFYLLD 18 TECKN");
+    std::strcpy(r.id, "BORRHÅL-ÖSTER15"_cp);
+    std::strcpy(r.filnamn, "BORRHÅL1"_cp);
+    std::strcpy(r.text, "ÅTERFYLLD 18 TECKN"_cp);
     r.filpos = 724;
 
     testing_support::TempDir dir;

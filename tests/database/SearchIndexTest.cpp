@@ -6,6 +6,7 @@
 #include "tests/database/DbsFixtures.h"
 
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 
 #include <gtest/gtest.h>
 
@@ -90,7 +91,7 @@ struct Script {
     int pick(int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); }
     // Ids from a small pool: shared long stems, short ones, lower case, Swedish letters.
     std::string id() {
-        static const char* stems[] = {"LONGSTEM", "LONGSTEMX", "B", "bh", "KÄRNA", "P.1"};
+        static const char* stems[] = {"LONGSTEM", "LONGSTEMX", "B", "bh", "KÄRNA"_cp, "P.1"};
         std::string s = stems[pick(6)];
         if (pick(4))
             s += std::to_string(pick(12));

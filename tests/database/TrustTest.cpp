@@ -4,6 +4,7 @@
 #include "tests/database/DbsFixtures.h"
 #include "tests/support/FaultSweep.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 
@@ -348,7 +349,7 @@ TEST_F(TrustTest, ProcessesAppendingChangingAndDeletingAtOnceLoseNothing) {
                 // Only "Kan ej öppna databas" (a wait for the lock that ran out) is allowed.
                 for (const auto& e : ui.events)
                     if (e.kind == platform::RecordingUserInterface::Event::Kind::Message &&
-                        e.text.find("Kan ej öppna databas") == std::string::npos)
+                        e.text.find("Kan ej öppna databas"_cp) == std::string::npos)
                         ::_exit(20);
                 ::_exit(rc);
             }

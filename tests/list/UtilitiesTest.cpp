@@ -2,6 +2,7 @@
 // texts, Swedish upper-casing, the DOS letter conversion and path splitting.
 #include "list/Utilities.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/UserInterface.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@ TEST(ShowMessage, CallCaptionAndFlagsFollowTheMainWindowAndTheCaptionArgument) {
         // No main window: a plain system box with the title, or the caption as given.
         {false, false, nullptr, MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Titel] 30"},
         {false, false, "100%s %d", MB_OKCANCEL, MB_ICONSTOP, "MessageBoxA [100%s %d] 11"},
-        {false, true, "Filöppning", MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Fil\xF6ppning] 30"},
+        {false, true, "Filöppning"_cp, MB_OK, MB_ICONEXCLAMATION, "MessageBoxA [Fil\xF6ppning] 30"},
         // Main window: the framework's box in front, with the framework's own caption ...
         {true, false, "Egen", MB_OKCANCEL, MB_ICONQUESTION, "AfxMessageBox [Titel] 10021"},
         // ... or for a string object CWnd::MessageBox with the caption.
@@ -57,7 +58,7 @@ TEST(ShowStatus, DroppedWhileNoStatusLineIsAttached) {
     platform::RecordingUserInterface ui;
     ShowStatus("borta");
     ui.setStatusLine(true);
-    ShowStatus("Läser databas");
+    ShowStatus("Läser databas"_cp);
     ShowStatus(CString("Sparar"));
     ui.setStatusLine(false);
     ShowStatus(CString("borta"));
@@ -80,11 +81,11 @@ void expectBytes(void (*convert)(char*), const std::string& from, const std::str
 
 TEST(Letters, UpperCaseSwedishAndOemToAnsi) {
     expectBytes(UpperCaseSwedish,
-                "åäö\x86\x84\x94"
-                "abcdefghijklmnopqrstuvwxyz",
-                "ÅÄÖ\x8F\x8E\x99"
-                "ABCDEFGHIJKLMNOPQRSTUVWXYZ"); // é and the rest stay
-    expectBytes(OemToAnsi, "\x86\x8F\x84\x8E\x94\x99\x91\x92\x9B\xED\x82\x90", "åÅäÄöÖæÆøØéÉ");
+                std::string("åäö"_cp) + "\x86\x84\x94"
+                                        "abcdefghijklmnopqrstuvwxyz",
+                std::string("ÅÄÖ"_cp) + "\x8F\x8E\x99"
+                                        "ABCDEFGHIJKLMNOPQRSTUVWXYZ"); // é and the rest stay
+    expectBytes(OemToAnsi, "\x86\x8F\x84\x8E\x94\x99\x91\x92\x9B\xED\x82\x90", "åÅäÄöÖæÆøØéÉ"_cp);
 }
 
 TEST(SplitPath, FolderAndFileAtTheLastBackslash) {

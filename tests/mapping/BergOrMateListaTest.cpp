@@ -1,6 +1,7 @@
 // The rock, infill and soil code lists: built-in codes, the reading rules of "Harnkod.dat",
 // where the file is looked for, and saving in place.
 #include "mapping/CBergOrMateLista.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/MappingFixture.h"
@@ -56,9 +57,9 @@ TEST_F(BergOrMateLista, BuiltInListsAndLookups) {
         const char *bet, *word;
         int wordNr;
     } cases[] = {
-        {0, " |Ss|Ks|Sk|Kv|Kk|Gs|Gn|Lt|Gg|Gö|Gr|Pf|Db|My|Mg|Br|Am|Ap|Pm|Ga|Kf|", 11, "Gr", "kf",
+        {0, " |Ss|Ks|Sk|Kv|Kk|Gs|Gn|Lt|Gg|Gö|Gr|Pf|Db|My|Mg|Br|Am|Ap|Pm|Ga|Kf|"_cp, 11, "Gr", "kf",
          21},
-        {0, "", 10, "Gö", "gÖ", 10},
+        {0, "", 10, "Gö"_cp, "gÖ"_cp, 10},
         {1, " |ka|kl|gf|tk|fe|kv|ep|hb|fs|su|le|jo|of|", 13, "of", "KA", 1},
         {7, " |f  |mu |gy |t  |let|le |si |sa |gr |st |fr |mn |", 5, "let", "LET", 5},
     };

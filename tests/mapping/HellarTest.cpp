@@ -1,5 +1,6 @@
 #include "mapping/CHellar.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/MappingFixture.h"
 
@@ -55,7 +56,7 @@ TEST_F(HellarTest, ReadsLeadHeadAndPointBlocks) {
 // a tunnel, then as an alignment; every other field of the record stays.
 TEST_F(HellarTest, SaveToDbsWritesExtentHeadValuesAndReference) {
     add(1, "TUNNEL1");
-    add(6, "VÄG1");
+    add(6, "VÄG1"_cp);
     dbstype* rec = add(2, "H1");
     rec->flagg = 0x11, rec->reftyp = 9;
     std::strcpy(rec->text, "gammal");

@@ -4,6 +4,7 @@
 #include "mapping/CForstSystem.h"
 #include "mapping/CForstTyper.h"
 #include "mapping/CInjSystem.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/LibraryFileBytes.h"
@@ -90,9 +91,9 @@ TEST_F(LibraryFile, NewFileAndVersionCheck) {
         l = kSystem.load(win());
         EXPECT_EQ(l.result, -1) << old;
         EXPECT_TRUE(l.offsets.empty());
-        EXPECT_EQ(events(),
-                  (Events{std::string("box: Gammal version: ") + old + "\nNu gäller version: 1.4",
-                          "bells: 2"}));
+        EXPECT_EQ(events(), (Events{std::string("box: Gammal version: ") + old +
+                                        "\nNu gäller version: 1.4"_cp,
+                                    "bells: 2"}));
         EXPECT_EQ(readBytes(path()), file);
     }
 }
@@ -142,15 +143,16 @@ TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
             EXPECT_EQ(l.offsets, offsets);
             std::vector<std::string> want;
             if (*c.stop) // the identifier right-aligned in 15 places
-                want.push_back((k == &kTypes ? "status: Kontroll av databas: stopp på id "
-                                             : "box: Kontroll av databas, förstärk: stopp på id ") +
+                want.push_back((k == &kTypes
+                                    ? "status: Kontroll av databas: stopp på id "_cp
+                                    : "box: Kontroll av databas, förstärk: stopp på id "_cp) +
                                std::string(15 - std::strlen(c.stop), ' ') + c.stop);
             if (*c.antalWarning)
-                want.push_back("box: Osäker databas antal=(" + std::string(c.antalWarning) +
-                               "),\nvälj Konvertera i Arkiv.");
+                want.push_back("box: Osäker databas antal=("_cp + std::string(c.antalWarning) +
+                               "),\nvälj Konvertera i Arkiv."_cp);
             if (*c.halWarning)
                 want.push_back("box: Fel vid packning antal=(" + std::string(c.halWarning) +
-                               "),\nvälj Konvertera i Arkiv.");
+                               "),\nvälj Konvertera i Arkiv."_cp);
             want.push_back("bells: " + std::to_string(want.size() + (*c.stop && k == &kTypes)));
             EXPECT_EQ(events(), want);
             std::string after = file;
@@ -170,14 +172,14 @@ TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
 TEST_F(LibraryFile, FailuresShowTheirMessage) {
     CForstSystem missing(win().c_str());
     EXPECT_EQ(missing.Resultat(), -3);
-    EXPECT_EQ(events(), (Events{"box: Kan ej öppna biblioteksfil :\n" + win(), "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"box: Kan ej öppna biblioteksfil :\n"_cp + win(), "bells: 0"}));
     CForstSystem fromSettings(static_cast<CAutoIni*>(nullptr));
     EXPECT_EQ(fromSettings.Resultat(), -3);
-    EXPECT_EQ(events(), (Events{"box: Kan ej öppna biblioteksfil :\n", "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"box: Kan ej öppna biblioteksfil :\n"_cp, "bells: 0"}));
 
     writeBytes(path(), header("1.4", 0, 0, 300).substr(0, 119));
     EXPECT_EQ(kGrouting.load(win()).result, -4);
-    EXPECT_EQ(events(), (Events{"box: Fel vid läsning av databas :\n" + win(), "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"box: Fel vid läsning av databas :\n"_cp + win(), "bells: 0"}));
     EXPECT_EQ(readBytes(path()).size(), 119u);
 
     // A packing that cannot be written leaves the file and the header as they were, and is

@@ -1,5 +1,6 @@
 #include "mapping/CLinjeData.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FaultInjection.h"
 #include "tests/mapping/MappingFixture.h"
 
@@ -96,7 +97,7 @@ TEST_F(LinjeDataTest, ConstructorSetMetodAndCopy) {
 TEST_F(LinjeDataTest, ReadingRules) {
     dbstype* rec = add(5, "R");
     rec->kod = 7, rec->reftyp = 3, rec->xyz2[1] = 4.5;
-    std::strcpy(rec->text, "behålls");
+    std::strcpy(rec->text, "behålls"_cp);
     for (auto& c : mapping_test::cases("LineReading.txt")) {
         SCOPED_TRACE(c.name + "\n" + c.parts[0].substr(0, 40));
         if (c.name.find("noeol") != std::string::npos)
@@ -115,7 +116,7 @@ TEST_F(LinjeDataTest, ReadingRules) {
         EXPECT_TRUE(!withFlags || rec->flagg == flags[1]) << int(rec->flagg);
         // The other fields stay; memory and disk agree.
         EXPECT_TRUE(rec->kod == 7 && rec->reftyp == 3 && rec->xyz2[1] == 4.5 &&
-                    std::string(rec->text) == "behålls");
+                    std::string(rec->text) == "behålls"_cp);
         EXPECT_EQ(slotOnDisk(rec), image(*rec));
         EXPECT_EQ(readBytes(lje("R")), crlf(c.parts.at(1)));
         char extent[100];
@@ -186,7 +187,7 @@ TEST_F(LinjeDataTest, FailedSaveKeepsTheOldFileTheRecordAndTheObject) {
         auto m = ui.messages();
         ASSERT_EQ(m.size(), 1u);
         EXPECT_EQ(m[0].text, c.text);
-        EXPECT_EQ(m[0].caption, "Filöppning");
+        EXPECT_EQ(m[0].caption, "Filöppning"_cp);
         EXPECT_EQ(m[0].flags, static_cast<UINT>(MB_OK | MB_ICONEXCLAMATION));
         EXPECT_EQ(static_cast<int>(m[0].call),
                   static_cast<int>(platform::MessageCall::MessageBoxA));

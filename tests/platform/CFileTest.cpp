@@ -5,6 +5,7 @@
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
 
+#include "platform/Cp1252Literal.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +99,7 @@ TEST_F(CFileTest, StdioFileWritesCrLfAndReadsEitherEnd) {
         for (UINT mode : {0u, unsigned(CFile::typeBinary)}) {
             writeBytes(dir.file("T.TXT"), bytes);
             CStdioFile f(path("t.txt").c_str(), CFile::modeRead | mode);
-            CString line("skräp"), all;
+            CString line("skräp"_cp), all;
             while (f.ReadString(line))
                 all += line + "|";
             EXPECT_EQ(all + line, CString("rad 1||sista|")) << bytes << mode;

@@ -1,6 +1,7 @@
 // CString: formatting, trimming, searching, cutting, editing and comparing as the library
 // uses them; and the conversion between CP1252 and UTF-8 with Windows name comparison.
 #include "platform/CString.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 
 #include <gtest/gtest.h>
@@ -56,9 +57,9 @@ TEST(CString, FormatTrimSearchCutEditCompare) {
     EXPECT_GT(CString("b").Compare("B"), 0);
     EXPECT_EQ(CString("harnplan.dbs").CompareNoCase("HARNPLAN.DBS"), 0);
     EXPECT_NE(CString("a").CompareNoCase("b"), 0);
-    CString up("abcåz");
-    EXPECT_EQ(s(up.MakeUpper()), "ABCåZ"); // ASCII only
-    EXPECT_EQ(s(up.MakeLower()), "abcåz");
+    CString up("abcåz"_cp);
+    EXPECT_EQ(s(up.MakeUpper()), "ABCåZ"_cp); // ASCII only
+    EXPECT_EQ(s(up.MakeLower()), "abcåz"_cp);
 
     std::strcpy(c.GetBuffer(20), "1999-01-01");
     c.ReleaseBuffer();

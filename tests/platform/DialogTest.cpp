@@ -2,6 +2,7 @@
 // controls, a worker that sets texts while the sink waits, the recording of every text and
 // enabling in order, the console's plain rendering, and a sink that cannot show dialogs.
 #include "platform/Dialog.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/UserInterface.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +18,15 @@ namespace {
 
 const platform::DialogTemplate kCounter = {
     77,
-    "Räknare",
+    "Räknare"_cp,
     100,
     50,
     "MS Sans Serif",
     8,
     {
         {IDOK, ControlKind::PushButton, "Start", true},
-        {IDCANCEL, ControlKind::PushButton, "Stäng", true},
-        {platform::IDC_STATIC, ControlKind::Label, "Värde:", true},
+        {IDCANCEL, ControlKind::PushButton, "Stäng"_cp, true},
+        {platform::IDC_STATIC, ControlKind::Label, "Värde:"_cp, true},
         {500, ControlKind::ReadOnlyEdit, "", true},
         {platform::IDC_STATIC, ControlKind::Label, "Fri text", true},
     },
@@ -40,7 +41,7 @@ public:
 
 protected:
     int OnInitDialog() override {
-        SetWindowText("Räknare 1");
+        SetWindowText("Räknare 1"_cp);
         return 1;
     }
     void OnOK() override {
@@ -86,7 +87,7 @@ TEST(DialogTest, RecordingKeepsEveryTextAndStateWhileTheWorkerCounts) {
     EXPECT_EQ(ui.controlTexts(IDCANCEL), std::vector<std::string>{"Klar"});
     EXPECT_EQ(ui.buttonStates(IDOK), std::vector<bool>{false});
     EXPECT_EQ(ui.buttonStates(IDCANCEL), (std::vector<bool>{false, true}));
-    EXPECT_EQ(ui.dialogCaptions(), std::vector<std::string>{"Räknare 1"});
+    EXPECT_EQ(ui.dialogCaptions(), std::vector<std::string>{"Räknare 1"_cp});
     EXPECT_EQ(dialog.text(500), "3000");
 
     // The order of the whole run, the counting folded.

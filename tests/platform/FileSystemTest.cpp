@@ -2,6 +2,7 @@
 // case, Swedish names stored as UTF-8, text mode with CR LF on disk, rename as on Windows.
 #include "platform/FileSystem.h"
 
+#include "platform/Cp1252Literal.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -93,15 +94,15 @@ TEST_F(FileSystemTest, NamesAreFoundWithoutCaseAndStoredAsUtf8) {
     EXPECT_EQ(listNames(dir.file("Ny")), Names{"Ny.Lje"});
     EXPECT_EQ(platform::fopen(path("SAKNAS\\X.TXT").c_str(), "w"), nullptr);
     // Swedish names: UTF-8 on disk, found again without regard to case, å and Å included.
-    ASSERT_EQ(platform::makeDirectory(path("Östra").c_str()), 0);
-    ASSERT_TRUE(write("Östra\\Borrhål ÄÖ.SND", "w", "x\n")); // CP1252 bytes in the library
+    ASSERT_EQ(platform::makeDirectory(path("Östra"_cp).c_str()), 0);
+    ASSERT_TRUE(write("Östra\\Borrhål ÄÖ.SND"_cp, "w", "x\n")); // CP1252 bytes in the library
     EXPECT_EQ(listNames(dir.file("\xC3\x96stra")), Names{"Borrh\xC3\xA5l \xC3\x84\xC3\x96.SND"});
-    EXPECT_EQ(read("ÖSTRA\\BORRHÅL äö.snd"), "x\n");
-    EXPECT_EQ(platform::nativePath(path("östra\\borrhÅl äö.snd").c_str()),
+    EXPECT_EQ(read("ÖSTRA\\BORRHÅL äö.snd"_cp), "x\n");
+    EXPECT_EQ(platform::nativePath(path("östra\\borrhÅl äö.snd"_cp).c_str()),
               dir.path() + "/\xC3\x96stra/Borrh\xC3\xA5l \xC3\x84\xC3\x96.SND");
-    auto entries = platform::listDirectory(path("östra").c_str());
+    auto entries = platform::listDirectory(path("östra"_cp).c_str());
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, "Borrhål ÄÖ.SND");
+    EXPECT_EQ(entries[0].name, "Borrhål ÄÖ.SND"_cp);
     EXPECT_EQ(entries[0].size, 3); // "x" CR LF
     EXPECT_FALSE(entries[0].isDirectory);
     EXPECT_TRUE(platform::listDirectory(path("none").c_str()).empty());

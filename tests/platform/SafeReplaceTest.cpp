@@ -2,6 +2,7 @@
 // the old file or the new one, complete, and no temporary file is left beside it.
 #include "platform/SafeReplace.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FaultInjection.h"
 #include "tests/support/TestSupport.h"
 
@@ -44,10 +45,10 @@ protected:
 
 TEST_F(SafeReplaceTest, TargetIsOldOrNewAfterEveryInjectedFailure) {
     const std::string old = "gammal\r\n";
-    writeBytes(dir.file("ÅB.DAT"), old);
+    writeBytes(dir.file("ÅB.DAT"_cp), old);
     SafeReplace::Failure failure;
-    ASSERT_EQ(writeLines(win("ÅB.DAT"), 2000, &failure), 0);
-    const std::string fresh = readBytes(dir.file("ÅB.DAT"));
+    ASSERT_EQ(writeLines(win("ÅB.DAT"_cp), 2000, &failure), 0);
+    const std::string fresh = readBytes(dir.file("ÅB.DAT"_cp));
     ASSERT_EQ(fresh.size(), 2000u * 72);
     const struct {
         FileOp op;
@@ -58,46 +59,46 @@ TEST_F(SafeReplaceTest, TargetIsOldOrNewAfterEveryInjectedFailure) {
     int runs = 0;
     for (const auto& k : kinds) {
         FaultInjector::reset();
-        writeLines(win("ÅB.DAT"), 2000, &failure);
+        writeLines(win("ÅB.DAT"_cp), 2000, &failure);
         const int count = FaultInjector::count(k.op);
         ASSERT_GE(count, 1);
         for (int nth = 1; nth <= count + 1; ++nth)
             for (bool later : {false, true}) {
                 SCOPED_TRACE(std::to_string(static_cast<int>(k.op)) + " " + std::to_string(nth));
-                writeBytes(dir.file("ÅB.DAT"), old);
+                writeBytes(dir.file("ÅB.DAT"_cp), old);
                 FaultInjector::reset();
                 FaultInjector::failNth(k.op, nth, later);
-                const int result = writeLines(win("ÅB.DAT"), 2000, &failure);
+                const int result = writeLines(win("ÅB.DAT"_cp), 2000, &failure);
                 FaultInjector::reset();
                 ++runs;
-                EXPECT_EQ(readBytes(dir.file("ÅB.DAT")), result == 0 ? fresh : old);
+                EXPECT_EQ(readBytes(dir.file("ÅB.DAT"_cp)), result == 0 ? fresh : old);
                 EXPECT_EQ(result != 0, nth <= count);
                 EXPECT_EQ(failure, result == 0 ? SafeReplace::Failure::None : k.expected);
-                EXPECT_EQ(listNames(dir.path()), Names{"ÅB.DAT"});
+                EXPECT_EQ(listNames(dir.path()), Names{"ÅB.DAT"_cp});
             }
     }
     EXPECT_GT(runs, 10);
 
     // Dropped without a commit, or given up: the old file stays and the new one is gone.
-    writeBytes(dir.file("ÅB.DAT"), old);
+    writeBytes(dir.file("ÅB.DAT"_cp), old);
     {
-        SafeReplace out(win("ÅB.DAT").c_str());
+        SafeReplace out(win("ÅB.DAT"_cp).c_str());
         std::fputs("halv", out.open("wb"));
         EXPECT_EQ(listNames(dir.path()).size(), 2u);
     }
-    SafeReplace given(win("ÅB.DAT").c_str());
+    SafeReplace given(win("ÅB.DAT"_cp).c_str());
     given.open("wb");
     given.abandon();
     EXPECT_EQ(given.commit(), -1);
-    EXPECT_EQ(readBytes(dir.file("ÅB.DAT")), old);
-    EXPECT_EQ(listNames(dir.path()), Names{"ÅB.DAT"});
+    EXPECT_EQ(readBytes(dir.file("ÅB.DAT"_cp)), old);
+    EXPECT_EQ(listNames(dir.path()), Names{"ÅB.DAT"_cp});
 }
 
 TEST_F(SafeReplaceTest, UniqueTemporaryNamesCaseInsensitiveTargetAndWhatStandsInTheWay) {
     writeBytes(dir.file("B1.SND"), "gammal");
     // Two replacements at once each write their own temporary file beside the target.
     SafeReplace a(win("b1.snd").c_str()), b(win("B1.SND").c_str());
-    std::fputs("första", a.open("wb"));
+    std::fputs("första"_cp, a.open("wb"));
     std::fputs("andra", b.open("wb"));
     EXPECT_NE(a.temporaryPath(), b.temporaryPath());
     EXPECT_EQ(a.temporaryPath().rfind(win("b1.snd"), 0), 0u) << a.temporaryPath();
@@ -105,7 +106,7 @@ TEST_F(SafeReplaceTest, UniqueTemporaryNamesCaseInsensitiveTargetAndWhatStandsIn
     // The name in another case replaces the existing file, keeping its name.
     EXPECT_EQ(a.commit(), 0);
     EXPECT_EQ(listNames(dir.path()).size(), 2u);
-    EXPECT_EQ(readBytes(dir.file("B1.SND")), "första");
+    EXPECT_EQ(readBytes(dir.file("B1.SND")), "första"_cp);
     EXPECT_EQ(b.commit(), 0);
     EXPECT_EQ(listNames(dir.path()), Names{"B1.SND"});
     EXPECT_EQ(readBytes(dir.file("B1.SND")), "andra");

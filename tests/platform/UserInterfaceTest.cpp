@@ -1,6 +1,7 @@
 // The user-interface sink (recording and console), the application title and the clock.
 #include "platform/UserInterface.h"
 #include "platform/Clock.h"
+#include "platform/Cp1252Literal.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,7 @@ TEST(UserInterface, RecordingSinkKeepsEveryCallInOrderAndAnswersFromItsScript) {
     {
         RecordingUserInterface ui;
         ui.answer(IDNO);
-        EXPECT_EQ(MessageBoxA(nullptr, "Fråga?", "Rubrik", MB_YESNO | MB_ICONQUESTION), IDNO);
+        EXPECT_EQ(MessageBoxA(nullptr, "Fråga?"_cp, "Rubrik", MB_YESNO | MB_ICONQUESTION), IDNO);
         EXPECT_EQ(MessageBoxA(nullptr, "Igen?", nullptr, MB_YESNO), IDYES); // script used up
         EXPECT_EQ(AfxMessageBox("Klart", MB_OK), IDOK);
         ui.setStatusLine(true);

@@ -2,6 +2,7 @@
 // packing, saving with numbering, drain grouping and order, the drain sort keys, and every
 // file operation failing in turn on both saves (packing under faults is swept once, for the
 // tunnel file, in TunDbsTest: the three files share the packing).
+#include "platform/Cp1252Literal.h"
 #include "tests/tunnel/TunnelFixture.h"
 #include "tunnel/CTunBult.h"
 #include "tunnel/CTunDran.h"
@@ -74,7 +75,7 @@ std::vector<std::string> elements(list0<todbtype>& list) {
 }
 
 const std::vector<std::string> kSaveStatus = {
-    "status: Sparar och uppdaterar tunnel-förstärkning...", "status: ", "bells: 0"};
+    "status: Sparar och uppdaterar tunnel-förstärkning..."_cp, "status: ", "bells: 0"};
 
 class BoltDrain : public tvtest::TunnelTest {
 protected:
@@ -168,7 +169,7 @@ TEST_F(BoltDrain, DrainGroupingOrderAndNumbers) {
 TEST_F(BoltDrain, NewDrainageFile) {
     auto d = drains();
     EXPECT_EQ(d->Init(), -1);
-    EXPECT_EQ(events(), (Events{"box: Kan ej öppna dränerings-databas", "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"box: Kan ej öppna dränerings-databas"_cp, "bells: 0"}));
     add(*d, point('X', 3, 8));
     add(*d, point('Y', 4, 2));
     add(*d, point('Z', 1, 9));
@@ -187,8 +188,8 @@ TEST_F(BoltDrain, NewDrainageFile) {
     ASSERT_EQ(empty.Save(), 0);
     EXPECT_EQ(readBytes(odd()), "");
     EXPECT_EQ(empty.Init(), -1);
-    EXPECT_EQ(events(), (Events{"status: Sparar och uppdaterar tunnel-förstärkning...",
-                                "status: ", "box: Fel vid läsning av databas :", "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"status: Sparar och uppdaterar tunnel-förstärkning..."_cp,
+                                "status: ", "box: Fel vid läsning av databas :"_cp, "bells: 0"}));
 }
 
 // The drain sort keys, through the stable insertion sort: records (tag, sekt, sekt2).
@@ -229,15 +230,15 @@ TEST_F(BoltDrain, InitRefusals) {
             EXPECT_EQ(events(), Events{"bells: 0"});
         else
             EXPECT_EQ(events(), (Events{std::string("box: Felaktig version: ") + c.version +
-                                            " TUN1\nNu gäller version:1.5",
+                                            " TUN1\nNu gäller version:1.5"_cp,
                                         "bells: 0"}));
     }
     auto b = bolts();
     EXPECT_EQ(b->Init(), -1);
     writeBytes(odf(), head("1.5", 0, 0, 300, 1.5, 1).substr(0, 47));
     EXPECT_EQ(b->Init(), -1);
-    EXPECT_EQ(events(), (Events{"box: Kan ej öppna bult-databas",
-                                "box: Fel vid läsning av databas :", "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"box: Kan ej öppna bult-databas"_cp,
+                                "box: Fel vid läsning av databas :"_cp, "bells: 0"}));
 
     // A live record at or beyond slut ends the reading; dead ones are passed over.
     writeBytes(odf(), head("1.5", 1, 0, 588, 1.5, 1) + dead(bolt('X', 0)) + bolt('A', 1) +
@@ -279,7 +280,7 @@ TEST_F(BoltDrain, FaultsOnBoltSave) {
             // as they were, matching the old file.
             if (r != 0) {
                 EXPECT_EQ(r, -3);
-                EXPECT_EQ(ui.statuses().back().text, "Kan ej öppna tunnel-databas :");
+                EXPECT_EQ(ui.statuses().back().text, "Kan ej öppna tunnel-databas :"_cp);
                 EXPECT_EQ(elements(*b), (std::vector<std::string>{"B@444", "C@0"}));
                 EXPECT_EQ(b->m_hd.nastanr, 3);
                 EXPECT_EQ(b->Get_aktel()->bnr(), 0);

@@ -6,6 +6,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CAutoIni.h"
 #include "host/CProjPath.h"
+#include "platform/Cp1252Literal.h"
 #include "tests/support/ProjectTest.h"
 #include "tests/support/TestSupport.h"
 #include "tunnel/CTunDbs.h"
@@ -75,7 +76,7 @@ protected:
         r.typ = 1;
         std::strcpy(r.id, "TUNNEL1");
         std::strcpy(r.filnamn, "TUN1");
-        std::strcpy(r.text, "väg1.vl");
+        std::strcpy(r.text, "väg1.vl"_cp);
         dbs->Ny(1, &r);
         ASSERT_EQ(dbs->Uppdat(0), 0);
     }

@@ -4,6 +4,7 @@
 #include "TunDbsFixture.h"
 #include "tests/support/FaultSweep.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
@@ -42,7 +43,7 @@ protected:
         }
     }
     void alignment(const char* text) {
-        ASSERT_TRUE(platform::writeFile(win("VÄG1.VL").c_str(), text));
+        ASSERT_TRUE(platform::writeFile(win("VÄG1.VL"_cp).c_str(), text));
     }
     void removeTunnelFiles() {
         for (const char* ext : {".ODB", ".LAT", ".TKO", ".LAF", ".ODF"})
@@ -112,7 +113,7 @@ TEST_F(TunDbsSaveTest, PlanExtentAlongStraightAndArcAlignments) {
             EXPECT_NEAR(r.dy, c.dy, 1e-9);
             EXPECT_EQ(r.z, 0);
             EXPECT_EQ(r.dz, 0);
-            EXPECT_EQ(std::string(r.text), "VÄG1.VL");
+            EXPECT_EQ(std::string(r.text), "VÄG1.VL"_cp);
         }
         EXPECT_EQ(platform::FailureLog::count(), c.reported);
     }
@@ -161,12 +162,12 @@ TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
                               "  2.500 0 0    0.000    0.000    0.000    0    0 0.0 0.0  0.00  0.0 "
                               "0 0 0 0 0 0\nT2\n\n\n"
                               " 10.000 1 2    3.500    4.250    0.000   11   12 0.5 2.5  1.25  3.7 "
-                              "1 -2 3 0 5 6\nT1\nförsta\n\n";
+                              "1 -2 3 0 5 6\nT1\nförsta\n\n"_cp;
     const std::string s7old = "* 7\n"
                               "  2.500 0 0    0.000    0.000    0.000    0    0 0.0 0.0  0.00  0.0"
                               "\nT2\n\n\n"
                               " 10.000 1 2    3.500    4.250    6.500   11   12 0.5 2.5  1.25  3.7"
-                              "\nT1\nförsta\n\n";
+                              "\nT1\nförsta\n\n"_cp;
     const struct {
         const char* name;
         const char* version;
@@ -198,7 +199,7 @@ TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
         r1.tval5 = 1.25;
         r1.tval6 = 2.5;
         r1.tval7 = 3.7;
-        std::strcpy(r1.ttext1, "första");
+        std::strcpy(r1.ttext1, "första"_cp);
         if (std::string(c.version) == "1.1")
             r1.tval3 = 6.5;
         else
@@ -214,7 +215,7 @@ TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
         t->m_hd.ival4 = 4;
         ASSERT_EQ(t->Save(dbs.get()), 0);
         const std::string header =
-            std::string("TUNNEL1\nVÄG1.VL\nNorra\n4 ") + (c.version[2] == '5' ? "1.50" : "1.10");
+            std::string("TUNNEL1\nVÄG1.VL\nNorra\n4 "_cp) + (c.version[2] == '5' ? "1.50" : "1.10");
         EXPECT_EQ(readBytes(file("TUN1.LAT")), crlf(header + "\n" + c.body));
     }
     EXPECT_TRUE(ui.events.empty());
@@ -230,7 +231,7 @@ TEST_F(TunDbsSaveTest, SaveWithEveryRecordDeleted) {
     const std::string before = odb();
     ASSERT_EQ(t->Save(dbs.get()), 0);
     ASSERT_NE(recordOnDisk().dx, 0);
-    writeBytes(file("TUN1.LAT"), "TUNNEL1\nVÄG1.VL\n\n0 1.50\n* 1\na\n* 7\nx\n* 12\nb\n**");
+    writeBytes(file("TUN1.LAT"), "TUNNEL1\nVÄG1.VL\n\n0 1.50\n* 1\na\n* 7\nx\n* 12\nb\n**"_cp);
     t->Home();
     do
         t->Get_aktel()->filpos = -t->Get_aktel()->filpos;
@@ -248,7 +249,8 @@ TEST_F(TunDbsSaveTest, SaveWithEveryRecordDeleted) {
     EXPECT_EQ(rec.y, 0);
     EXPECT_EQ(rec.dx, 0);
     EXPECT_EQ(rec.dy, 0);
-    EXPECT_EQ(readBytes(file("TUN1.LAT")), crlf("TUNNEL1\nVÄG1.VL\n\n0 1.50\n* 1\na\n* 12\nb\n**"));
+    EXPECT_EQ(readBytes(file("TUN1.LAT")),
+              crlf("TUNNEL1\nVÄG1.VL\n\n0 1.50\n* 1\na\n* 12\nb\n**"_cp));
     EXPECT_TRUE(ui.events.empty());
 }
 
@@ -261,7 +263,7 @@ TEST_F(TunDbsSaveTest, SaveMessages) {
         EXPECT_EQ(empty->Save(dbs.get()), -1);
         ASSERT_EQ(ui.messages().size(), 1u);
         EXPECT_EQ(ui.messages()[0].text,
-                  "För att kunna spara tunneln\nmåste minst ett läge i längsled,\nanges");
+                  "För att kunna spara tunneln\nmåste minst ett läge i längsled,\nanges"_cp);
         EXPECT_EQ(static_cast<int>(ui.messages()[0].call),
                   static_cast<int>(platform::MessageCall::AfxMessageBox));
         EXPECT_EQ(ui.messages()[0].flags, static_cast<UINT>(MB_OK));
@@ -321,7 +323,7 @@ TEST_F(TunDbsSaveTest, SaveMessages) {
         const auto m = ui.messages();
         EXPECT_EQ(m.size(), hole ? 4u : 5u);
         for (const auto& e : m)
-            EXPECT_EQ(e.text, "Kan ej öppna tunnel-databas");
+            EXPECT_EQ(e.text, "Kan ej öppna tunnel-databas"_cp);
         EXPECT_EQ(platform::FailureLog::count(), hole ? 0 : 1);
         EXPECT_FALSE(exists(file("TUN1.ODB")));
     }

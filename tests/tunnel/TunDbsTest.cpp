@@ -4,6 +4,7 @@
 #include "TunDbsFixture.h"
 #include "tests/support/FaultSweep.h"
 
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 
@@ -114,15 +115,15 @@ TEST_F(TunDbsTest, InitVersionRuleAndRefusals) {
             ASSERT_EQ(ui.messages().size(), 1u);
             EXPECT_EQ(ui.messages()[0].text, "Felaktig version: " + v.version +
                                                  " TUN1\nNu gäller version:1.5\nVälj "
-                                                 "Konvertera i Arkiv !");
+                                                 "Konvertera i Arkiv !"_cp);
         }
         EXPECT_EQ(readBytes(file("TUN1.ODB")), bytes);
     }
     const struct {
         std::string bytes; // empty: no file
         std::string text;
-    } refusals[] = {{"", "Kan ej öppna tunnel-databas"},
-                    {good.substr(0, 151), "Fel vid läsning av databas :"}};
+    } refusals[] = {{"", "Kan ej öppna tunnel-databas"_cp},
+                    {good.substr(0, 151), "Fel vid läsning av databas :"_cp}};
     for (const auto& c : refusals) {
         std::remove(file("TUN1.ODB").c_str());
         if (!c.bytes.empty())

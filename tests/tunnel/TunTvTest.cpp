@@ -3,6 +3,7 @@
 // hand-computed outlines, and what a missing name, type, file or library gives.
 #include "host/CVaglinje.h"
 #include "mapping/CHkolista.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "platform/FaultInjection.h"
 #include "tests/tunnel/TunnelFixture.h"
@@ -341,15 +342,16 @@ TEST_F(TunTv, OutlineFileAndMissingParts) {
             EXPECT_EQ(k->hval[i] || k->sval[i] || k->xp[i] || k->yp[i], false) << k->tvnamn;
     }
     const std::string path = winFolder() + "NOFILE.TTV";
-    EXPECT_EQ(events(), (Events{"status: Tvärsnittsnamn saknas för Sekt = 12.50",
-                                "status: Hittar ej T9 i biblioteket", "box: Kan ej öppna : " + path,
-                                "status: Hittar ej NOFILE i biblioteket", "bells: 0"}));
+    EXPECT_EQ(events(),
+              (Events{"status: Tvärsnittsnamn saknas för Sekt = 12.50"_cp,
+                      "status: Hittar ej T9 i biblioteket", "box: Kan ej öppna : "_cp + path,
+                      "status: Hittar ej NOFILE i biblioteket", "bells: 0"}));
 
     CTvarsnitt lib(&proj);
     ASSERT_EQ(lib.Init(0), 0);
     EXPECT_EQ(seq.ReadTTV(&proj, &vl, "NOFILE", lib), -3);
     EXPECT_EQ(seq.ReadTTV(&proj, &vl, "T9", lib), -1);
-    EXPECT_EQ(events(), (Events{"box: Kan ej öppna : " + path, "bells: 0"}));
+    EXPECT_EQ(events(), (Events{"box: Kan ej öppna : "_cp + path, "bells: 0"}));
     EXPECT_EQ(platform::FailureLog::count(), 0);
 }
 
@@ -368,9 +370,10 @@ TEST_F(TunTv, MissingOrDamagedLibrary) {
     writeBytes(index(), "1.5");
     Sequence b(&tun, &proj, &vl);
     EXPECT_EQ(listed(b), (std::vector<std::string>{"VALV@0:0", "X@10:0"}));
-    EXPECT_EQ(events(), (Events{"box: Fel vid läsning av databas :\n" + winFolder() + "TVTYP.LIS",
-                                "status: Hittar ej VALV i biblioteket",
-                                "status: Hittar ej X i biblioteket", "bells: 0"}));
+    EXPECT_EQ(events(),
+              (Events{"box: Fel vid läsning av databas :\n"_cp + winFolder() + "TVTYP.LIS",
+                      "status: Hittar ej VALV i biblioteket", "status: Hittar ej X i biblioteket",
+                      "bells: 0"}));
     EXPECT_EQ(platform::FailureLog::count(), 1);
 }
 

@@ -1,6 +1,7 @@
 // Outlines of cross-section types: reading a .ttv file, saving with the arc check, bulges,
 // extents and messages, reading and saving again, and types built from code.
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
 #include "tests/tunnel/TunnelFixture.h"
 #include "tunnel/SectionTypes.h"
@@ -77,8 +78,9 @@ TEST_F(TvarKoord, SaveBulgesRadiiAndRoundTrip) {
     const tvtytype* t = lib.Get_aktel();
     EXPECT_EQ((std::vector<double>{t->xmin, t->xmax, t->ymin, t->ymax}),
               (std::vector<double>{0, 6, 0, 6}));
-    const Events seen{"box: Felaktig radie: 2.00\npkt 6.00,6.00 -  0.00,6.00\nRadien sätts : 0.0",
-                      "status: Varning, 2 st punkter med samma läge: 0.00,6.00", "bells: 1"};
+    const Events seen{
+        "box: Felaktig radie: 2.00\npkt 6.00,6.00 -  0.00,6.00\nRadien sätts : 0.0"_cp,
+        "status: Varning, 2 st punkter med samma läge: 0.00,6.00"_cp, "bells: 1"};
     EXPECT_EQ(events(), seen);
 
     for (int round = 0; round < 2; ++round) {
@@ -91,8 +93,8 @@ TEST_F(TvarKoord, SaveBulgesRadiiAndRoundTrip) {
         EXPECT_STREQ(text, "Valv");
         ASSERT_EQ(again.Save(&lib), 0);
         EXPECT_EQ(readBytes(file("T1.ttv")), want) << round;
-        EXPECT_EQ(events(),
-                  (Events{"status: Varning, 2 st punkter med samma läge: 0.00,6.00", "bells: 1"}));
+        EXPECT_EQ(events(), (Events{"status: Varning, 2 st punkter med samma läge: 0.00,6.00"_cp,
+                                    "bells: 1"}));
     }
 }
 
@@ -107,7 +109,7 @@ TEST_F(TvarKoord, SpringingLevelsSinglePointAndEmpty) {
     ASSERT_EQ(k.Save(&lib), 0);
     EXPECT_EQ(events(),
               (Events{"box: Not so good Kip,\nAnfang start och anfang slut borde anges!",
-                      "status: Varning, 2 st punkter med samma läge: 1.00,2.00", "bells: 1"}));
+                      "status: Varning, 2 st punkter med samma läge: 1.00,2.00"_cp, "bells: 1"}));
     EXPECT_EQ(readBytes(file("T1.ttv")),
               crlf("*\nT1\n   0.001    3.000    0.750\n   1.000    1.000\n   2.000    2.000\n"
                    "   1.000    2.000    3.000    4.000\nValv\n*\n"
@@ -158,8 +160,9 @@ TEST_F(TvarKoord, SaveFailures) {
     k.m_fil = (dir.winPath() + "\\NONE\\T1.ttv").c_str();
     add(k, -2, 1, 0);
     EXPECT_EQ(k.Save(&lib), -3);
-    EXPECT_EQ(events(), (Events{"box: Fel: Kan inte öppna " + std::string(k.m_fil) + " Avbryter...",
-                                "bells: 0"}));
+    EXPECT_EQ(events(),
+              (Events{"box: Fel: Kan inte öppna "_cp + std::string(k.m_fil) + " Avbryter...",
+                      "bells: 0"}));
     EXPECT_EQ(lib.Get_aktel()->xmin, -2);
 
     platform::FailureLog::reset();

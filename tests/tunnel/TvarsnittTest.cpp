@@ -2,6 +2,7 @@
 // packing of holes and the count checks, Uppdat in its modes, Delete and FindKoord.
 #include "database/CHarnDbs.h"
 #include "list/Utilities.h"
+#include "platform/Cp1252Literal.h"
 #include "tests/tunnel/TunnelFixture.h"
 
 #include <string>
@@ -46,7 +47,7 @@ TEST_F(Tvarsnitt, CreateAndReadEmpty) {
     for (int mode : {0, 1}) {
         EXPECT_EQ(missing.Init(mode), -3) << mode;
         EXPECT_EQ(std::string(g_lineBuffer),
-                  "Kan ej öppna listfil :\n" + std::string(missing.IndexPath()));
+                  "Kan ej öppna listfil :\n"_cp + std::string(missing.IndexPath()));
     }
     EXPECT_FALSE(exists(dir.file("none")));
     EXPECT_EQ(events(), Events{"bells: 0"});
@@ -71,11 +72,11 @@ TEST_F(Tvarsnitt, VersionAndHeadChecks) {
     };
     const char* const saved = CHarnDbs::m_Dbsver;
     for (const Case& c :
-         {Case{"1.5", "0.93", "Gammal version: 0.93\nNu gäller version: 1.5"},
-          Case{"1.5", "abc", "Gammal version: abc\nNu gäller version: 1.5"},
-          Case{"1.5", "", "Gammal version: \nNu gäller version: 1.5"},
-          Case{"3.0", "2.5", "Gammal version: 2.5\nNu gäller version: 3.0"},
-          Case{"3.0", "5.0", "??? version: 5.0 (5.00 3.00)\nNu gäller version: 3.0"}}) {
+         {Case{"1.5", "0.93", "Gammal version: 0.93\nNu gäller version: 1.5"_cp},
+          Case{"1.5", "abc", "Gammal version: abc\nNu gäller version: 1.5"_cp},
+          Case{"1.5", "", "Gammal version: \nNu gäller version: 1.5"_cp},
+          Case{"3.0", "2.5", "Gammal version: 2.5\nNu gäller version: 3.0"_cp},
+          Case{"3.0", "5.0", "??? version: 5.0 (5.00 3.00)\nNu gäller version: 3.0"_cp}}) {
         CHarnDbs::m_Dbsver = c.current;
         const std::string bytes = head(c.file, 1, 1, 372) + record("A") + record("X", true);
         writeBytes(index(), bytes);
@@ -90,9 +91,9 @@ TEST_F(Tvarsnitt, VersionAndHeadChecks) {
     writeBytes(index(), newIndex().substr(0, 35));
     CTvarsnitt lib(&proj);
     EXPECT_EQ(lib.Init(0), -4);
-    EXPECT_EQ(
-        events(),
-        (Events{"box: Fel vid läsning av databas :\n" + std::string(lib.IndexPath()), "bells: 0"}));
+    EXPECT_EQ(events(),
+              (Events{"box: Fel vid läsning av databas :\n"_cp + std::string(lib.IndexPath()),
+                      "bells: 0"}));
 }
 
 // Reading packs the holes away: live records move down, dead records cover the freed tail,
@@ -108,7 +109,7 @@ TEST_F(Tvarsnitt, ReadingPacksAndChecks) {
         std::string after; // empty: the file stays as it was
         Events seen;
     };
-    const std::string tail = "),\nvälj Konvertera i Arkiv.";
+    const std::string tail = "),\nvälj Konvertera i Arkiv."_cp;
     const std::vector<Case> cases{
         {"one hole",
          head("1.5", 2, 1, 508) + record("A") + record("OLD", true) + record("B"),
@@ -131,12 +132,12 @@ TEST_F(Tvarsnitt, ReadingPacksAndChecks) {
          head("1.5", 1, 0, 236) + record("A") + record("B") + record("C"),
          {"A@100"},
          "",
-         {"status: Kontroll av databas, tvärsnitt : stopp på id               B", "bells: 2"}},
+         {"status: Kontroll av databas, tvärsnitt : stopp på id               B"_cp, "bells: 2"}},
         {"counts disagree, no holes announced",
          head("1.5", 3, 0, 508) + record("A") + record("OLD", true) + record("B"),
          {"A@100", "B@372"},
          "",
-         {"box: Osäker databas antal=(3 2" + tail, "box: Fel vid packning antal=(0 1" + tail,
+         {"box: Osäker databas antal=(3 2"_cp + tail, "box: Fel vid packning antal=(0 1" + tail,
           "bells: 2"}},
         {"a partial record at the end is not read",
          head("1.5", 1, 0, 236) + record("A") + record("B").substr(0, 100),
@@ -207,7 +208,7 @@ TEST_F(Tvarsnitt, UppdatModes) {
     EXPECT_EQ(lib.Uppdat(0), -3);
     EXPECT_EQ(lib.Get_aktel()->filpos, 5000);
     lib.Get_aktel()->filpos = 100;
-    const std::string message = "box: Kan ej öppna listfil :\n" + std::string(lib.IndexPath());
+    const std::string message = "box: Kan ej öppna listfil :\n"_cp + std::string(lib.IndexPath());
     EXPECT_EQ(events(), (Events{message, "bells: 0"}));
     EXPECT_EQ(readBytes(index()), want);
     std::remove(index().c_str());
@@ -228,7 +229,7 @@ TEST_F(Tvarsnitt, UppdatModes) {
 // record and head; the next read packs it away without a word.
 TEST_F(Tvarsnitt, FindKoordDeleteAndRetire) {
     const std::string bytes =
-        head("1.5", 3, 0, 508) + record("TUNNEL1") + record("Åsa") + record("B2");
+        head("1.5", 3, 0, 508) + record("TUNNEL1") + record("Åsa"_cp) + record("B2");
     writeBytes(index(), bytes);
     writeBytes(file("tunnel1.ttv"), "*\nTUNNEL1\n\n\n\n\n\n*\n1 2 0\n3 4 0\n*\n");
     CTvarsnitt lib(&proj);
@@ -245,7 +246,7 @@ TEST_F(Tvarsnitt, FindKoordDeleteAndRetire) {
     lib.Outline()->Where(&n);
     EXPECT_EQ(n, 2);
     ASSERT_EQ(lib.FindKoord("Tunnel1"), 0); // loaded anew, the earlier outline released
-    ASSERT_EQ(lib.FindKoord("åSA"), 0);
+    ASSERT_EQ(lib.FindKoord("åSA"_cp), 0);
     EXPECT_EQ(lib.Where(nullptr), 2);
     ASSERT_NE(lib.Outline(), nullptr);
     EXPECT_EQ(lib.Outline()->Where(nullptr), -1);
@@ -261,7 +262,7 @@ TEST_F(Tvarsnitt, FindKoordDeleteAndRetire) {
     EXPECT_EQ(lib.Uppdat(1), 0);
     CTvarsnitt again(&proj);
     EXPECT_EQ(again.Init(0), 0);
-    EXPECT_EQ(listed(again), (std::vector<std::string>{"TUNNEL1@100", "Åsa@236"}));
+    EXPECT_EQ(listed(again), (std::vector<std::string>{"TUNNEL1@100", "Åsa@236"_cp}));
     EXPECT_EQ(events(), Events{"bells: 0"});
 
     CTvarsnitt empty(&proj);
