@@ -1112,7 +1112,7 @@ cli::CommandRegistrar reg("draw",
                           "DIR ID [ID...] [--ids ID,ID,...] "
                           "[-o FILE.svg|FILE.png]\n"
                           "       harn draw DIR ID (--section CHAINAGE [--within M] | --developed) "
-                          "[-o FILE.svg] [--width PX]",
+                          "[-o FILE.svg|FILE.png] [--width PX]",
                           "draw a plan of the project, borehole logs, or a tunnel's cross-section "
                           "or developed surface, as SVG or PNG",
                           &runDraw);

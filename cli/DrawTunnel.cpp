@@ -2,6 +2,7 @@
 
 #include "cli/Cli.h"
 #include "cli/DrawLabels.h"
+#include "cli/Picture.h"
 
 #include <cmath>
 #include <cstdio>
@@ -198,7 +199,7 @@ int runTunnelDrawing(const Command& cmd, std::vector<std::string> args, const st
         std::cout << svg;
         written = static_cast<bool>(std::cout.flush());
     } else {
-        written = writeOutput(cmd, output, svg);
+        written = writePicture(cmd, output, svg);
     }
     return written && view.shown == 0 ? kOk : kFailed;
 }

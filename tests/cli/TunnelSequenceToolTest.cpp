@@ -207,6 +207,10 @@ TEST_F(TunnelSequenceTool, DevelopedSurface) {
     if (rsvgMissing())
         GTEST_SKIP() << "rsvg-convert is not installed (apt-get install librsvg2-bin)";
     EXPECT_EQ(render(svg, dir.file("developed.png")), 1000u);
+    // -o FILE.png gives the rendered picture, not the SVG under that name.
+    const std::string png = dir.file("surface.png");
+    ASSERT_EQ(runTool({"draw", root, "T1", "--developed", "-o", png}).exitCode, 0);
+    EXPECT_EQ(readBytes(png).substr(0, 8), "\x89PNG\r\n\x1a\n");
 }
 
 // The cross-section at 25: the arch with its five zones, the springing levels, the four
