@@ -34,6 +34,8 @@ public:
               int extra) {
         Add();
         bergmattype* r = Get_aktel();
+        if (!r)
+            return;
         std::memset(r, 0, sizeof *r);
         r->nr = static_cast<int16_t>(nr);
         std::snprintf(r->beteckning, sizeof r->beteckning, "%s", bet);

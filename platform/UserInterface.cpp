@@ -120,8 +120,10 @@ namespace {
 
 // A button as the console shows it: [OK] when it can be pressed, [OK: disabled] otherwise.
 std::string buttonText(const ControlState& c) {
-    std::string t = "[" + cp1252ToUtf8(c.text.c_str());
-    return t + (c.enabled ? "]" : ": disabled]");
+    std::string t = "[";
+    t += cp1252ToUtf8(c.text.c_str());
+    t += c.enabled ? "]" : ": disabled]";
+    return t;
 }
 
 // The label written before control `id`: the label just before it in the description.
