@@ -145,28 +145,6 @@ Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
     return item;
 }
 
-// What tunnels and alignments are drawn from, each read once per drawing.
-class Sources {
-public:
-    explicit Sources(CProjPath& p) : proj(p) {}
-    const cli::SectionLibrary& library() {
-        if (!m_library)
-            m_library = std::make_unique<cli::SectionLibrary>(cli::readSectionLibrary(proj));
-        return *m_library;
-    }
-    cli::Alignment& alignment(const std::string& name) {
-        std::unique_ptr<cli::Alignment>& a = m_alignments[name];
-        if (!a)
-            a = cli::loadAlignment(proj, name);
-        return *a;
-    }
-    CProjPath& proj;
-
-private:
-    std::unique_ptr<cli::SectionLibrary> m_library;
-    std::map<std::string, std::unique_ptr<cli::Alignment>> m_alignments;
-};
-
 Pt plan(const cli::GridPt& p) {
     return plan(p.x, p.y);
 }
@@ -220,7 +198,7 @@ const char* const kTunnelColour = "#6a3d9a";
 const char* const kAlignmentColour = "#1b7837";
 
 // A tunnel: its outline and centre line along its alignment, or without those its extent.
-Item tunnelItem(Sources& src, const dbstype& r, Item item) {
+Item tunnelItem(cli::TunnelSources& src, const dbstype& r, Item item) {
     cli::Tunnel t;
     const std::string name = cli::tunnelAlignmentName(r);
     std::string missing;
@@ -257,7 +235,7 @@ Item tunnelItem(Sources& src, const dbstype& r, Item item) {
 }
 
 // An alignment with a loadable file: its centre line; otherwise its extent.
-Item alignmentItem(Sources& src, const dbstype& r, Item item) {
+Item alignmentItem(cli::TunnelSources& src, const dbstype& r, Item item) {
     const std::string name = cli::terminatedField(r.id);
     cli::Alignment& a = src.alignment(name);
     if (a.loaded) {
@@ -278,7 +256,7 @@ Item alignmentItem(Sources& src, const dbstype& r, Item item) {
     return item;
 }
 
-Item itemFor(Sources& src, const dbstype& r) {
+Item itemFor(cli::TunnelSources& src, const dbstype& r) {
     CProjPath& proj = src.proj;
     Item item;
     item.typ = r.typ;
@@ -365,11 +343,7 @@ void cross(cli::SvgWriter& svg, const Pt& p, double r, const char* colour) {
     appendPoint(d, p.x - r, p.y + r);
     d += 'L';
     appendPoint(d, p.x + r, p.y - r);
-    svg.start("path")
-        .attr("d", d)
-        .attr("stroke", colour)
-        .attr("stroke-width", "1.5")
-        .end();
+    svg.start("path").attr("d", d).attr("stroke", colour).attr("stroke-width", "1.5").end();
 }
 
 void rect(cli::SvgWriter& svg, const Pt& a, const Pt& b) {
@@ -611,7 +585,7 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, const PlanOptions& opt) {
     const double width = opt.width;
     const bool labels = opt.labels;
     std::vector<Item> items;
-    Sources sources(proj);
+    cli::TunnelSources sources(proj);
     if (dbs.Home() == 0) {
         do {
             const dbstype& r = *dbs.Get_aktel();

@@ -145,28 +145,6 @@ void boreholeShape(CProjPath& proj, const dbstype& r, Shape& s) {
     s.length = std::sqrt(r.dx * r.dx + r.dy * r.dy + r.dz * r.dz);
 }
 
-// What tunnels and alignments are exported from, each read once.
-class Sources {
-public:
-    explicit Sources(CProjPath& p) : proj(p) {}
-    const cli::SectionLibrary& library() {
-        if (!m_library)
-            m_library = std::make_unique<cli::SectionLibrary>(cli::readSectionLibrary(proj));
-        return *m_library;
-    }
-    cli::Alignment& alignment(const std::string& name) {
-        std::unique_ptr<cli::Alignment>& a = m_alignments[name];
-        if (!a)
-            a = cli::loadAlignment(proj, name);
-        return *a;
-    }
-    CProjPath& proj;
-
-private:
-    std::unique_ptr<cli::SectionLibrary> m_library;
-    std::map<std::string, std::unique_ptr<cli::Alignment>> m_alignments;
-};
-
 std::vector<Pos> positionsOf(const std::vector<cli::GridPt>& line) {
     std::vector<Pos> out;
     for (const cli::GridPt& p : line)
@@ -175,7 +153,7 @@ std::vector<Pos> positionsOf(const std::vector<cli::GridPt>& line) {
 }
 
 // An alignment with a loadable file: its centre line; otherwise the record's extent.
-void alignmentShape(Sources& src, const dbstype& r, Shape& s) {
+void alignmentShape(cli::TunnelSources& src, const dbstype& r, Shape& s) {
     cli::Alignment& a = src.alignment(cli::terminatedField(r.id));
     if (!a.loaded) {
         extentRectangle(r, s);
@@ -193,7 +171,7 @@ void alignmentShape(Sources& src, const dbstype& r, Shape& s) {
 
 // A tunnel along its alignment: its outline (when the types of its positions are known) and
 // its centre line; without those the record's extent.
-std::vector<Shape> tunnelShapes(Sources& src, const dbstype& r) {
+std::vector<Shape> tunnelShapes(cli::TunnelSources& src, const dbstype& r) {
     Shape s;
     cli::Tunnel t;
     if (!cli::readTunnel(src.proj, r, t)) {
@@ -239,7 +217,7 @@ std::vector<Shape> tunnelShapes(Sources& src, const dbstype& r) {
     return out;
 }
 
-std::vector<Shape> shapesOf(Sources& src, const dbstype& r) {
+std::vector<Shape> shapesOf(cli::TunnelSources& src, const dbstype& r) {
     Shape s;
     switch (r.typ) {
     case 1:
@@ -368,7 +346,7 @@ void exportGeoJson(CHarnDbs& dbs, CProjPath& proj, int typ, std::ostream& out) {
         << cli::JsonWriter::escape(cli::toUtf8(cli::field(dbs.m_hd.projnamn).c_str()))
         << "\",\"features\":[\n";
     bool first = true;
-    Sources sources(proj);
+    cli::TunnelSources sources(proj);
     if (dbs.Home() == 0) {
         do {
             const dbstype r = *dbs.Get_aktel();

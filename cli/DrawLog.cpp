@@ -14,8 +14,8 @@
 #include "host/CProjPath.h"
 #include "mapping/CBergOrMateLista.h"
 #include "platform/Clock.h"
-#include "platform/FileSystem.h"
 #include "platform/Cp1252Literal.h"
+#include "platform/FileSystem.h"
 
 #include <algorithm>
 #include <chrono>

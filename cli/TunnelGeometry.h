@@ -10,6 +10,7 @@
 #include "tunnel/tunhdtype.h"
 #include "tunnel/tvtytype.h"
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,6 +61,28 @@ struct Alignment {
 };
 // Looks for the file and loads it when it exists.
 std::unique_ptr<Alignment> loadAlignment(CProjPath& proj, const std::string& name);
+
+// The type library and the alignments of one project, each read once when first asked for.
+class TunnelSources {
+public:
+    explicit TunnelSources(CProjPath& p) : proj(p) {}
+    const SectionLibrary& library() {
+        if (!m_library)
+            m_library = std::make_unique<SectionLibrary>(readSectionLibrary(proj));
+        return *m_library;
+    }
+    Alignment& alignment(const std::string& name) {
+        std::unique_ptr<Alignment>& a = m_alignments[name];
+        if (!a)
+            a = loadAlignment(proj, name);
+        return *a;
+    }
+    CProjPath& proj;
+
+private:
+    std::unique_ptr<SectionLibrary> m_library;
+    std::map<std::string, std::unique_ptr<Alignment>> m_alignments;
+};
 
 // The alignment a tunnel record names: its text upper-cased the Swedish way, when it holds
 // ".VL" (the rule of the tunnel's save); empty otherwise.
