@@ -3,6 +3,8 @@
 // the second way to open a database.
 #include "database/CHarnDbs.h"
 
+#include "list/FileImage.h"
+
 #include "borehole/CKarnborr.h"
 #include "borehole/CRegBorr.h"
 #include "borehole/CVattenF.h"
@@ -25,20 +27,6 @@
 #include <strings.h>
 
 namespace {
-
-// Reads one line without its end from a text stream; false at the end of the file.
-bool readLine(FILE* f, std::string& line) {
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(f)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        line += static_cast<char>(c);
-    }
-    return any;
-}
 
 // A text stream closed on every way out, an exception from a database write included.
 struct Closer {
@@ -140,7 +128,7 @@ void registerTunnel(CHarnDbs& dbs, const char* base) {
     if (platform::access(lat, 0) == 0) {
         if (Stream f{platform::fopen(lat, "r")}) {
             std::string line;
-            for (int n = 1; readLine(f.get(), line) && !starLine(line); ++n) {
+            for (int n = 1; fileimage::readLine(f.get(), line) && !starLine(line); ++n) {
                 if (n == 2) {
                     setField(dbs.Get_aktel()->text, line.substr(0, 152).c_str());
                     break;
@@ -167,7 +155,7 @@ int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {
     short kod = 0;
     std::string line;
     for (;;) {
-        if (!readLine(f, line) || starLine(line))
+        if (!fileimage::readLine(f, line) || starLine(line))
             break;
         const std::string word = firstWord(line);
         if (word.empty())
@@ -176,7 +164,7 @@ int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {
         bool keep = true;
         bool ended = false;
         for (int i = 2; i <= 4; ++i) {
-            if (!readLine(f, line)) {
+            if (!fileimage::readLine(f, line)) {
                 ended = true;
                 break;
             }
@@ -234,7 +222,7 @@ void readAlignments(CHarnDbs& dbs) {
         return;
     std::string line;
     bool started = false;
-    while (readLine(f, line)) {
+    while (fileimage::readLine(f, line)) {
         if (!started) {
             started = starLine(line);
             continue;

@@ -20,20 +20,6 @@ namespace {
 
 constexpr const char* kUppCaption = "Uppdatering av Harnoplan - databas";
 
-// Reads one whole line (without its end) from a text stream; false at the end.
-bool readLine(FILE* f, std::string& line) {
-    line.clear();
-    int c;
-    bool any = false;
-    while ((c = std::fgetc(f)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        line += static_cast<char>(c);
-    }
-    return any;
-}
-
 bool slotFree(const dbstype& r) {
     return r.typ == 0 || r.id[0] == 0;
 }
@@ -507,7 +493,7 @@ int CHarnDbs::VagPaelUppdat(int op) {
     std::memcpy(id, r->id, sizeof r->id);
     std::string line;
     int stars = 0;
-    while (readLine(in, line)) {
+    while (fileimage::readLine(in, line)) {
         if (!line.empty() && line[0] == '*') {
             ++stars;
             if (stars == 2 && op == 0)

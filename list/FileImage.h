@@ -24,4 +24,18 @@ inline void put(std::string& image, std::size_t offset, const void* data, std::s
     image.replace(offset, size, static_cast<const char*>(data), size);
 }
 
+// Reads one whole line (without its end) from a text stream; false at the end of the file.
+inline bool readLine(std::FILE* f, std::string& line) {
+    line.clear();
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(f)) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        line += static_cast<char>(c);
+    }
+    return any;
+}
+
 } // namespace fileimage
