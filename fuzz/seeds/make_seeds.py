@@ -149,6 +149,8 @@ def tunnel_files():
                                                  todb(2, 30)], 1))
     def point(lnr, psekt, dnr=0):
         return todb(1, 0, b"", {56: ("<i", lnr), 80: ("<d", psekt), 116: ("<i", dnr)})
+    # Regression: a serial counter at its largest value overflowed when handed out.
+    write("odf/regress-counter-at-max.ODF", boltdrain(b"1.5", 0x7fffffff, [todb(1, 12), todb(1, 14)]))
     write("odd/drains.ODD", boltdrain(b"1.5", 1, [point(1, 50), point(2, 70), point(1, 20),
                                                   point(5, 10), point(7, 30)]))
     write("odd/headless.ODD", boltdrain(b"1.5", 1, [point(3, 40), point(1, 20), todb(0, 0)], 1))
