@@ -126,12 +126,16 @@ int fuzzTtv(const uint8_t* data, std::size_t size) {
             do
                 points.push_back(*k.Get_aktel());
             while (k++);
-        for (const tvkotype& p : points) {
+        auto plain = [](const tvkotype& p) {
+            return std::fabs(p.x) < 1e100 && std::fabs(p.y) < 1e100 && std::fabs(p.radie) < 1e100;
+        };
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const tvkotype& p = points[i];
+            const tvkotype& next = points[(i + 1) % points.size()];
             if (p.radie == 0)
                 check(p.bulge == 0, "a straight segment has a bulge");
-            const bool plain =
-                std::fabs(p.x) < 1e100 && std::fabs(p.y) < 1e100 && std::fabs(p.radie) < 1e100;
-            if (plain && p.radie != 0)
+            // An arc between two points that are numbers has the bulge of its minor arc.
+            if (plain(p) && plain(next) && p.radie != 0)
                 check(std::fabs(p.bulge) <= 1 + 1e-9 && (p.radie > 0 ? p.bulge <= 0 : p.bulge >= 0),
                       "an arc's bulge is not that of its minor arc on the side of its radius");
             if (!std::isnan(p.x) && !std::isnan(p.y))
