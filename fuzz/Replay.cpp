@@ -71,6 +71,12 @@ const std::vector<Target>& targets() {
         {"forsttyper", fuzzForstTyper, true, {"fuzz/seeds/forsttyper"}, {}},
         {"injsystem", fuzzInjSystem, true, {"fuzz/seeds/injsystem"}, {}},
         {"vl", fuzzVl, false, {"fuzz/seeds/vl"}, {}},
+        {"odb", fuzzOdb, true, {"fuzz/seeds/odb"}, {}},
+        {"lat", fuzzLat, false, {"fuzz/seeds/lat"}, {}},
+        {"odf", fuzzOdf, true, {"fuzz/seeds/odf"}, {}},
+        {"odd", fuzzOdd, true, {"fuzz/seeds/odd"}, {}},
+        {"tvtyp", fuzzTvtyp, true, {"fuzz/seeds/tvtyp"}, {}},
+        {"ttv", fuzzTtv, false, {"fuzz/seeds/ttv"}, {}},
     };
     return all;
 }

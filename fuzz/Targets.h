@@ -30,5 +30,14 @@ int fuzzForstTyper(const uint8_t* data, std::size_t size);
 int fuzzInjSystem(const uint8_t* data, std::size_t size);
 // Alignment file V1.VL (CVaglinje).
 int fuzzVl(const uint8_t* data, std::size_t size);
+// Tunnel database HARNDB\T1.ODB (CTunDbs), and the tunnel text file T1.LAT its save rewrites.
+int fuzzOdb(const uint8_t* data, std::size_t size);
+int fuzzLat(const uint8_t* data, std::size_t size);
+// Bolt file T1.ODF (CTunBult) and drainage file T1.ODD (CTunDran).
+int fuzzOdf(const uint8_t* data, std::size_t size);
+int fuzzOdd(const uint8_t* data, std::size_t size);
+// Cross-section type library TVTYP.LIS (CTvarsnitt) and outline files .ttv (CTvarKoord).
+int fuzzTvtyp(const uint8_t* data, std::size_t size);
+int fuzzTtv(const uint8_t* data, std::size_t size);
 
 } // namespace harn_fuzz
