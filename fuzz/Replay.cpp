@@ -372,7 +372,8 @@ std::string mutate(const std::string& seed, Rng& rng, bool binary) {
 }
 
 // A project image mostly gets one of its files mutated (as a binary image or as text, by
-// its kind), now and then a file added, dropped or renamed, or the image's own bytes.
+// its kind), now and then a file added, dropped or renamed, a failing file operation, or
+// the image's own bytes.
 std::string mutateProject(const std::string& seed, Rng& rng) {
     std::vector<ProjectFile> files = unpackProject(seed);
     const std::size_t kind = rng.below(10);
@@ -388,6 +389,11 @@ std::string mutateProject(const std::string& seed, Rng& rng) {
         files.push_back(copy);
     } else if (kind == 3) { // another name
         f.name = mutate(f.name, rng, false);
+    } else if (kind == 4) { // a file operation that fails (fuzz/ProjectImage.h)
+        const std::size_t nth = rng.below(40);
+        const std::string fault = {static_cast<char>(rng.below(5)), static_cast<char>(nth), '\0',
+                                   static_cast<char>(rng.below(2))};
+        files.push_back({false, "$FAULT", fault});
     } else {
         const std::string::size_type dot = f.name.rfind('.');
         std::string ext = dot == std::string::npos ? "" : f.name.substr(dot);

@@ -1,7 +1,8 @@
 // A whole project for `harn check`: the input is a project folder (fuzz/ProjectImage.h), checked
 // in this process as `harn check DIR --format json`. The check ends with 0 (no errors), 1
 // (errors found) or 2 (the database cannot be read, with a reason on standard error); it
-// changes, adds and removes no file of the folder (it only reads); what it prints is one
+// changes, adds and removes no file of the folder (it only reads; a lock file it could not
+// remove under an injected fault stays, with the failure reported); what it prints is one
 // well-formed JSON document (2: nothing); and no exception escapes it. With an injected fault
 // ("$FAULT") the same holds, except that a file error may end the check as the tool's main()
 // ends it (exit code 1, a line on standard error).
@@ -49,12 +50,18 @@ int fuzzProjectCheck(const uint8_t* data, std::size_t size) {
     check(run.code == cli::kOk || run.code == cli::kFailed || run.code == 2,
           "the check ended with an unknown exit code");
     const auto after = snapshot(s);
-    check(before.size() == after.size(), "the check added or removed a file");
+    // A file the check could not remove (its lock file) stays, and the failure is reported.
+    const bool removeFailed =
+        faults.armed && faults.op == platform::FileOp::Remove && platform::FailureLog::count() > 0;
+    for (const auto& [name, content] : after)
+        if (!before.count(name) && !removeFailed)
+            fail("the check added " + name);
     for (const auto& [name, content] : before) {
         const auto it = after.find(name);
-        check(it != after.end(), "the check removed a file");
+        if (it == after.end())
+            fail("the check removed a file: " + name);
         if (!packedOnLoading(name, content))
-            checkSame(content, it->second, "the check changed a file");
+            checkSame(content, it->second, ("the check changed " + name).c_str());
     }
     if (run.code == 2) {
         check(run.out.empty() && !run.err.empty(),
