@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -32,11 +33,21 @@ extern "C" int __wrap_fsync(int fd) {
 namespace harn_fuzz {
 namespace {
 
-// One folder per process under the system's temporary folder, removed at exit.
+// One folder per process, removed at exit: under TMPDIR when it is set, else in memory
+// (/dev/shm) where there is such a folder, else under the system's temporary folder. Saves
+// sync their files to disk; in memory that costs nothing, on a disk it is most of the time.
+fs::path rootBase() {
+    std::error_code ec;
+    if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm", ec) &&
+        ::access("/dev/shm", W_OK) == 0)
+        return "/dev/shm";
+    return fs::temp_directory_path();
+}
+
 struct Root {
     std::string path;
     Root() {
-        std::string base = (fs::temp_directory_path() / "harn-fuzz-XXXXXX").string();
+        std::string base = (rootBase() / "harn-fuzz-XXXXXX").string();
         std::vector<char> buf(base.begin(), base.end());
         buf.push_back(0);
         if (!::mkdtemp(buf.data()))
