@@ -188,8 +188,8 @@ private:
     RecordIndex<Node> m_index[kIndexes];
     bool m_built[kIndexes] = {};
     int m_walks[kIndexes] = {};
-    // For a stem and digit count of Filnamn's numbered names and each type filter: the
+    // For a stem and digit count of Filnamn's numbered names (stemKey) and each type filter: the
     // number from which a free name is looked for; every lower one was taken by another
     // record when it was found, and no name of that form has been freed since.
-    std::unordered_map<std::string, std::vector<std::pair<char, long>>> m_nameFrom;
+    std::unordered_map<uint64_t, std::vector<std::pair<char, long>>> m_nameFrom;
 };
