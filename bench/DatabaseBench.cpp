@@ -1,8 +1,10 @@
-// Loading and searching a project database of many objects and naming new objects, against
-// floors measured in the same run: reading the same file's records with plain fread, a hash
-// lookup of the same ids, the same file names tried in a hash set.
+// Loading, packing, updating and searching a project database of many objects and naming
+// new objects, against floors measured in the same run: reading the same file's records
+// with plain fread (and writing the packed file the same way), writing the same record
+// bytes in one pass, a hash lookup of the same ids, the same file names tried in a hash set.
 #include "database/CHarnDbs.h"
 #include "platform/FileSystem.h"
+#include "platform/SafeReplace.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,10 +20,11 @@
 
 namespace {
 
-// A project folder whose database holds `n` live records, written as byte images.
+// A project folder whose database holds `n` live records, written as byte images; with
+// `freeEvery` > 0 every freeEvery-th slot before them is a freed one (to be packed).
 class Project {
 public:
-    explicit Project(int n) {
+    explicit Project(int n, int freeEvery = 0) {
         std::string base = (std::filesystem::temp_directory_path() / "harn-bench-XXXXXX").string();
         std::vector<char> buf(base.begin(), base.end());
         buf.push_back(0);
@@ -34,12 +37,16 @@ public:
             dbs.Init(0, 1, nullptr, "BENCH");
         }
         std::string path = dbsPath();
-        std::string bytes;
         platform::readFile(path.c_str(), bytes);
         bytes.resize(kDbsFirstSlot, '\0');
         dbshdtype hd;
         std::memcpy(&hd, bytes.data(), sizeof hd);
+        const dbstype freed{};
         for (int i = 0; i < n; ++i) {
+            if (freeEvery > 0 && i % freeEvery == 0) {
+                bytes.append(reinterpret_cast<const char*>(&freed), kDbsRecordSize);
+                ++hd.hal;
+            }
             dbstype r{};
             r.typ = static_cast<uint8_t>(1 + i % 6);
             r.x = 1000 + i;
@@ -51,17 +58,26 @@ public:
             ids.push_back(r.id);
         }
         hd.antal = n;
-        hd.slut = kDbsFirstSlot + n * kDbsRecordSize;
+        hd.slut = static_cast<int32_t>(bytes.size());
+        // The extent holds every record: updating one widens nothing.
+        hd.xmin = 1000;
+        hd.xmax = 1000 + n;
+        hd.ymin = 2000;
+        hd.ymax = 2000 + n;
+        hd.zmin = hd.zmax = 0;
         std::memcpy(bytes.data(), &hd, sizeof hd);
         platform::writeFile(path.c_str(), bytes);
     }
     ~Project() { std::filesystem::remove_all(folder); }
 
     std::string dbsPath() const { return folder + "/" + std::string(CProjPath::HarnDbsNamn); }
+    // Puts the database back as it was made.
+    void restore() const { platform::writeFile(dbsPath().c_str(), bytes); }
 
     std::string folder;
     std::unique_ptr<CProjPath> proj;
     std::vector<std::string> ids;
+    std::string bytes; // the database file
 };
 
 void BM_Floor_FreadRecords(benchmark::State& state) {
@@ -87,6 +103,113 @@ void BM_CHarnDbs_Init(benchmark::State& state) {
         if (dbs.Init(1, 0, nullptr, nullptr) != 0)
             state.SkipWithError("Init failed");
         benchmark::DoNotOptimize(dbs.Get_aktel());
+    }
+}
+
+// Opening for writing packs a database whose every tenth slot is freed: the packed file
+// replaces it. The unpacked file is put back between iterations, outside the timing.
+void BM_CHarnDbs_InitPack(benchmark::State& state) {
+    Project p(static_cast<int>(state.range(0)), 10);
+    for (auto _ : state) {
+        state.PauseTiming();
+        p.restore();
+        state.ResumeTiming();
+        CHarnDbs dbs(p.proj.get(), nullptr);
+        if (dbs.Init(0, 0, nullptr, nullptr) != 0 || dbs.m_hd.hal != 0)
+            state.SkipWithError("Init did not pack");
+        benchmark::DoNotOptimize(dbs.Get_aktel());
+    }
+}
+
+// Its floor: the same records read with plain fread, the packed bytes (head, live records,
+// freed slots at the end) put together and written through the same safe replacement.
+void BM_Floor_FreadPackWrite(benchmark::State& state) {
+    Project p(static_cast<int>(state.range(0)), 10);
+    for (auto _ : state) {
+        state.PauseTiming();
+        p.restore();
+        state.ResumeTiming();
+        std::vector<dbstype> recs;
+        FILE* f = platform::fopen(p.dbsPath().c_str(), "rb");
+        dbshdtype hd;
+        std::fread(&hd, sizeof hd, 1, f);
+        std::fseek(f, kDbsFirstSlot, SEEK_SET);
+        dbstype r{};
+        long freed = 0;
+        while (std::fread(&r, kDbsRecordSize, 1, f) == 1) {
+            if (r.typ == 0 || r.id[0] == 0)
+                ++freed;
+            else
+                recs.push_back(r);
+        }
+        std::fclose(f);
+        std::string packed = p.bytes.substr(0, kDbsFirstSlot);
+        for (const dbstype& rec : recs)
+            packed.append(reinterpret_cast<const char*>(&rec), kDbsRecordSize);
+        packed.append(static_cast<size_t>(freed) * kDbsRecordSize, '\0');
+        hd.slut = static_cast<int32_t>(kDbsFirstSlot + recs.size() * kDbsRecordSize);
+        hd.hal = 0;
+        std::memcpy(packed.data(), &hd, sizeof hd);
+        if (platform::replaceFileContents(p.dbsPath().c_str(), packed) != 0)
+            state.SkipWithError("write failed");
+    }
+}
+
+// The slots of 1 000 records spread evenly over a database of n.
+std::vector<long> spreadSlots(size_t n) {
+    std::vector<long> slots;
+    for (size_t i = 0; i < 1000 && i < n; ++i)
+        slots.push_back(static_cast<long>(kDbsFirstSlot +
+                                          (i * n / std::min<size_t>(n, 1000)) * kDbsRecordSize));
+    return slots;
+}
+
+// 1 000 records of a database of n, spread over it, each changed and written with
+// Uppdat(0): each call opens the database under the lock file, checks the record's slot,
+// writes it and closes. The cost of one call must not grow with the database.
+void BM_CHarnDbs_Uppdat(benchmark::State& state) {
+    Project p(static_cast<int>(state.range(0)));
+    const std::vector<long> slots = spreadSlots(p.ids.size());
+    CHarnDbs dbs(p.proj.get(), nullptr);
+    if (dbs.Init(0, 0, nullptr, nullptr) != 0)
+        state.SkipWithError("Init failed");
+    for (int warm = 0; warm < 2; ++warm) // the slot index is built before timing
+        dbs.Findobj(0, slots[0]);
+    char mark = 'A';
+    for (auto _ : state) {
+        mark = mark == 'A' ? 'B' : 'A';
+        for (long slot : slots) {
+            if (dbs.Findobj(0, slot) != 0)
+                state.SkipWithError("record not found");
+            dbs.Get_aktel()->text[0] = mark;
+            if (dbs.Uppdat(0) != 0) {
+                state.SkipWithError("Uppdat failed");
+                break;
+            }
+        }
+    }
+}
+
+// Its floor: the same record bytes written at their slots in one buffered pass.
+void BM_Floor_WriteRecords(benchmark::State& state) {
+    Project p(static_cast<int>(state.range(0)));
+    std::vector<dbstype> recs;
+    for (long slot : spreadSlots(p.ids.size())) {
+        recs.emplace_back();
+        std::memcpy(&recs.back(), p.bytes.data() + slot, kDbsRecordSize);
+        recs.back().filpos = static_cast<int32_t>(slot);
+    }
+    char mark = 'A';
+    for (auto _ : state) {
+        mark = mark == 'A' ? 'B' : 'A';
+        FILE* f = platform::fopen(p.dbsPath().c_str(), "r+b");
+        for (dbstype& r : recs) {
+            r.text[0] = mark;
+            std::fseek(f, r.filpos, SEEK_SET);
+            std::fwrite(&r, kDbsRecordSize, 1, f);
+        }
+        if (std::fclose(f) != 0)
+            state.SkipWithError("write failed");
     }
 }
 
@@ -200,6 +323,10 @@ void BM_Floor_FilnamnHashShared(benchmark::State& state) {
 #define SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond)
 BENCHMARK(BM_Floor_FreadRecords) SIZES;
 BENCHMARK(BM_CHarnDbs_Init) SIZES;
+BENCHMARK(BM_Floor_FreadPackWrite) SIZES;
+BENCHMARK(BM_CHarnDbs_InitPack) SIZES;
+BENCHMARK(BM_Floor_WriteRecords) SIZES;
+BENCHMARK(BM_CHarnDbs_Uppdat) SIZES;
 BENCHMARK(BM_Floor_HashLookup) SIZES;
 BENCHMARK(BM_CHarnDbs_Findid) SIZES;
 BENCHMARK(BM_Floor_FilnamnHash) SIZES;

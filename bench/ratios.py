@@ -11,6 +11,8 @@ import sys
 # benchmark family -> floor family measured in the same run
 FLOORS = {
     "BM_CHarnDbs_Init": "BM_Floor_FreadRecords",
+    "BM_CHarnDbs_InitPack": "BM_Floor_FreadPackWrite",
+    "BM_CHarnDbs_Uppdat": "BM_Floor_WriteRecords",
     "BM_CHarnDbs_Findid": "BM_Floor_HashLookup",
     "BM_CHarnDbs_Filnamn": "BM_Floor_FilnamnHash",
     "BM_CHarnDbs_FilnamnShared": "BM_Floor_FilnamnHashShared",

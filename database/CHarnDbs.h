@@ -2,6 +2,7 @@
 // the database and lock files, and the borehole-head operations every method class uses.
 #pragma once
 
+#include "database/DiskIdentities.h"
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
 #include "host/CAutoIni.h"
@@ -119,10 +120,11 @@ protected:
     void CreateHead(const char* projnamn);
     // Reads the head and the slots of an open database, packing freed slots.
     int ReadSlots();
-    // Replaces the database by its packed image: `moves` gives each live record's new slot,
-    // `w` the new end; `last` is the last slot read, written marked free after the records.
-    void Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w, long slotsRead,
-              dbstype last);
+    // Replaces the database, whose whole file is `image`, by its packed image: `moves` gives
+    // each live record's new slot, `w` the new end; `last` is the last slot read, written
+    // marked free after the records.
+    void Pack(std::string image, const std::vector<std::pair<dbstype*, long>>& moves, long w,
+              long slotsRead, dbstype last);
     // After an exception inside an open pair: drops the file and the lock file.
     void AbandonOpen();
     // Whether another record of the list already has the file name `candidate` (the type
@@ -142,7 +144,7 @@ protected:
     // or gives it filpos 0 when another program deleted it.
     void LocateCurrent();
     // The identity of a record on disk: its type byte and id.
-    static std::string DiskKey(const dbstype& r);
+    static DiskIdentities::Key DiskKey(const dbstype& r) { return DiskIdentities::of(r); }
     // Widens the head's extent by another program's extent; true when a bound changed.
     bool UnionExtent(const dbshdtype& other);
     // The whole open database file as bytes.
@@ -167,7 +169,7 @@ private:
     // For each record of the list read from or written to the project's database: its
     // identity on disk (DiskKey) at that time. Records without an entry are written at their
     // filpos unchecked.
-    std::unordered_map<const dbstype*, std::string> m_onDisk;
+    DiskIdentities m_onDisk;
 
     // The indexes of the searches (CHarnDbsFind.cpp).
     enum { kById, kByFilpos, kByName, kIndexes };
@@ -186,8 +188,8 @@ private:
     RecordIndex<Node> m_index[kIndexes];
     bool m_built[kIndexes] = {};
     int m_walks[kIndexes] = {};
-    // For a stem and digit count of Filnamn's numbered names and each type filter: the
+    // For a stem and digit count of Filnamn's numbered names (stemKey) and each type filter: the
     // number from which a free name is looked for; every lower one was taken by another
     // record when it was found, and no name of that form has been freed since.
-    std::unordered_map<std::string, std::vector<std::pair<char, long>>> m_nameFrom;
+    std::unordered_map<uint64_t, std::vector<std::pair<char, long>>> m_nameFrom;
 };

@@ -38,9 +38,16 @@ char nameChar(unsigned char c) {
     return '_';
 }
 
-// The key of the numbered names `stem` followed by `digits` digits.
-std::string stemKey(const std::string& stem, int digits) {
-    return stem + '\0' + static_cast<char>('0' + digits);
+// Filnamn's numbered names have a stem of at most 7 characters.
+constexpr size_t kLongestStem = 7;
+
+// The key of the numbered names `stem` (at most kLongestStem characters, none of them 0)
+// followed by `digits` digits: the characters and the digit count in one number.
+uint64_t stemKey(const char* stem, size_t length, int digits) {
+    uint64_t key = 0;
+    for (size_t i = 0; i < length; ++i)
+        key = key << 8 | static_cast<unsigned char>(stem[i]);
+    return key << 4 | static_cast<uint64_t>(digits);
 }
 
 // When `name` is `stem` followed by a number of `digits` digits as Filnamn writes it: that
@@ -88,8 +95,8 @@ void CHarnDbs::NameFreed(const std::string& name) {
     // Every reading of the name as a stem and a number: those numbers may be free again.
     for (int digits = 1; digits <= 8 && static_cast<size_t>(digits) <= name.size(); ++digits) {
         const std::string stem = name.substr(0, name.size() - static_cast<size_t>(digits));
-        if (numberAfter(name, stem, digits) >= 0)
-            m_nameFrom.erase(stemKey(stem, digits));
+        if (stem.size() <= kLongestStem && numberAfter(name, stem, digits) >= 0)
+            m_nameFrom.erase(stemKey(stem.data(), stem.size(), digits));
     }
 }
 
@@ -130,7 +137,7 @@ void CHarnDbs::SyncIndexes() {
 }
 
 CHarnDbs::Node* CHarnDbs::FirstOf(int which, const std::string& key, int typ) {
-    const std::vector<Node*>* nodes = m_index[which].find(key);
+    const auto* nodes = m_index[which].find(key);
     if (!nodes)
         return nullptr;
     Node* best = nullptr;
@@ -201,7 +208,7 @@ int CHarnDbs::FindNuel(unsigned long address) {
 
 bool CHarnDbs::FilnamnClash(const char* candidate) {
     const dbstype* self = m_pael;
-    const std::vector<Node*>* nodes = m_index[kByName].find(candidate);
+    const auto* nodes = m_index[kByName].find(candidate);
     if (!nodes)
         return false;
     for (const Node* n : *nodes) {
@@ -224,7 +231,7 @@ int CHarnDbs::Filnamn() {
     for (char* c = name; *c; ++c)
         *c = nameChar(static_cast<unsigned char>(*c));
     char candidate[16];
-    std::snprintf(candidate, sizeof candidate, "%s", name);
+    std::strcpy(candidate, name);
     bool found = !FilnamnClash(candidate);
     const std::string own = nameKey(*m_pael);
     const char filter = static_cast<char>(m_pael->typ);
@@ -236,42 +243,43 @@ int CHarnDbs::Filnamn() {
         char base[16];
         std::memcpy(base, candidate, pos);
         base[pos] = 0;
+        // The candidate `base` followed by `number`, which has k digits.
+        auto numbered = [&](long number) {
+            std::memcpy(candidate, base, static_cast<size_t>(pos));
+            for (int d = k - 1; d >= 0; --d, number /= 10)
+                candidate[pos + d] = static_cast<char>('0' + number % 10);
+            candidate[pos + k] = 0;
+        };
         // The numbers below a remembered one were taken by other records when it was
         // found, and none of these names has been freed since; only this record's own name
         // among them may be free for it.
-        const std::string stem = stemKey(base, k);
-        long from = low;
-        auto known = m_nameFrom.find(stem);
-        if (known != m_nameFrom.end()) {
-            for (const auto& [typ, number] : known->second)
-                if (typ == filter)
-                    from = number;
-            const long mine = numberAfter(own, base, k);
-            if (mine >= low && mine < from)
-                from = mine;
-        }
+        auto& numbers = m_nameFrom[stemKey(base, static_cast<size_t>(pos), k)];
+        long* remembered = nullptr;
+        for (auto& [typ, number] : numbers)
+            if (typ == filter)
+                remembered = &number;
+        long from = remembered ? *remembered : low;
+        const long mine = numberAfter(own, base, k);
+        if (mine >= low && mine < from)
+            from = mine;
         long number = from;
         for (; number < low * 10; ++number) {
-            std::snprintf(candidate, sizeof candidate, "%s%ld", base, number);
+            numbered(number);
             if (!FilnamnClash(candidate)) {
                 found = true;
                 break;
             }
         }
         if (!found) // the last name tried is the one the next, shorter stem is cut from
-            std::snprintf(candidate, sizeof candidate, "%s%ld", base, low * 10 - 1);
-        auto& numbers = m_nameFrom[stem];
-        bool kept = false;
-        for (auto& [typ, n] : numbers)
-            if (typ == filter) {
-                n = number;
-                kept = true;
-            }
-        if (!kept)
+            numbered(low * 10 - 1);
+        if (remembered)
+            *remembered = number;
+        else
             numbers.emplace_back(filter, number);
     }
     if (!found)
         return -1;
-    std::snprintf(m_pael->filnamn, sizeof m_pael->filnamn, "%s", candidate);
+    // At most 8 characters: the plain name is cut at 8, a numbered one has room for its digits.
+    std::memcpy(m_pael->filnamn, candidate, std::strlen(candidate) + 1);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cfloat>
 #include <cstring>
@@ -64,6 +65,9 @@ template <size_t N> void oemField(char (&field)[N]) {
 bool slotFree(const dbstype& r) {
     return r.typ == 0 || r.id[0] == 0;
 }
+
+// Slots read with one call when the database is only read.
+constexpr size_t kSlotsPerRead = 512;
 
 } // namespace
 
@@ -275,13 +279,46 @@ int CHarnDbs::ReadSlots() {
     long w = kDbsFirstSlot;
     long freed = 0;
     dbstype slot{};
-    dbstype next{};
+    // Packing builds the packed file from the image of the whole file: it is read once and
+    // the slots are taken from it. Otherwise the slots are read in blocks of whole records.
+    // Either way a short last record ends the slots.
+    std::string image;
+    std::vector<char> block;
+    size_t have = 0;
+    size_t at = 0;
+    if (pack) {
+        image = ReadImage();
+    } else {
+        block.resize(kSlotsPerRead * kDbsRecordSize);
+        m_dbsfil.Seek(p, CFile::begin);
+    }
+    auto nextSlot = [&]() -> const char* {
+        if (pack)
+            return p + kDbsRecordSize <= static_cast<long>(image.size()) ? image.data() + p
+                                                                         : nullptr;
+        if (at == have) {
+            have = m_dbsfil.Read(block.data(), static_cast<UINT>(block.size()));
+            at = 0;
+        }
+        if (have - at < static_cast<size_t>(kDbsRecordSize))
+            return nullptr;
+        at += kDbsRecordSize;
+        return block.data() + at - kDbsRecordSize;
+    };
+    // Room for the records the head counts, as far as the file can hold them.
+    const long length =
+        pack ? static_cast<long>(image.size()) : static_cast<long>(m_dbsfil.GetLength());
+    const long slots = length > kDbsFirstSlot ? (length - kDbsFirstSlot) / kDbsRecordSize : 0;
+    const size_t expected = static_cast<size_t>(std::clamp<long>(m_hd.antal, 0, slots));
+    if (m_haveDiskHd)
+        m_onDisk.reserve(m_onDisk.size() + expected);
     // Packing moves each live record down to the write position w; the moves are collected
     // and the packed file replaces the database in one step below.
     std::vector<std::pair<dbstype*, long>> moves;
-    m_dbsfil.Seek(p, CFile::begin);
-    while (m_dbsfil.Read(&next, kDbsRecordSize) == static_cast<UINT>(kDbsRecordSize)) {
-        std::memcpy(&slot, &next, kDbsRecordSize);
+    if (pack)
+        moves.reserve(expected);
+    while (const char* bytes = nextSlot()) {
+        std::memcpy(&slot, bytes, kDbsRecordSize);
         slot.filpos = 0;
         if (slotFree(slot)) {
             if (p < m_hd.slut)
@@ -299,7 +336,7 @@ int CHarnDbs::ReadSlots() {
             Ny(1, &slot);
             m_pael->id[sizeof slot.id - 1] = 0; // an id is at most 15 characters
             if (m_haveDiskHd)
-                m_onDisk[m_pael] = DiskKey(*m_pael);
+                m_onDisk.set(m_pael, DiskKey(*m_pael));
             if (pack) {
                 moves.emplace_back(m_pael, w);
                 w += kDbsRecordSize;
@@ -322,15 +359,14 @@ int CHarnDbs::ReadSlots() {
         ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
     if (pack)
-        Pack(moves, w, (p - kDbsFirstSlot) / kDbsRecordSize, slot);
+        Pack(std::move(image), moves, w, (p - kDbsFirstSlot) / kDbsRecordSize, slot);
     return 0;
 }
 
-void CHarnDbs::Pack(const std::vector<std::pair<dbstype*, long>>& moves, long w, long slotsRead,
-                    dbstype last) {
+void CHarnDbs::Pack(std::string image, const std::vector<std::pair<dbstype*, long>>& moves, long w,
+                    long slotsRead, dbstype last) {
     // The file as packing in place leaves it: each live record at its new slot, `hal` free
     // slots (the last slot read, marked free) from w on, the head with the new end.
-    std::string image = ReadImage();
     auto put = [&image](long offset, const void* bytes, size_t size) {
         fileimage::put(image, static_cast<size_t>(offset), bytes, size);
     };

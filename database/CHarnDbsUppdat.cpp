@@ -130,17 +130,12 @@ void CHarnDbs::Reconcile() {
     m_diskHd = disk;
 }
 
-std::string CHarnDbs::DiskKey(const dbstype& r) {
-    // An id is at most 15 characters (Init cuts a longer one in memory).
-    return std::string(1, static_cast<char>(r.typ)) + std::string(r.id, strnlen(r.id, 15));
-}
-
 void CHarnDbs::LocateCurrent() {
     dbstype* r = m_pael;
-    const auto known = m_onDisk.find(r);
-    if (r->filpos <= 0 || known == m_onDisk.end())
+    const DiskIdentities::Key* known = m_onDisk.find(r);
+    if (r->filpos <= 0 || !known)
         return;
-    const std::string key = known->second;
+    const DiskIdentities::Key key = *known;
     auto same = [&key](const dbstype& s) { return !slotFree(s) && DiskKey(s) == key; };
     // The file's own end bounds the search: slots past it are leftovers.
     const long end = m_diskHd.slut;
@@ -205,9 +200,9 @@ int CHarnDbs::Uppdat(int op) {
     // On a disk error the object is left as before the call, so a retry writes it all again.
     const dbshdtype savedHd = m_hd, savedDisk = m_diskHd;
     const int32_t savedPos = record ? m_pael->filpos : 0;
-    std::optional<std::string> savedKey;
-    if (record && m_onDisk.count(m_pael))
-        savedKey = m_onDisk[m_pael];
+    std::optional<DiskIdentities::Key> savedKey;
+    if (const DiskIdentities::Key* known = record ? m_onDisk.find(m_pael) : nullptr)
+        savedKey = *known;
     try {
         if (op != 3) {
             Reconcile();
@@ -237,7 +232,7 @@ int CHarnDbs::Uppdat(int op) {
             m_dbsfil.Write(r, kDbsRecordSize);
             m_dbsfil.Flush();
             if (m_haveDiskHd)
-                m_onDisk[r] = DiskKey(*r);
+                m_onDisk.set(r, DiskKey(*r));
         }
         if (op > 0) {
             m_dbsfil.Seek(0, CFile::begin);
@@ -250,8 +245,8 @@ int CHarnDbs::Uppdat(int op) {
         m_diskHd = savedDisk;
         if (record) {
             m_pael->filpos = savedPos;
-            if (savedPos > 0 && !m_onDisk.count(m_pael) && savedKey)
-                m_onDisk[m_pael] = *savedKey;
+            if (savedPos > 0 && !m_onDisk.find(m_pael) && savedKey)
+                m_onDisk.set(m_pael, *savedKey);
         }
         AbandonOpen();
         throw;

@@ -10,6 +10,47 @@
 
 template <class NodeT> class RecordIndex {
 public:
+    // The nodes of one key: most keys have one, held without a heap block of its own.
+    class Nodes {
+    public:
+        NodeT* const* begin() const { return m_more.empty() ? &m_one : m_more.data(); }
+        NodeT* const* end() const {
+            return m_more.empty() ? &m_one + (m_one ? 1 : 0) : m_more.data() + m_more.size();
+        }
+        bool empty() const { return !m_one && m_more.empty(); }
+        void add(NodeT* n) {
+            if (m_more.empty() && !m_one) {
+                m_one = n;
+            } else if (m_more.empty()) {
+                m_more = {m_one, n};
+                m_one = nullptr;
+            } else {
+                m_more.push_back(n);
+            }
+        }
+        void remove(NodeT* n) {
+            if (m_more.empty()) {
+                if (m_one == n)
+                    m_one = nullptr;
+                return;
+            }
+            for (size_t i = 0; i < m_more.size(); ++i)
+                if (m_more[i] == n) {
+                    m_more[i] = m_more.back();
+                    m_more.pop_back();
+                    break;
+                }
+            if (m_more.size() == 1) {
+                m_one = m_more[0];
+                m_more.clear();
+            }
+        }
+
+    private:
+        NodeT* m_one = nullptr;     // the only node, while m_more is empty
+        std::vector<NodeT*> m_more; // all of them, when there are two or more
+    };
+
     void clear() {
         m_byKey.clear();
         m_keyOf.clear();
@@ -19,22 +60,21 @@ public:
     // moving it from the key it had. When the node had another key or tag, that key is
     // given to `left` (when not null) and the result is true.
     bool put(NodeT* n, const std::string& key, uint32_t tag = 0, std::string* left = nullptr) {
-        auto it = m_keyOf.find(n);
-        if (it != m_keyOf.end()) {
-            if (it->second.key == key && it->second.tag == tag)
-                return false;
-            if (left)
-                *left = it->second.key;
-            if (it->second.key != key) {
-                unfile(n, it->second.key);
-                m_byKey[key].push_back(n);
-            }
-            it->second = {key, tag};
-            return true;
+        auto [it, fresh] = m_keyOf.try_emplace(n, Filed{key, tag});
+        if (fresh) {
+            m_byKey[key].add(n);
+            return false;
         }
-        m_keyOf.emplace(n, Filed{key, tag});
-        m_byKey[key].push_back(n);
-        return false;
+        if (it->second.key == key && it->second.tag == tag)
+            return false;
+        if (left)
+            *left = it->second.key;
+        if (it->second.key != key) {
+            unfile(n, it->second.key);
+            m_byKey[key].add(n);
+        }
+        it->second = {key, tag};
+        return true;
     }
 
     // Takes `n` out; its key goes to `left` (when not null) and the result is true.
@@ -50,7 +90,7 @@ public:
     }
 
     // The nodes filed under `key`, in no particular order; null when there are none.
-    const std::vector<NodeT*>* find(const std::string& key) const {
+    const Nodes* find(const std::string& key) const {
         auto it = m_byKey.find(key);
         return it == m_byKey.end() || it->second.empty() ? nullptr : &it->second;
     }
@@ -70,17 +110,11 @@ private:
         auto bucket = m_byKey.find(key);
         if (bucket == m_byKey.end())
             return;
-        auto& v = bucket->second;
-        for (size_t i = 0; i < v.size(); ++i)
-            if (v[i] == n) {
-                v[i] = v.back();
-                v.pop_back();
-                break;
-            }
-        if (v.empty())
+        bucket->second.remove(n);
+        if (bucket->second.empty())
             m_byKey.erase(bucket);
     }
 
-    std::unordered_map<std::string, std::vector<NodeT*>> m_byKey;
+    std::unordered_map<std::string, Nodes> m_byKey;
     std::unordered_map<NodeT*, Filed> m_keyOf;
 };

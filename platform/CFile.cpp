@@ -32,6 +32,12 @@ int causeOf(int err) {
     }
 }
 
+// Stream buffer of a binary file opened for reading only. Such files are read whole, in
+// records: a larger buffer than the stream's default (8 KiB) reads the file in fewer
+// calls. Files opened for writing keep the default, so that their writes reach the file
+// as before.
+constexpr size_t kReadBufferSize = 64 * 1024;
+
 } // namespace
 
 CFile::CFile(const char* path, UINT flags) {
@@ -89,6 +95,10 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
             ::flock(lockFd, LOCK_EX | LOCK_NB);
     }
     m_lockFd = lockFd;
+    if (!m_text && access == modeRead) {
+        m_readBuffer.reset(new char[kReadBufferSize]);
+        std::setvbuf(m_stream, m_readBuffer.get(), _IOFBF, kReadBufferSize);
+    }
     return TRUE;
 }
 
@@ -99,6 +109,7 @@ void CFile::Close() {
     m_stream = nullptr;
     int r = std::fclose(f);
     int err = errno;
+    m_readBuffer.reset();
     if (m_lockFd >= 0) {
         ::close(m_lockFd);
         m_lockFd = -1;
@@ -112,6 +123,7 @@ void CFile::Abort() {
         std::fclose(m_stream);
         m_stream = nullptr;
     }
+    m_readBuffer.reset();
     if (m_lockFd >= 0) {
         ::close(m_lockFd);
         m_lockFd = -1;

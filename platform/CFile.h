@@ -6,6 +6,7 @@
 #include "platform/Types.h"
 
 #include <cstdio>
+#include <memory>
 
 class CFileException {
 public:
@@ -77,6 +78,8 @@ public:
 protected:
     [[noreturn]] void raise(int cause) const;
     FILE* m_stream = nullptr;
+    // The stream's buffer while a binary file is open for reading only (freed after it).
+    std::unique_ptr<char[]> m_readBuffer;
     CString m_path;
     int m_lockFd = -1; // held while opened with shareExclusive
     bool m_text = false;

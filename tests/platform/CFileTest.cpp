@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace {
@@ -112,6 +113,62 @@ TEST_F(CFileTest, StdioFileWritesCrLfAndReadsEitherEnd) {
     EXPECT_STREQ(f.ReadString(buf, sizeof buf), "ef\n");
     EXPECT_STREQ(f.ReadString(buf, sizeof buf), "g\n");
     EXPECT_EQ(f.ReadString(buf, sizeof buf), nullptr);
+}
+
+// A file far larger than any stream buffer, read in records (the last one short), at
+// positions reached by seeking and again after a failed read: every byte as on disk.
+TEST_F(CFileTest, RecordReadsOfALargeFileGiveItsBytes) {
+    std::string bytes(200000 + 57, '\0');
+    std::mt19937 rng(11);
+    for (char& c : bytes)
+        c = static_cast<char>(rng());
+    writeBytes(dir.file("BIG.DBS"), bytes);
+    for (UINT access : {unsigned(CFile::modeRead), unsigned(CFile::modeReadWrite)}) {
+        SCOPED_TRACE(access);
+        CFile f(path("big.dbs").c_str(), access | CFile::typeBinary);
+        EXPECT_EQ(f.GetLength(), bytes.size());
+        char rec[124];
+        std::string read;
+        UINT n;
+        while ((n = f.Read(rec, sizeof rec)) == sizeof rec) {
+            read.append(rec, n);
+            ASSERT_EQ(f.GetPosition(), read.size());
+        }
+        EXPECT_EQ(n, bytes.size() % sizeof rec);
+        read.append(rec, n);
+        EXPECT_EQ(read, bytes);
+        EXPECT_EQ(f.Read(rec, sizeof rec), 0u);
+        // Forwards and backwards over the stream's buffer bounds, absolute and relative.
+        for (long at : {65530L, 3L, 131070L, 200000L, 65536L * 3 - 1}) {
+            EXPECT_EQ(f.Seek(at, CFile::begin), static_cast<ULONGLONG>(at));
+            n = f.Read(rec, sizeof rec);
+            EXPECT_EQ(std::string(rec, n), bytes.substr(static_cast<size_t>(at), sizeof rec));
+            EXPECT_EQ(f.Seek(-62, CFile::current), static_cast<ULONGLONG>(at) + n - 62);
+            EXPECT_EQ(f.Read(rec, 10), 10u);
+            EXPECT_EQ(std::string(rec, 10), bytes.substr(static_cast<size_t>(at) + n - 62, 10));
+        }
+        // A failed read of the file raises once, at the record it was read for; from a
+        // seek back to that record the bytes are read again.
+        f.SeekToBegin();
+        FaultInjector::failNth(FileOp::Read, 1);
+        ULONGLONG failedAt = 0;
+        int raised = 0;
+        for (ULONGLONG at = 0;; at = f.GetPosition()) {
+            try {
+                if (f.Read(rec, sizeof rec) < sizeof rec)
+                    break;
+            } catch (const CFileException&) {
+                ++raised;
+                failedAt = at;
+                break;
+            }
+        }
+        EXPECT_EQ(raised, 1);
+        f.Seek(static_cast<LONGLONG>(failedAt), CFile::begin);
+        ASSERT_EQ(f.Read(rec, sizeof rec), sizeof rec);
+        EXPECT_EQ(std::string(rec, sizeof rec), bytes.substr(failedAt, sizeof rec));
+        f.Close();
+    }
 }
 
 // Every kind of operation failed in every position is proven by the save tests of the
