@@ -39,18 +39,31 @@ FolderListing* FolderCache::listing(const std::string& folder, bool verify) {
 }
 
 FolderCache::Result FolderCache::resolve(const std::vector<std::string_view>& components,
-                                         bool verify) {
+                                         Check check) {
     Result r;
     r.path = "/";
-    for (std::string_view comp : components) {
+    for (size_t k = 0; k < components.size(); ++k) {
+        const std::string_view comp = components[k];
         const std::string utf = cp1252ToUtf8(comp);
         std::string_view name = utf;
         if (r.allFound) {
-            if (FolderListing* l = listing(r.path, verify)) {
-                const std::string_view found = l->find(comp, utf);
-                if (found.empty())
+            FolderListing* l = listing(r.path, check == Check::All);
+            std::string_view found = l ? l->find(comp, utf) : std::string_view();
+            // Only the folders where a name is missing or in another case, and the last one,
+            // are checked; a folder that exists under its mapped path confirms the exact names
+            // above it.
+            if (check == Check::Needed && (!l || found != utf || k + 1 == components.size())) {
+                l = listing(r.path, true);
+                if (!l) {
+                    r.stale = true; // a folder on the way is gone or cannot be read
+                    return r;
+                }
+                found = l->find(comp, utf);
+            }
+            if (l) {
+                if (found.empty()) {
                     r.allFound = false;
-                else if (found != utf) {
+                } else if (found != utf) {
                     name = found;
                     r.exact = false;
                 }
@@ -70,13 +83,17 @@ FolderCache::Result FolderCache::resolve(const std::vector<std::string_view>& co
 
 std::string FolderCache::map(const std::vector<std::string_view>& components) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    Result r = resolve(components, false);
+    Result r = resolve(components, Check::None);
     struct stat st;
     if (r.allFound && r.exact && ::lstat(r.path.c_str(), &st) == 0)
         return r.path;
     // Something on the way is missing, gone or in another case (where a name in the given
-    // case may have appeared since): each folder on the way is checked against the system.
-    return resolve(components, true).path;
+    // case may have appeared since): the folders concerned are checked against the system,
+    // and every folder on the way when one of them is gone.
+    r = resolve(components, Check::Needed);
+    if (!r.stale)
+        return r.path;
+    return resolve(components, Check::All).path;
 }
 
 void FolderCache::changed(const std::string& posixPath) {

@@ -4,11 +4,12 @@
 //
 // A mapping whose every component was found with the name as given is confirmed with one
 // lstat of the result. When that fails, or a component is missing or found in another case,
-// every folder on the way is checked against the system before the answer stands: a folder whose
-// modification time or identity changed is read again, as is one changed in the last second (a
-// change in the same clock tick leaves the time as it was). So names created, removed or renamed by
-// another program are seen. Changes made through the platform layer drop the folder's names
-// at once. Internal to platform/.
+// the folders concerned (every folder on the way, when one of them is gone) are checked
+// against the system before the answer stands: a folder whose change time or identity
+// differs is read again, as is one changed within a second before it was read (on a file
+// system with coarse times, a later change in the same tick may leave the time as it was).
+// So names created, removed or renamed by another program are seen. Changes made through
+// the platform layer drop the folder's names at once. Internal to platform/.
 #pragma once
 
 #include <cstdint>
@@ -46,9 +47,15 @@ private:
     struct Result {
         std::string path;
         bool allFound = true;
-        bool exact = true; // every component found with the name as given
+        bool exact = true;  // every component found with the name as given
+        bool stale = false; // a folder checked on the way is gone: check them all
     };
-    Result resolve(const std::vector<std::string_view>& components, bool verify);
+    enum class Check {
+        None,   // the names held
+        Needed, // the folders of a name missing or in another case, and of the last name
+        All,    // every folder on the way
+    };
+    Result resolve(const std::vector<std::string_view>& components, Check check);
     // The names of `folder` (a POSIX path), read when not held or, with `verify`, when the
     // folder changed; null when it cannot be read.
     FolderListing* listing(const std::string& folder, bool verify);
