@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstring>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -78,6 +79,12 @@ std::string takeOption(std::vector<std::string>& args, const std::string& option
 // stays until the new one is complete. On failure prints "harn CMD: cannot write FILE" and
 // returns false.
 bool writeOutput(const Command& cmd, const std::string& posixFile, const std::string& bytes);
+// Streams a command's output as `write` produces it, without holding it whole: to standard
+// output when `posixFile` is empty, otherwise to that file through platform::SafeReplace (the
+// old file stays until the new one is complete, and is kept when `write` throws). False when
+// the output could not be written; for a file after "harn CMD: cannot write FILE".
+bool streamOutput(const Command& cmd, const std::string& posixFile,
+                  const std::function<void(std::ostream&)>& write);
 
 // A command that goes on after it read a damaged file, or after the library reported a
 // failure, marks itself failed: main() then exits with kFailed whatever the command returned.

@@ -6,11 +6,14 @@
 #include "platform/SafeReplace.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <streambuf>
+#include <vector>
 
 namespace cli {
 namespace {
@@ -24,6 +27,35 @@ std::map<int, ShowFn>& showMap() {
     static std::map<int, ShowFn> map;
     return map;
 }
+
+// An output stream buffer over a C stream, in blocks of 64 KiB.
+class StdioBuffer : public std::streambuf {
+public:
+    explicit StdioBuffer(FILE* f) : m_file(f), m_buffer(1 << 16) {
+        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+    }
+    ~StdioBuffer() override { sync(); }
+
+protected:
+    int_type overflow(int_type c) override {
+        if (!drain())
+            return traits_type::eof();
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            sputc(traits_type::to_char_type(c));
+        return traits_type::not_eof(c);
+    }
+    int sync() override { return drain() && std::fflush(m_file) == 0 ? 0 : -1; }
+
+private:
+    bool drain() {
+        const size_t n = static_cast<size_t>(pptr() - pbase());
+        const bool ok = n == 0 || std::fwrite(pbase(), 1, n, m_file) == n;
+        setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
+        return ok;
+    }
+    FILE* m_file;
+    std::vector<char> m_buffer;
+};
 
 std::vector<DemoStep>& demoList() {
     static std::vector<DemoStep> list;
@@ -116,6 +148,34 @@ bool writeOutput(const Command& cmd, const std::string& posixFile, const std::st
     return false;
 }
 
+bool streamOutput(const Command& cmd, const std::string& posixFile,
+                  const std::function<void(std::ostream&)>& write) {
+    if (posixFile.empty()) {
+        std::cout.flush();
+        StdioBuffer buffer(stdout);
+        std::ostream out(&buffer);
+        write(out);
+        out.flush();
+        return out.good() && !std::ferror(stdout);
+    }
+    const std::string file = platform::windowsPath(platform::absolutePath(posixFile));
+    platform::SafeReplace replace(file.c_str());
+    bool ok = false;
+    if (FILE* f = replace.open("wb")) {
+        {
+            StdioBuffer buffer(f);
+            std::ostream out(&buffer);
+            write(out);
+            out.flush();
+            ok = out.good();
+        }
+        ok = ok && replace.commit() == 0;
+    }
+    if (!ok)
+        std::cerr << "harn " << cmd.name << ": cannot write " << posixFile << "\n";
+    return ok;
+}
+
 namespace {
 bool g_failed = false;
 } // namespace
@@ -178,15 +238,27 @@ std::string number(double value) {
         return "nan";
     if (std::isinf(value))
         return value < 0 ? "-inf" : "inf";
+    // The fewest significant digits that read back: no "%g" with fewer digits can read back,
+    // so the search starts there (and at 6, the shortest form shown).
+    char shortest[64];
+    const char* end =
+        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)
+            .ptr;
+    int digits = 0;
+    for (const char* p = shortest; p < end && *p != 'e'; ++p)
+        digits += *p >= '0' && *p <= '9';
     char buf[64];
-    for (int precision = 6; precision <= 17; ++precision) {
-        std::snprintf(buf, sizeof buf, "%.*g", precision, value);
+    char* text = buf;
+    for (int precision = std::max(6, digits); precision <= 17; ++precision) {
+        // "%.*g" in the C locale.
+        text =
+            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision).ptr;
         double back = 0;
-        std::sscanf(buf, "%lf", &back);
+        std::from_chars(buf, text, back);
         if (back == value)
             break;
     }
-    return buf;
+    return std::string(buf, text);
 }
 
 } // namespace cli

@@ -23,7 +23,6 @@
 #include <iostream>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -399,17 +398,13 @@ int runExport(const std::vector<std::string>& argsIn) {
     CHarnDbs dbs(proj.get(), nullptr);
     if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
-    std::ostringstream text;
-    if (format == "csv")
-        exportCsv(dbs, typ, text);
-    else
-        exportGeoJson(dbs, *proj, typ, text);
-
-    if (output.empty()) {
-        std::cout << text.str() << std::flush;
-        return std::cout ? cli::kOk : cli::kFailed;
-    }
-    return cli::writeOutput(cmd, output, text.str()) ? cli::kOk : cli::kFailed;
+    const bool written = cli::streamOutput(cmd, output, [&](std::ostream& out) {
+        if (format == "csv")
+            exportCsv(dbs, typ, out);
+        else
+            exportGeoJson(dbs, *proj, typ, out);
+    });
+    return written ? cli::kOk : cli::kFailed;
 }
 
 cli::CommandRegistrar reg("export", "harn export DIR [--format geojson|csv] [-o FILE] [--type T]",

@@ -22,8 +22,9 @@ int runLs(const std::vector<std::string>& argsIn) {
     CHarnDbs dbs(proj.get(), nullptr);
     if (cli::openDatabase(dbs, *proj, 1) != 0)
         return cli::kFailed;
-    cli::printListing(dbs, typ, json, std::cout);
-    return cli::kOk;
+    const bool written = cli::streamOutput(
+        cmd, "", [&](std::ostream& out) { cli::printListing(dbs, typ, json, out); });
+    return written ? cli::kOk : cli::kFailed;
 }
 
 cli::CommandRegistrar reg("ls", "harn ls DIR [--type T] [--json]",

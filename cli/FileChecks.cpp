@@ -98,13 +98,7 @@ private:
 void FindingList::add(const std::string& rule, Severity severity, const std::string& object,
                       const std::string& file, int line, const std::string& message) {
     m_findings.push_back({rule, severity, object, file, line, message});
-}
-
-int FindingList::errors() const {
-    int n = 0;
-    for (const Finding& f : m_findings)
-        n += f.severity == Severity::Error ? 1 : 0;
-    return n;
+    m_errors += severity == Severity::Error ? 1 : 0;
 }
 
 const Finding* FindingList::firstError() const {

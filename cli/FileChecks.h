@@ -26,13 +26,13 @@ public:
     void add(const std::string& rule, Severity severity, const std::string& object,
              const std::string& file, int line, const std::string& message);
     const std::vector<Finding>& all() const { return m_findings; }
-    std::vector<Finding>& all() { return m_findings; }
-    int errors() const;
+    int errors() const { return m_errors; }
     // The first error, or null.
     const Finding* firstError() const;
 
 private:
     std::vector<Finding> m_findings;
+    int m_errors = 0; // counted as they are added: checks ask after every object
 };
 
 // Each takes the file's path in the library's Windows form (CP1252) and adds what it finds;

@@ -4,13 +4,15 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cli {
 
 class JsonWriter {
 public:
-    explicit JsonWriter(std::ostream& out, bool pretty = true) : m_out(out), m_pretty(pretty) {}
+    explicit JsonWriter(std::ostream& out, bool pretty = true)
+        : m_out(out), m_buf(out.rdbuf()), m_pretty(pretty) {}
 
     JsonWriter& beginObject();
     JsonWriter& endObject();
@@ -35,7 +37,13 @@ public:
 private:
     void beforeValue();
     void newline();
+    // Writes straight to the stream's buffer (one formatted insertion per piece would
+    // dominate a large listing); a short write puts the stream in error.
+    void put(std::string_view bytes);
+    void put(char c);
+    void putEscaped(std::string_view utf8);
     std::ostream& m_out;
+    std::streambuf* m_buf;
     bool m_pretty;
     struct Level {
         bool array;

@@ -2,6 +2,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/FaultInjection.h"
+#include "platform/FolderCache.h"
 
 #include <cerrno>
 #include <cstring>
@@ -154,10 +155,9 @@ int streamClose(void* cookie) {
     return r;
 }
 
-} // namespace
-
-std::string nativePath(const char* windowsPath) {
-    std::string in = windowsPath ? windowsPath : "";
+// The mapping without the folder cache, for relative paths and paths through "." or "..":
+// one lstat per component and a folder read for each one not found as written.
+std::string nativePathUncached(const std::string& in) {
     std::string out;
     size_t i = 0;
     if (!in.empty() && (in[0] == '\\' || in[0] == '/')) {
@@ -188,6 +188,32 @@ std::string nativePath(const char* windowsPath) {
         out = candidate;
     }
     return out;
+}
+
+// This program changed the entry at `posix`: the cached names of its folder are dropped.
+void changed(const std::string& posix) {
+    FolderCache::instance().changed(posix);
+}
+
+} // namespace
+
+std::string nativePath(const char* windowsPath) {
+    const std::string_view in = windowsPath ? windowsPath : "";
+    if (in.empty() || (in[0] != '\\' && in[0] != '/'))
+        return nativePathUncached(std::string(in));
+    std::vector<std::string_view> components;
+    for (size_t i = 0; i < in.size();) {
+        size_t j = in.find_first_of("\\/", i);
+        if (j == std::string_view::npos)
+            j = in.size();
+        const std::string_view comp = in.substr(i, j - i);
+        if (comp == "." || comp == "..")
+            return nativePathUncached(std::string(in));
+        if (!comp.empty())
+            components.push_back(comp);
+        i = j + 1;
+    }
+    return FolderCache::instance().map(components);
 }
 
 std::string windowsPath(const std::string& posixPath) {
@@ -227,13 +253,17 @@ FILE* fopen(const char* path, const char* mode) {
     if (std::strchr(mode, 'x'))
         flags = (flags & ~O_TRUNC) | O_CREAT | O_EXCL;
     std::string p = nativePath(path);
-    if (isDirectory(path)) {
+    struct stat st;
+    const bool existed = ::stat(p.c_str(), &st) == 0;
+    if (existed && S_ISDIR(st.st_mode)) {
         errno = EISDIR;
         return nullptr;
     }
     int fd = ::open(p.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0)
         return nullptr;
+    if ((flags & O_CREAT) && !existed)
+        changed(p);
     auto* s = new Stream;
     s->fd = fd;
     s->text = std::strchr(mode, 'b') == nullptr;
@@ -265,11 +295,15 @@ int remove(const char* path) {
         return -1;
     }
     std::string p = nativePath(path);
-    if (isDirectory(path)) {
+    struct stat st;
+    if (::stat(p.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
         errno = EISDIR;
         return -1;
     }
-    return ::unlink(p.c_str()) == 0 ? 0 : -1;
+    if (::unlink(p.c_str()) != 0)
+        return -1;
+    changed(p);
+    return 0;
 }
 
 int rename(const char* from, const char* to) {
@@ -293,7 +327,11 @@ int rename(const char* from, const char* to) {
             cp1252ToUtf8(std::string(to).substr(std::string(to).find_last_of("\\/") + 1));
         b = folder + name;
     }
-    return ::rename(a.c_str(), b.c_str()) == 0 ? 0 : -1;
+    if (::rename(a.c_str(), b.c_str()) != 0)
+        return -1;
+    changed(a);
+    changed(b);
+    return 0;
 }
 
 int replaceFile(const char* from, const char* to) {
@@ -301,11 +339,21 @@ int replaceFile(const char* from, const char* to) {
         errno = EACCES;
         return -1;
     }
-    return ::rename(nativePath(from).c_str(), nativePath(to).c_str()) == 0 ? 0 : -1;
+    const std::string a = nativePath(from);
+    const std::string b = nativePath(to);
+    if (::rename(a.c_str(), b.c_str()) != 0)
+        return -1;
+    changed(a);
+    changed(b);
+    return 0;
 }
 
 int makeDirectory(const char* path) {
-    return ::mkdir(nativePath(path).c_str(), 0755) == 0 ? 0 : -1;
+    const std::string p = nativePath(path);
+    if (::mkdir(p.c_str(), 0755) != 0)
+        return -1;
+    changed(p);
+    return 0;
 }
 
 bool isDirectory(const char* path) {

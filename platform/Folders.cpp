@@ -1,5 +1,7 @@
 #include "platform/Folders.h"
 
+#include "platform/FolderCache.h"
+
 #include <filesystem>
 
 namespace platform {
@@ -15,7 +17,11 @@ std::string absolutePath(const std::string& path) {
 
 bool makeFolders(const std::string& path) {
     std::error_code ec;
+    const std::filesystem::path target = std::filesystem::absolute(std::filesystem::path(path), ec);
     std::filesystem::create_directories(std::filesystem::path(path), ec);
+    // The folders made are new names in their parents.
+    for (std::filesystem::path p = target; !p.empty() && p != p.root_path(); p = p.parent_path())
+        FolderCache::instance().changed(p.lexically_normal().string());
     return std::filesystem::is_directory(std::filesystem::path(path), ec);
 }
 

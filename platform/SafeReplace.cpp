@@ -2,6 +2,7 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
+#include "platform/FolderCache.h"
 
 #include <atomic>
 #include <cerrno>
@@ -77,6 +78,7 @@ int SafeReplace::commit() {
         m_failure = Failure::Replace;
     if (m_failure != Failure::None) {
         ::unlink(temp.c_str());
+        FolderCache::instance().changed(temp);
         m_created = false;
         return -1;
     }
@@ -93,7 +95,9 @@ void SafeReplace::abandon() {
         m_file = nullptr;
     }
     if (m_created) {
-        ::unlink(nativePath(m_temp.c_str()).c_str());
+        const std::string temp = nativePath(m_temp.c_str());
+        ::unlink(temp.c_str());
+        FolderCache::instance().changed(temp);
         m_created = false;
     }
 }

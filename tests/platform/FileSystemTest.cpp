@@ -3,14 +3,21 @@
 #include "platform/FileSystem.h"
 
 #include "platform/Cp1252Literal.h"
+#include "platform/Encoding.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
+#include <random>
 #include <string>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -141,6 +148,133 @@ TEST_F(FileSystemTest, AccessRemoveRenameAndWholeFiles) {
     EXPECT_EQ(platform::fileSize(path("none").c_str()) + platform::fileSize(dir.winPath().c_str()),
               -2);
     EXPECT_FALSE(platform::readFile(path("none").c_str(), back));
+}
+
+// The mapping made afresh from the disk: per component the name as given when it exists,
+// else the first entry in the folder's order equal without regard to case.
+std::string mappedAfresh(const std::string& folder, const std::string& relative) {
+    std::string out = folder;
+    bool missing = false;
+    size_t i = 0;
+    while (i <= relative.size()) {
+        size_t j = relative.find('\\', i);
+        if (j == std::string::npos)
+            j = relative.size();
+        const std::string comp = relative.substr(i, j - i);
+        i = j + 1;
+        std::string name = platform::cp1252ToUtf8(comp);
+        struct stat st;
+        if (!missing && ::lstat((out + "/" + name).c_str(), &st) != 0) {
+            missing = true;
+            if (DIR* d = ::opendir(out.c_str())) {
+                while (dirent* e = ::readdir(d))
+                    if (platform::equalNoCase(platform::utf8ToCp1252(e->d_name), comp)) {
+                        name = e->d_name;
+                        missing = false;
+                        break;
+                    }
+                ::closedir(d);
+            }
+        }
+        out += "/" + name;
+    }
+    return out;
+}
+
+// Names once mapped are held per folder; what other programs do to the folders afterwards
+// (creating, renaming, removing, in the same clock tick or later) is seen at once.
+TEST_F(FileSystemTest, MappingFollowsChangesByOtherPrograms) {
+    writeBytes(dir.file("HARNDB/B1.SND"), "1");
+    const std::string db = dir.file("HARNDB");
+    EXPECT_EQ(platform::nativePath(path("harndb\\b1.snd").c_str()), db + "/B1.SND");
+    EXPECT_EQ(platform::access(path("HARNDB\\B2.SND").c_str(), 0), -1);
+    // Created by another program right after the folder was read: found, in any case.
+    writeBytes(db + "/b2.snd", "2");
+    EXPECT_EQ(platform::nativePath(path("HARNDB\\B2.SND").c_str()), db + "/b2.snd");
+    // Renamed by another program: the old spelling maps to the new name.
+    ASSERT_EQ(::rename((db + "/B1.SND").c_str(), (db + "/b1.Snd").c_str()), 0);
+    EXPECT_EQ(read("HARNDB\\B1.SND", "rb"), "1");
+    // A name in the given case, made beside one in another case, is taken as written.
+    writeBytes(db + "/B2.SND", "twin");
+    EXPECT_EQ(read("HARNDB\\B2.SND", "rb"), "twin");
+    EXPECT_EQ(read("harndb\\b2.snd", "rb"), "2");
+    // Removed by another program: kept as given, so that creating it uses that name.
+    ASSERT_EQ(::unlink((db + "/b2.snd").c_str()), 0);
+    ASSERT_EQ(::unlink((db + "/B2.SND").c_str()), 0);
+    ASSERT_TRUE(write("HARNDB\\b2.SND", "wb", "3"));
+    EXPECT_EQ(listNames(db), (Names{"b1.Snd", "b2.SND"}));
+    // Folders last changed over a second ago are trusted until their change time moves.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(platform::nativePath(path("HARNDB\\B1.SND").c_str()), db + "/b1.Snd");
+    EXPECT_EQ(platform::access(path("HARNDB\\B9.SND").c_str(), 0), -1);
+    writeBytes(db + "/B9.SND", "9");
+    EXPECT_EQ(platform::access(path("harndb\\b9.snd").c_str(), 0), 0);
+    // A program that sets the folder's time back after its change does not hide it.
+    struct stat before;
+    ASSERT_EQ(::stat(db.c_str(), &before), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    EXPECT_EQ(platform::access(path("HARNDB\\B8.SND").c_str(), 0), -1);
+    writeBytes(db + "/B8.SND", "8");
+    const struct timespec times[2] = {before.st_atim, before.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, db.c_str(), times, 0), 0);
+    EXPECT_EQ(platform::access(path("harndb\\b8.snd").c_str(), 0), 0);
+    // The folder itself renamed.
+    ASSERT_EQ(::rename(db.c_str(), dir.file("Harndb").c_str()), 0);
+    EXPECT_EQ(platform::nativePath(path("HARNDB\\b9.snd").c_str()), dir.file("Harndb/B9.SND"));
+}
+
+// Random sequences of changes, made by this program through the platform calls and by others
+// directly, among names that differ only in case: after each one every name maps as a fresh
+// look at the disk maps it.
+TEST_F(FileSystemTest, MappingEqualsAFreshLookAfterAnySequenceOfChanges) {
+    const std::vector<std::string> names = {"a.txt", "A.TXT", "b.Txt", "SUB", "sub", "Sub"};
+    std::vector<std::string> relative;
+    for (const std::string& a : names) {
+        relative.push_back(a);
+        for (const std::string& b : names)
+            relative.push_back(a + "\\" + b);
+    }
+    std::mt19937 rng(13);
+    auto pick = [&] { return relative[rng() % relative.size()]; };
+    auto posix = [&](std::string r) {
+        std::replace(r.begin(), r.end(), '\\', '/');
+        return dir.file(r);
+    };
+    for (int step = 0; step < 600; ++step) {
+        const std::string target = pick();
+        const std::string other = pick();
+        switch (rng() % 6) {
+        case 0: // another program creates a file or a folder
+            if (rng() % 2) {
+                if (FILE* f = std::fopen(posix(target).c_str(), "w"))
+                    std::fclose(f);
+            } else
+                ::mkdir(posix(target).c_str(), 0755);
+            break;
+        case 1: // another program removes or renames
+            if (rng() % 2)
+                ::remove(posix(target).c_str());
+            else
+                ::rename(posix(target).c_str(), posix(other).c_str());
+            break;
+        case 2:
+            if (FILE* f = platform::fopen(path(target).c_str(), "w"))
+                std::fclose(f);
+            break;
+        case 3:
+            platform::makeDirectory(path(target).c_str());
+            break;
+        case 4:
+            platform::remove(path(target).c_str());
+            break;
+        default:
+            platform::rename(path(target).c_str(), path(other).c_str());
+            break;
+        }
+        for (const std::string& r : relative)
+            ASSERT_EQ(platform::nativePath(path(r).c_str()), mappedAfresh(dir.path(), r))
+                << "after step " << step << ", mapping " << r;
+    }
 }
 
 } // namespace
