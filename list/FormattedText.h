@@ -5,7 +5,8 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <string>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 class FormattedText {
@@ -29,7 +30,8 @@ public:
     FormattedText& put(char c) {
         if (c == '\n')
             return endLine();
-        m_text.push_back(c);
+        *room(1) = c;
+        ++m_size;
         return *this;
     }
     // Pads the line begun last with blanks, or cuts it, to `column` characters.
@@ -37,23 +39,38 @@ public:
     // Ends the line; the next conversion begins a new one.
     FormattedText& endLine();
 
-    std::string_view view() const { return m_text; }
-    std::size_t size() const { return m_text.size(); }
+    std::string_view view() const { return std::string_view(m_data.get(), m_size); }
+    std::size_t size() const { return m_size; }
     // Empties the text, keeping its storage.
     void clear() {
-        m_text.clear();
+        m_size = 0;
         m_lineStart = 0;
     }
     // Writes the text to the sink and empties it; false when a write so far was refused.
     bool flush();
 
 private:
-    void appendPadded(const char* begin, const char* end, int width);
+    // Space for `n` more characters at the end of the text.
+    char* room(std::size_t n) {
+        if (m_capacity - m_size < n)
+            grow(n);
+        return m_data.get() + m_size;
+    }
+    void grow(std::size_t n);
+    void append(const char* text, std::size_t length) {
+        std::memcpy(room(length), text, length);
+        m_size += length;
+    }
+    // Blanks up to `width` before a field of `length` characters, which the caller writes
+    // backwards from the returned end.
+    char* field(std::size_t length, int width);
     void flushWhenFull();
 
     std::FILE* m_sink;
     bool m_crlf;
     bool m_failed = false;
-    std::string m_text;
+    std::unique_ptr<char[]> m_data;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
     std::size_t m_lineStart = 0;
 };
