@@ -88,7 +88,7 @@ public:
                 r.extravarde[3] = value(random);
             }
             if (i % 25 == 0)
-                std::snprintf(r.textrad[1], sizeof r.textrad[1], "anmärkning %d", i);
+                std::snprintf(r.textrad[1], sizeof r.textrad[1], "kommentar %d", i);
             log->Ny(1, &r);
         }
         log->m_bhd.metod = CKarnborr::KB;

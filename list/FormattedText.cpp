@@ -81,8 +81,14 @@ void FormattedText::grow(std::size_t n) {
 }
 
 static int digitCount(uint64_t n) {
-    int count = 1;
-    for (; n >= 10; n /= 10)
+    if (n < 10)
+        return 1;
+    if (n < 100)
+        return 2;
+    if (n < 1000)
+        return 3;
+    int count = 4;
+    for (n /= 10000; n > 0; n /= 10)
         ++count;
     return count;
 }
