@@ -18,6 +18,10 @@ FLOORS = {
     "BM_CHarnDbs_FilnamnShared": "BM_Floor_FilnamnHashShared",
     "BM_List0_Sortera": "BM_Floor_StableSort",
     "BM_List0_Omsortera": "BM_Floor_StableSort",
+    "BM_CKarnborr_Init": "BM_Floor_ReadSnd",
+    "BM_CKarnborr_SaveFirst": "BM_Floor_SndFirstSave",
+    "BM_CKarnborr_Resave": "BM_Floor_SndResave",
+    "BM_CTunDbs_Save": "BM_Floor_TunnelSave",
 }
 
 binary = sys.argv[1] if len(sys.argv) > 1 else "build/default/bench/harn_bench"

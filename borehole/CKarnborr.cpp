@@ -2,6 +2,7 @@
 
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
+#include "list/FormattedText.h"
 #include "platform/CStdioFile.h"
 
 #include <cmath>
@@ -144,38 +145,49 @@ void CKarnborr::ApplyRules(kbtype* r) const {
 
 int CKarnborr::Save(CHarnDbs* dbs, int del) {
     double length = End() == 0 ? m_pael->djup : 0;
-    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [this](FILE* out) {
-        std::fprintf(out, "%f %d %d 0 %d %d %d\n", 0.0, borehole::slutkodValue(m_bhd.slutkod),
-                     m_bhd.blockparam, 1,
-                     sameText(m_bhd.klassystem, sizeof m_bhd.klassystem, "RMR-") ? 1 : 0,
-                     sameText(m_bhd.klassland, sizeof m_bhd.klassland, "DK") ? 1 : 0);
+    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [this](FormattedText& text) {
+        // "%f %d %d 0 %d %d %d"
+        text.fixed(0.0, 0, 6).put(' ').integer(borehole::slutkodValue(m_bhd.slutkod)).put(' ');
+        text.integer(m_bhd.blockparam).literal(" 0 ").integer(1).put(' ');
+        text.integer(sameText(m_bhd.klassystem, sizeof m_bhd.klassystem, "RMR-") ? 1 : 0);
+        text.put(' ').integer(sameText(m_bhd.klassland, sizeof m_bhd.klassland, "DK") ? 1 : 0);
+        text.endLine();
         if (Home() != 0)
             return;
         do {
             const kbtype& r = *m_pael;
-            CString line;
-            line.Format("%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d"
-                        "         ",
-                        r.djup, r.kod2, r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3,
-                        r.kod1, r.underkod1, r.klass, r.tal2, r.procent, r.val, r.flagga, r.varde,
-                        r.tal1);
-            // The text stands at position 60 over whatever the numbers left there.
-            std::string text = borehole::withTextAt(line, 60, r.text, sizeof r.text - 1);
-            std::fprintf(out, "%s\n", text.c_str());
+            // "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d" and nine
+            // blanks; the text stands at position 60 over whatever the numbers left there.
+            text.fixed(r.djup, 6, 2);
+            const int16_t numbers[13] = {r.kod2,      r.underkod2, r.vinkel1,   r.vinkel2, r.kod3,
+                                         r.underkod3, r.kod1,      r.underkod1, r.klass,   r.tal2,
+                                         r.procent,   r.val,       r.flagga};
+            const int widths[13] = {2, 2, 3, 3, 1, 1, 2, 2, 1, 4, 3, 1, 1};
+            for (int i = 0; i < 13; ++i)
+                text.put(' ').integer(numbers[i], widths[i]);
+            text.put(' ').fixed(r.varde, 8, 3).put(' ').integer(r.tal1, 3).literal("         ");
+            text.column(60).text(r.text, sizeof r.text - 1).endLine();
             bool extra = false;
             for (int i = 0; i < 6; ++i)
                 extra = extra || r.extra[i] != 32;
             for (int i = 0; i < 5; ++i)
                 extra = extra || r.extravarde[i] != 0;
-            if (extra)
-                std::fprintf(out, "%.2f %.1lf %.2lf %.1lf %.1lf %.1lf %d %d %d %d %d %d\n", -r.djup,
-                             r.extravarde[0], r.extravarde[2], r.extravarde[1], r.extravarde[3],
-                             r.extravarde[4], r.extra[0], r.extra[1], r.extra[2], r.extra[3],
-                             r.extra[4], r.extra[5]);
+            if (extra) {
+                // "%.2f %.1lf %.2lf %.1lf %.1lf %.1lf %d %d %d %d %d %d"
+                text.fixed(-r.djup, 0, 2).put(' ').fixed(r.extravarde[0], 0, 1).put(' ');
+                text.fixed(r.extravarde[2], 0, 2).put(' ').fixed(r.extravarde[1], 0, 1).put(' ');
+                text.fixed(r.extravarde[3], 0, 1).put(' ').fixed(r.extravarde[4], 0, 1);
+                for (int i = 0; i < 6; ++i)
+                    text.put(' ').integer(r.extra[i]);
+                text.endLine();
+            }
             for (int k = 0; k < 6; ++k)
                 if (r.textrad[k][0])
-                    std::fprintf(out, "%c%d %.*s\n", '%', k + 1,
-                                 static_cast<int>(sizeof r.textrad[k] - 1), r.textrad[k]);
+                    text.put('%')
+                        .integer(k + 1)
+                        .put(' ')
+                        .text(r.textrad[k], sizeof r.textrad[k] - 1)
+                        .endLine();
         } while ((*this)++);
     });
     if (result != 0)

@@ -2,6 +2,7 @@
 
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
+#include "list/FormattedText.h"
 #include "list/Utilities.h"
 #include "platform/CStdioFile.h"
 #include "platform/Cp1252Literal.h"
@@ -138,27 +139,28 @@ int CRegBorr::Save(CHarnDbs* dbs, int del) {
         }
     }
 
-    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [&](FILE* out) {
-        std::fprintf(out, "%f %d %d 0 %d %d\n", 0.0, borehole::slutkodValue(m_bhd.slutkod),
-                     m_bhd.blockparam, 1, kind);
+    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [&](FormattedText& text) {
+        // "%f %d %d 0 %d %d"
+        text.fixed(0.0, 0, 6).put(' ').integer(borehole::slutkodValue(m_bhd.slutkod)).put(' ');
+        text.integer(m_bhd.blockparam).literal(" 0 ").integer(1).put(' ').integer(kind);
+        text.endLine();
         if (Home() != 0)
             return;
         do {
             const rbtype& r = *m_pael;
-            CString numbers;
-            std::string line;
+            // "%7.3f %6ld", then the text at position 22; the full form goes on with
+            // " %5.2lf %5.2lf %5.0lf %5.2lf %5.2lf %5.2lf %5.2lf" and has its text at 65.
+            text.fixed(static_cast<double>(r.djup), 7, 3).put(' ').integer(r.sjunktid, 6);
             if (metod == JB1) {
-                numbers.Format("%7.3f %6ld", static_cast<double>(r.djup),
-                               static_cast<long>(r.sjunktid));
-                line = borehole::withTextAt(numbers, 22, r.text, sizeof r.text - 1);
+                text.column(22);
             } else {
-                numbers.Format("%7.3f %6ld %5.2lf %5.2lf %5.0lf %5.2lf %5.2lf %5.2lf %5.2lf",
-                               static_cast<double>(r.djup), static_cast<long>(r.sjunktid),
-                               r.hastighet, r.rbvarde[0], r.rbvarde[2], r.rbvarde[1], r.rbvarde[3],
-                               r.rbvarde[4], r.rbvarde[5]);
-                line = borehole::withTextAt(numbers, 65, r.text, sizeof r.text - 1);
+                const double values[7] = {r.hastighet,  r.rbvarde[0], r.rbvarde[2], r.rbvarde[1],
+                                          r.rbvarde[3], r.rbvarde[4], r.rbvarde[5]};
+                for (int i = 0; i < 7; ++i)
+                    text.put(' ').fixed(values[i], 5, i == 2 ? 0 : 2);
+                text.column(65);
             }
-            std::fprintf(out, "%s\n", line.c_str());
+            text.text(r.text, sizeof r.text - 1).endLine();
         } while ((*this)++);
     });
     if (result != 0 || !rec)

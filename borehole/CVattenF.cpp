@@ -2,6 +2,7 @@
 
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
+#include "list/FormattedText.h"
 #include "list/Utilities.h"
 #include "platform/CStdioFile.h"
 
@@ -55,18 +56,19 @@ void CVattenF::ReadRecord(const char* line) {
 }
 
 int CVattenF::Save(CHarnDbs* dbs, int del) {
-    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [this](FILE* out) {
-        std::fprintf(out, "%f %d %d 0 %d\n", 0.0, borehole::slutkodValue(m_bhd.slutkod),
-                     m_bhd.blockparam, 1);
+    int result = borehole::rewrite(m_pProj, m_namn, &m_bhd, del, [this](FormattedText& text) {
+        // "%f %d %d 0 %d"
+        text.fixed(0.0, 0, 6).put(' ').integer(borehole::slutkodValue(m_bhd.slutkod)).put(' ');
+        text.integer(m_bhd.blockparam).literal(" 0 ").integer(1).endLine();
         if (Home() != 0)
             return;
         do {
             const vftype& r = *m_pael;
-            CString numbers;
-            numbers.Format("%7.3f %7.3f %.1lf %.1lf %.1lf %.3lf %hd", r.vfvarde[0], r.vfvarde[1],
-                           r.vfvarde[2], r.vfvarde[3], r.vfvarde[4], r.vfvarde[5], r.vfkod);
-            std::string line = borehole::withTextAt(numbers, 50, r.text, sizeof r.text - 1);
-            std::fprintf(out, "%s\n", line.c_str());
+            // "%7.3f %7.3f %.1lf %.1lf %.1lf %.3lf %hd", then the text at position 50.
+            text.fixed(r.vfvarde[0], 7, 3).put(' ').fixed(r.vfvarde[1], 7, 3).put(' ');
+            text.fixed(r.vfvarde[2], 0, 1).put(' ').fixed(r.vfvarde[3], 0, 1).put(' ');
+            text.fixed(r.vfvarde[4], 0, 1).put(' ').fixed(r.vfvarde[5], 0, 3).put(' ');
+            text.integer(r.vfkod).column(50).text(r.text, sizeof r.text - 1).endLine();
         } while ((*this)++);
     });
     dbstype* rec = dbs ? dbs->Get_aktel() : nullptr;

@@ -1,9 +1,11 @@
 #include "borehole/SndFile.h"
 
 #include "database/CHarnDbs.h"
+#include "list/FormattedText.h"
 #include "list/Utilities.h"
 #include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
+#include "platform/MemoryStream.h"
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
 
@@ -22,13 +24,8 @@ CString dataFile(const CProjPath* proj, const char* namn, const char* ext) {
     return path;
 }
 
-bool isStar(const CString& line) {
-    return line.GetLength() > 0 && line[0] == '*';
-}
-
-void writeLine(FILE* out, const CString& line) {
-    std::fwrite(line.c_str(), 1, static_cast<size_t>(line.GetLength()), out);
-    std::fputc('\n', out);
+bool isStar(const std::string& line) {
+    return !line.empty() && line[0] == '*';
 }
 
 // The system box of the file operations: no owner, caption "Filöppning", OK button.
@@ -66,9 +63,12 @@ void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* lin
                 const std::function<void(char* line)>& body) {
     bool nextOpens = true;
     int current = -1;
-    CString line;
-    while (file.ReadString(line)) {
-        std::snprintf(g_lineBuffer, kScratchSize, "%s", line.c_str());
+    std::string line;
+    while (file.ReadLine(line)) {
+        // The line up to a zero byte, cut to the buffer.
+        const std::size_t length = strnlen(line.c_str(), kScratchSize - 1);
+        std::memcpy(g_lineBuffer, line.data(), length);
+        g_lineBuffer[length] = 0;
         if (g_lineBuffer[0] == '*') {
             nextOpens = true;
             continue;
@@ -87,39 +87,45 @@ void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* lin
 }
 
 int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
-            const std::function<void(FILE* out)>& writeBody) {
+            const std::function<void(FormattedText& out)>& writeBody) {
     CString snd = sndPath(proj, namn);
 
     CStdioFile in;
     if (!openForReading(in, snd))
         return fileMessage("Fel: Hittar inte %s", snd);
     platform::SafeReplace replacement(snd);
-    FILE* out = replacement.open("w");
+    // Written in binary with CR LF line ends: the bytes a text-mode stream would write.
+    FILE* out = replacement.open("wb");
     if (!out) {
         in.Abort();
         return fileMessage("Fel: Kan ej öppna %s"_cp, replacement.temporaryPath().c_str());
     }
 
     const int metod = bhd->metod;
+    FormattedText text(out, true);
     auto writeBlock = [&] {
-        std::fprintf(out, "*\n%d %.*s\n", metod, static_cast<int>(sizeof bhd->metodtext - 1),
-                     bhd->metodtext);
-        writeBody(out);
-        std::fputs("*\n", out);
+        text.literal("*\n").integer(metod).put(' ');
+        text.text(bhd->metodtext, sizeof bhd->metodtext - 1).endLine();
+        writeBody(text);
+        text.literal("*\n");
     };
 
     try {
-        CHarnDbs::SkrivHead(out, bhd);
-        CString line;
+        {
+            platform::MemoryStream head;
+            CHarnDbs::SkrivHead(head.stream(), bhd);
+            text.literal(head.take());
+        }
+        std::string line;
         bool have;
         // The old head, up to and including its closing "*".
-        while ((have = in.ReadString(line) != FALSE) && !isStar(line)) {
+        while ((have = in.ReadLine(line)) && !isStar(line)) {
         }
         bool found = false;
         while (have) {
             // Any number of "*" lines may stand between blocks.
             while (have && isStar(line))
-                have = in.ReadString(line) != FALSE;
+                have = in.ReadLine(line);
             if (!have)
                 break;
             // A block without a number matches no method, as for the readers, so it is
@@ -133,13 +139,12 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
                 if (!del && !found)
                     writeBlock();
                 found = true;
-                while ((have = in.ReadString(line) != FALSE) && !isStar(line)) {
+                while ((have = in.ReadLine(line)) && !isStar(line)) {
                 }
             } else {
-                std::fputs("*\n", out);
-                writeLine(out, line);
-                while ((have = in.ReadString(line) != FALSE)) {
-                    writeLine(out, line);
+                text.literal("*\n").literal(line).endLine();
+                while ((have = in.ReadLine(line))) {
+                    text.literal(line).endLine();
                     if (isStar(line))
                         break;
                 }
@@ -147,6 +152,7 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
         }
         if (!found && metod >= 0 && !del)
             writeBlock();
+        text.flush();
     } catch (const CFileException&) {
         in.Abort();
         replacement.abandon();
@@ -207,9 +213,9 @@ bool extentsFromSurvey(dbstype* rec, const char* path) {
     double x0 = 0, y0 = 0, z0 = 0, zn = 0;
     double kept[3] = {0, 0, 0};
     bool any = false;
-    CString line;
+    std::string line;
     try {
-        while (file.ReadString(line)) {
+        while (file.ReadLine(line)) {
             char text[151];
             std::snprintf(text, sizeof text, "%s", line.c_str());
             double x, y, z;
@@ -251,14 +257,6 @@ bool extentsFromSurvey(dbstype* rec, const char* path) {
         ShowMessage(g_lineBuffer, MB_OK, MB_ICONEXCLAMATION, nullptr);
     }
     return true;
-}
-
-std::string withTextAt(const CString& numbers, std::size_t column, const char* text,
-                       std::size_t maxText) {
-    std::string line = numbers.str();
-    line.resize(column, ' ');
-    line.append(text, strnlen(text, maxText));
-    return line;
 }
 
 void writeRecord(CHarnDbs* dbs, const CProjPath* proj, const char* namn) {

@@ -6,6 +6,7 @@
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
 #include "host/CProjPath.h"
+#include "list/FormattedText.h"
 #include "platform/CStdioFile.h"
 #include "platform/CString.h"
 
@@ -45,7 +46,7 @@ void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* lin
 // 0, or -3 when a file cannot be opened, read, written or replaced (a message has been
 // shown; the .SND file is as it was).
 int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
-            const std::function<void(FILE* out)>& writeBody);
+            const std::function<void(FormattedText& out)>& writeBody);
 
 // The value of a two-digit block code ("90" to "96") for the parameter line, else 0.
 int slutkodValue(const char* slutkod);
@@ -70,11 +71,6 @@ void writeRecord(CHarnDbs* dbs, const CProjPath* proj, const char* namn);
 
 // Sets (del not 1) or clears (del 1) a flag bit of the record.
 void setFlag(dbstype* rec, int bit, int del);
-
-// A record line: the formatted numbers, padded with blanks or cut to `column` characters,
-// then the text (at most `maxText` characters) from that column on.
-std::string withTextAt(const CString& numbers, std::size_t column, const char* text,
-                       std::size_t maxText);
 
 // Copies a text into a fixed field, cut to the field.
 template <std::size_t N> void copyField(char (&field)[N], const char* text) {

@@ -6,6 +6,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "host/CVaglinje.h"
+#include "list/FormattedText.h"
 #include "list/Utilities.h"
 #include "platform/Cp1252Literal.h"
 #include "platform/FailureLog.h"
@@ -226,26 +227,30 @@ int CTunDbs::SaveLat(const char* alignment) {
     tempName.Format("%s%s%s%st$us.lat", m_pProj->ProjKat(), "\\",
                     static_cast<const char*>(CProjPath::HarnDbfKat), "\\");
     platform::SafeReplace out(lat);
-    std::FILE* o = out.open("w");
+    // Written in binary with CR LF line ends: the bytes a text-mode stream would write.
+    std::FILE* o = out.open("wb");
     if (!o) {
         std::fclose(in);
         showAboutFile("Fel: Kan ej skapa %s", tempName);
         return -3;
     }
-    std::fprintf(o, "%s\n%s\n%s\n%d %.2lf\n", field(m_hd.rubrik).c_str(), alignment,
-                 field(m_hd.lattext).c_str(), m_hd.ival4, m_version);
+    FormattedText text(o, true);
+    // "%s\n%s\n%s\n%d %.2lf\n"
+    text.text(m_hd.rubrik, sizeof m_hd.rubrik).endLine().literal(alignment).endLine();
+    text.text(m_hd.lattext, sizeof m_hd.lattext).endLine();
+    text.integer(m_hd.ival4).put(' ').fixed(m_version, 0, 2).endLine();
 
     // A copied last line without its line end gets one before anything else is written
     // behind it, so that no line is joined to the next one (or to the end mark).
     bool lineOpen = false;
-    auto copy = [&](const char* text) {
-        std::fputs(text, o);
-        if (*text)
-            lineOpen = text[std::strlen(text) - 1] != '\n';
+    auto copy = [&](const char* copied) {
+        text.literal(copied);
+        if (*copied)
+            lineOpen = copied[std::strlen(copied) - 1] != '\n';
     };
     auto closeLine = [&] {
         if (lineOpen)
-            std::fputc('\n', o);
+            text.endLine();
         lineOpen = false;
     };
 
@@ -263,7 +268,7 @@ int CTunDbs::SaveLat(const char* alignment) {
             if (std::sscanf(line + 1, "%hd", &kind) == 1 && kind == 7)
                 break;
             closeLine();
-            std::fprintf(o, "%s\n", line);
+            text.literal(line).endLine();
         } else {
             copy(line);
         }
@@ -271,22 +276,26 @@ int CTunDbs::SaveLat(const char* alignment) {
 
     closeLine();
     if (Where(nullptr) >= 0) {
-        std::fprintf(o, "* %hd\n", static_cast<short>(7));
+        text.literal("* 7\n");
         const bool flags = m_version >= tunnelfile::kFlagVersion;
         for (Node* n = m_forst; n; n = n->next) {
             const todbtype& r = n->rec;
             if (r.typ != 7)
                 continue;
-            std::fprintf(o, "%7.3lf %d %d %8.3lf %8.3lf %8.3lf %4hd %4hd", r.sekt, r.ival1, r.ival2,
-                         r.tval1, r.tval2, flags ? 0.0 : r.tval3, r.kod2, r.kod3);
+            // "%7.3lf %d %d %8.3lf %8.3lf %8.3lf %4hd %4hd %3.1lf %3.1lf %5.2lf %4.1lf", from
+            // the flag version on followed by the six flags ("%d"); then the type's name and
+            // the two texts, a line each.
+            text.fixed(r.sekt, 7, 3).put(' ').integer(r.ival1).put(' ').integer(r.ival2);
+            text.put(' ').fixed(r.tval1, 8, 3).put(' ').fixed(r.tval2, 8, 3).put(' ');
+            text.fixed(flags ? 0.0 : r.tval3, 8, 3).put(' ').integer(r.kod2, 4).put(' ');
+            text.integer(r.kod3, 4).put(' ').fixed(r.tval4, 3, 1).put(' ').fixed(r.tval6, 3, 1);
+            text.put(' ').fixed(r.tval5, 5, 2).put(' ').fixed(r.tval7, 4, 1);
             if (flags)
-                std::fprintf(o, " %3.1lf %3.1lf %5.2lf %4.1lf %d %d %d %d %d %d\n%s\n", r.tval4,
-                             r.tval6, r.tval5, r.tval7, r.tflagg[0], r.tflagg[1], r.tflagg[2],
-                             r.tflagg[3], r.tflagg[4], r.tflagg[5], field(r.tvnamn).c_str());
-            else
-                std::fprintf(o, " %3.1lf %3.1lf %5.2lf %4.1lf\n%s\n", r.tval4, r.tval6, r.tval5,
-                             r.tval7, field(r.tvnamn).c_str());
-            std::fprintf(o, "%s\n%s\n", field(r.ttext1).c_str(), field(r.ttext2).c_str());
+                for (int8_t flag : r.tflagg)
+                    text.put(' ').integer(flag);
+            text.endLine().text(r.tvnamn, sizeof r.tvnamn).endLine();
+            text.text(r.ttext1, sizeof r.ttext1).endLine();
+            text.text(r.ttext2, sizeof r.ttext2).endLine();
         }
     }
 
@@ -303,7 +312,8 @@ int CTunDbs::SaveLat(const char* alignment) {
     while (std::fgets(line, kLatLine, in) && std::strncmp(line, "**", 2) != 0)
         copy(line);
     closeLine();
-    std::fputs("**", o);
+    text.literal("**");
+    text.flush();
 
     const bool readFailed = std::ferror(in) != 0;
     std::fclose(in);
