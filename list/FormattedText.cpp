@@ -192,15 +192,8 @@ void FormattedText::flushWhenFull() {
 }
 
 bool FormattedText::flush() {
-    // Handed over in pieces smaller than a stream's buffer, so that the C library always
-    // copies them into it and a failing write surfaces through that buffer's flush: a
-    // cookie stream whose write function fails is not safe to write past its buffer.
-    constexpr std::size_t kPiece = 4096;
-    for (std::size_t at = 0; m_sink && at < m_size && !m_failed; at += kPiece) {
-        const std::size_t n = std::min(kPiece, m_size - at);
-        if (std::fwrite(m_data.get() + at, 1, n, m_sink) != n)
-            m_failed = true;
-    }
+    if (m_sink && m_size > 0 && !m_failed && std::fwrite(m_data.get(), 1, m_size, m_sink) != m_size)
+        m_failed = true;
     clear();
     return !m_failed;
 }

@@ -203,27 +203,33 @@ BOOL CStdioFile::Open(const char* path, UINT flags, CFileException* error) {
 
 BOOL CStdioFile::ReadString(CString& line) {
     line.Empty();
+    std::string text;
+    if (!ReadLine(text))
+        return FALSE;
+    line = CString(std::move(text));
+    return TRUE;
+}
+
+bool CStdioFile::ReadLine(std::string& line) {
+    line.clear();
     if (!m_stream)
         raise(CFileException::genericException);
-    std::string text;
-    bool any = false;
-    int c;
-    while ((c = std::fgetc(m_stream)) != EOF) {
-        any = true;
-        if (c == '\n')
-            break;
-        text += static_cast<char>(c);
-    }
+    ssize_t n = ::getline(&m_lineBuffer, &m_lineCapacity, m_stream);
     if (std::ferror(m_stream)) {
         std::clearerr(m_stream);
         raise(causeOf(errno));
     }
+    if (n <= 0)
+        return false;
+    std::size_t length = static_cast<std::size_t>(n);
+    if (m_lineBuffer[length - 1] == '\n')
+        --length;
     // A text-mode stream has already turned CR LF into LF: a CR still before the LF belongs
     // to the line (taking it too would lose it from a text that ends in one).
-    if (!m_text && !text.empty() && text.back() == '\r')
-        text.pop_back();
-    line = CString(std::move(text));
-    return any ? TRUE : FALSE;
+    if (!m_text && length > 0 && m_lineBuffer[length - 1] == '\r')
+        --length;
+    line.assign(m_lineBuffer, length);
+    return true;
 }
 
 char* CStdioFile::ReadString(char* buffer, UINT max) {

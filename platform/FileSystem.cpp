@@ -109,7 +109,7 @@ ssize_t streamWrite(void* cookie, const char* buf, size_t size) {
     auto* s = static_cast<Stream*>(cookie);
     if (FaultInjector::shouldFail(FileOp::Write)) {
         s->writeError = errno = ENOSPC;
-        return -1;
+        return 0; // the C library takes 0 as a failed write; a negative count is misread
     }
     bool ok;
     if (!s->text) {
@@ -126,7 +126,7 @@ ssize_t streamWrite(void* cookie, const char* buf, size_t size) {
     }
     if (!ok) {
         s->writeError = errno;
-        return -1;
+        return 0;
     }
     return static_cast<ssize_t>(size);
 }
