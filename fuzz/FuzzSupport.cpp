@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -21,14 +22,31 @@ extern "C" void __wrap__Z5Sleepj(unsigned milliseconds) {
     (void)milliseconds;
 }
 
+// fsync is wrapped the same way: each input saves through platform::SafeReplace, and
+// flushing the disk on every save would make millions of inputs impossible. The files are
+// written, renamed and read back as in any build; only the flush is left out.
+extern "C" int __wrap_fsync(int fd) {
+    (void)fd;
+    return 0;
+}
+
 namespace harn_fuzz {
 namespace {
 
-// One folder per process under the system's temporary folder, removed at exit.
+// Where the per-process folder goes: /dev/shm when there is one (memory, no disk), else the
+// system's temporary folder.
+fs::path temporaryBase() {
+    std::error_code ec;
+    if (fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0)
+        return "/dev/shm";
+    return fs::temp_directory_path();
+}
+
+// One folder per process, removed at exit.
 struct Root {
     std::string path;
     Root() {
-        std::string base = (fs::temp_directory_path() / "harn-fuzz-XXXXXX").string();
+        std::string base = (temporaryBase() / "harn-fuzz-XXXXXX").string();
         std::vector<char> buf(base.begin(), base.end());
         buf.push_back(0);
         if (!::mkdtemp(buf.data()))
@@ -84,6 +102,12 @@ Session::Session()
 }
 
 Session::~Session() {
+    // HARN_FUZZ_MESSAGES=1 prints each message box the input caused, caption and text as the
+    // library's bytes: to see why an input was refused, and to compare the texts of two builds.
+    static const bool show = std::getenv("HARN_FUZZ_MESSAGES") != nullptr;
+    if (show)
+        for (const auto& m : ui.messages())
+            std::fprintf(stderr, "harn message: [%s] %s\n", m.caption.c_str(), m.text.c_str());
     std::error_code ec;
     fs::remove_all(m_path, ec);
 }
