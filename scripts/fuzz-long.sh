@@ -5,12 +5,16 @@
 #
 #   scripts/fuzz-long.sh [-t SECONDS] [-w WORKDIR] [-j JOBS] [TARGET...]   fuzz, then report
 #   scripts/fuzz-long.sh -r [-w WORKDIR]                                    report only
+#   scripts/fuzz-long.sh -s [-w WORKDIR] [TARGET...]    corpus into the repository's seeds
 #
 #   -t SECONDS  time per target (default 600)
 #   -w WORKDIR  corpora, findings, logs and results (default $HARN_FUZZ_WORK or
 #               /tmp/harn-fuzz-long); keep it outside the repository. The corpora grow from
 #               one run to the next.
 #   -j JOBS     targets fuzzed at the same time (default 1; 2 only on an idle machine)
+#   -s          minimise: merge each target's corpus into fuzz/seeds/<target>/ (libFuzzer
+#               -merge=1 keeps only the inputs that reach coverage the seeds there and the
+#               exported seeds do not)
 #   TARGET...   the targets (default: all, as harn_fuzz_replay --list names them)
 #
 # A target whose program stops on a finding is started again until its time is used up, so a
@@ -27,12 +31,14 @@ seconds=600
 work=${HARN_FUZZ_WORK:-/tmp/harn-fuzz-long}
 jobs=1
 report_only=0
-while getopts "t:w:j:r" opt; do
+minimise=0
+while getopts "t:w:j:rs" opt; do
     case $opt in
     t) seconds=$OPTARG ;;
     w) work=$OPTARG ;;
     j) jobs=$OPTARG ;;
     r) report_only=1 ;;
+    s) minimise=1 ;;
     *) sed -n '2,22p' "$0" >&2; exit 2 ;;
     esac
 done
@@ -85,6 +91,26 @@ targets=("$@")
 mkdir -p "$work/logs" "$work/corpus" "$work/findings"
 rm -rf "$work/seeds"
 "$build/fuzz/harn_fuzz_replay" --export "$work/seeds" >/dev/null
+
+if [ "$minimise" = 1 ]; then
+    for t in "${targets[@]}"; do
+        mkdir -p "fuzz/seeds/$t"
+        before=$(ls "fuzz/seeds/$t" | wc -l)
+        # The exported seeds (the seed folders, samples and table cases) count as present;
+        # the merge adds to a copy of them what reaches more.
+        rm -rf "$work/merge-base"
+        cp -r "$work/seeds/$t" "$work/merge-base"
+        "$build/fuzz/harn_fuzz_$t" -merge=1 -timeout=10 -malloc_limit_mb="$malloc_mb" \
+            -rss_limit_mb="$rss_mb" -max_len="$max_len" "$work/merge-base" \
+            "$work/corpus/$t" >"$work/logs/$t-merge.log" 2>&1
+        # What the merge put into the copy of the exported seeds is new: into the repository.
+        for f in "$work/merge-base"/*; do
+            [ -e "$work/seeds/$t/$(basename "$f")" ] || cp "$f" "fuzz/seeds/$t/"
+        done
+        echo "$t: $before seed files, now $(ls "fuzz/seeds/$t" | wc -l)"
+    done
+    exit 0
+fi
 
 # Fuzzes one target for $seconds, restarting after a finding; appends its line to results.
 fuzz_one() {
