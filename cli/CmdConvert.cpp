@@ -60,9 +60,15 @@ int runConvert(const std::vector<std::string>& argsIn) {
     auto proj = cli::projectFor(args[0]);
     const std::string dbs = static_cast<const char*>(proj->DbsPath());
 
-    // The old database, kept byte for byte before anything is rebuilt.
+    // The old database, kept byte for byte before anything is rebuilt. One that is there but
+    // cannot be read is not rebuilt either: it would be lost without its copy.
     std::string old;
     const bool haveOld = platform::readFile(dbs.c_str(), old);
+    if (!haveOld && platform::access(dbs.c_str(), 0) == 0) {
+        std::cerr << "harn convert: cannot read the database " << platform::nativePath(dbs.c_str())
+                  << " to keep a copy of it; nothing converted\n";
+        return cli::kFailed;
+    }
     std::string copy;
     if (haveOld) {
         copy = copyName(dbs);

@@ -300,13 +300,6 @@ Item itemFor(cli::TunnelSources& src, const dbstype& r) {
     return item;
 }
 
-// 1, 2 or 5 times a power of ten, not above `v`.
-double roundLength(double v) {
-    const double p = std::pow(10.0, std::floor(std::log10(v)));
-    const double m = v / p;
-    return (m >= 5 ? 5 : m >= 2 ? 2 : 1) * p;
-}
-
 // Sizes of the picture, in pixels.
 constexpr double kMargin = 20;
 constexpr double kHeader = 64;
@@ -954,30 +947,8 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, const PlanOptions& opt) {
         svg.end();
     }
 
-    if (!empty) {
-        // Scale bar: a round length near a fifth of the drawing.
-        const double len = roundLength(drawW / 5 / view.scale);
-        const double bar = len * view.scale;
-        const double y = footerTop + 8;
-        svg.start("g").attr("class", "scale-bar").attr("font-size", 11);
-        for (int half = 0; half < 2; ++half)
-            svg.start("rect")
-                .attr("x", kMargin + half * bar / 2)
-                .attr("y", y)
-                .attr("width", bar / 2)
-                .attr("height", 6)
-                .attr("fill", half == 0 ? "#222222" : "white")
-                .attr("stroke", "#222222")
-                .end();
-        svg.start("text").attr("x", kMargin).attr("y", y + 20).text("0").end();
-        svg.start("text")
-            .attr("x", kMargin + bar)
-            .attr("y", y + 20)
-            .attr("text-anchor", "middle")
-            .text(cli::number(len) + " m")
-            .end();
-        svg.end();
-    }
+    if (!empty) // a round length near a fifth of the drawing
+        cli::scaleBar(svg, kMargin, footerTop + 8, drawW, view.scale);
     if (!notes.empty()) {
         svg.start("g").attr("class", "notes").attr("font-size", 11).attr("fill", "#8a4b00");
         for (size_t i = 0; i < notes.size(); ++i)

@@ -3,6 +3,7 @@
 // outline file. Loading packs the holes of deleted types away, as the library does. A library
 // that the reading finds damaged is listed as far as it was read, with exit code 1.
 #include "cli/Cli.h"
+#include "cli/CountingConsole.h"
 #include "cli/DbsCli.h"
 #include "cli/Json.h"
 
@@ -11,7 +12,6 @@
 #include "mapping/LibraryFile.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
-#include "platform/UserInterface.h"
 #include "tunnel/CTvarKoord.h"
 #include "tunnel/CTvarsnitt.h"
 
@@ -28,27 +28,6 @@ cli::CommandRegistrar reg("sections", "harn sections DIR [--json]",
                           "list a project's tunnel cross-section types with springing levels and "
                           "extents (loading packs deleted types away)",
                           &runSections);
-
-// Shows everything on the console, as the tool always does, and counts what was shown:
-// every message or status text of the reading is a finding about the library.
-class CountingConsole : public platform::UserInterface {
-public:
-    CountingConsole() { m_console.setStatusLine(true); }
-    int messageBox(platform::MessageCall call, const char* text, const char* caption,
-                   UINT flags) override {
-        ++shown;
-        return m_console.messageBox(call, text, caption, flags);
-    }
-    bool hasStatusLine() const override { return true; }
-    void statusText(const char* text) override {
-        ++shown;
-        m_console.statusText(text);
-    }
-    int shown = 0;
-
-private:
-    platform::ConsoleUserInterface m_console;
-};
 
 struct Type {
     tvtytype rec;
@@ -71,7 +50,7 @@ int runSections(const std::vector<std::string>& argsIn) {
         return cli::kFailed;
     }
 
-    CountingConsole console;
+    cli::CountingConsole console;
     platform::setUserInterface(&console);
     libfile::setBellStream(stderr);
     platform::FailureLog::reset();

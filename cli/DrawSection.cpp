@@ -256,28 +256,7 @@ std::string drawSection(const TunnelView& view, const TunnelSection& section, do
     }
     svg.end();
 
-    // Scale bar: a round length near a fifth of the drawing.
-    const double len = tunneldraw::roundLength(drawW / 5 / scale);
-    const double bar = len * scale;
-    const double y = frameBottom + 14 + 8;
-    svg.start("g").attr("class", "scale-bar").attr("font-size", 11);
-    for (int half = 0; half < 2; ++half)
-        svg.start("rect")
-            .attr("x", kMargin + half * bar / 2)
-            .attr("y", y)
-            .attr("width", bar / 2)
-            .attr("height", 6)
-            .attr("fill", half == 0 ? "#222222" : "white")
-            .attr("stroke", "#222222")
-            .end();
-    svg.start("text").attr("x", kMargin).attr("y", y + 20).text("0").end();
-    svg.start("text")
-        .attr("x", kMargin + bar)
-        .attr("y", y + 20)
-        .attr("text-anchor", "middle")
-        .text(number(len) + " m")
-        .end();
-    svg.end();
+    scaleBar(svg, kMargin, frameBottom + 14 + 8, drawW, scale);
     tunneldraw::legend(&svg, entries, legendTop, width);
     svg.finish();
     return out;

@@ -1,5 +1,7 @@
 #include "cli/DrawSvg.h"
 
+#include "cli/Cli.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -108,6 +110,35 @@ SvgWriter& SvgWriter::end() {
 void SvgWriter::finish() {
     while (!m_open.empty())
         end();
+}
+
+double roundLength(double v) {
+    const double p = std::pow(10.0, std::floor(std::log10(v)));
+    const double m = v / p;
+    return (m >= 5 ? 5 : m >= 2 ? 2 : 1) * p;
+}
+
+void scaleBar(SvgWriter& svg, double x, double y, double drawWidth, double scale) {
+    const double len = roundLength(drawWidth / 5 / scale);
+    const double bar = len * scale;
+    svg.start("g").attr("class", "scale-bar").attr("font-size", 11);
+    for (int half = 0; half < 2; ++half)
+        svg.start("rect")
+            .attr("x", x + half * bar / 2)
+            .attr("y", y)
+            .attr("width", bar / 2)
+            .attr("height", 6)
+            .attr("fill", half == 0 ? "#222222" : "white")
+            .attr("stroke", "#222222")
+            .end();
+    svg.start("text").attr("x", x).attr("y", y + 20).text("0").end();
+    svg.start("text")
+        .attr("x", x + bar)
+        .attr("y", y + 20)
+        .attr("text-anchor", "middle")
+        .text(number(len) + " m")
+        .end();
+    svg.end();
 }
 
 } // namespace cli

@@ -15,6 +15,14 @@ std::string xmlEscape(const std::string& utf8);
 // A value that is not finite is written as 0.
 std::string pixels(double v);
 
+class SvgWriter;
+
+// 1, 2 or 5 times a power of ten, not above `v` (v > 0).
+double roundLength(double v);
+// A scale bar with its left end at (x, y): a round length near a fifth of `drawWidth` pixels
+// at `scale` pixels a metre, in a dark and a white half, "0" and "N m" under its ends.
+void scaleBar(SvgWriter& svg, double x, double y, double drawWidth, double scale);
+
 class SvgWriter {
 public:
     explicit SvgWriter(std::string& out) : m_out(out) {}

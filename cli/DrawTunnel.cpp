@@ -13,12 +13,6 @@ namespace cli {
 
 namespace tunneldraw {
 
-double roundLength(double v) {
-    const double p = std::pow(10.0, std::floor(std::log10(v)));
-    const double m = v / p;
-    return (m >= 5 ? 5 : m >= 2 ? 2 : 1) * p;
-}
-
 std::string metres(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.3f", plain(v));

@@ -30,8 +30,6 @@ namespace tunneldraw {
 constexpr double kMargin = 20;
 constexpr double kHeader = 64;
 
-// 1, 2 or 5 times a power of ten, not above `v` (v > 0).
-double roundLength(double v);
 // The SVG element, white background, title element, heading and subtitle.
 void open(SvgWriter& svg, double width, double height, const std::string& title,
           const std::string& subtitle);

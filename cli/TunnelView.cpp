@@ -1,6 +1,7 @@
 #include "cli/TunnelView.h"
 
 #include "cli/Cli.h"
+#include "cli/CountingConsole.h"
 #include "cli/DbsCli.h"
 
 #include "database/CHarnDbs.h"
@@ -10,7 +11,6 @@
 #include "mapping/CHkolista.h"
 #include "platform/FailureLog.h"
 #include "platform/FileSystem.h"
-#include "platform/UserInterface.h"
 #include "tunnel/CTunBult.h"
 #include "tunnel/CTunDbs.h"
 #include "tunnel/CTunDran.h"
@@ -25,38 +25,6 @@
 namespace cli {
 
 namespace {
-
-// Shows everything on the console and counts it: a message or status text while a tunnel is
-// read is a finding about its files (a missing type, a file that cannot be read).
-class CountingConsole : public platform::UserInterface {
-public:
-    CountingConsole() { m_console.setStatusLine(true); }
-    int messageBox(platform::MessageCall call, const char* text, const char* caption,
-                   UINT flags) override {
-        ++shown;
-        return m_console.messageBox(call, text, caption, flags);
-    }
-    bool hasStatusLine() const override { return true; }
-    void statusText(const char* text) override {
-        if (!text || !*text)
-            return;
-        ++shown;
-        m_console.statusText(text);
-    }
-    int shown = 0;
-
-private:
-    platform::ConsoleUserInterface m_console;
-};
-
-// Installs the counting console for the length of a reading.
-class ConsoleScope {
-public:
-    explicit ConsoleScope(CountingConsole& c) { platform::setUserInterface(&c); }
-    ~ConsoleScope() { platform::setUserInterface(nullptr); }
-    ConsoleScope(const ConsoleScope&) = delete;
-    ConsoleScope& operator=(const ConsoleScope&) = delete;
-};
 
 template <class File>
 void readList(File& file, const char* ext, const std::string& namn, BoltDrainList& out) {
@@ -92,7 +60,7 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
         return kFailed;
     }
     CountingConsole console;
-    ConsoleScope scope(console);
+    UserInterfaceScope scope(console);
     const size_t failuresBefore = platform::FailureLog::entries().size();
     CHarnDbs dbs(proj.get(), nullptr);
     if (openDatabase(dbs, *proj, 1) != 0)

@@ -22,9 +22,9 @@ extern "C" void __wrap__Z5Sleepj(unsigned milliseconds) {
     (void)milliseconds;
 }
 
-// fsync is wrapped the same way: each input saves through platform::SafeReplace, and
-// flushing the disk on every save would make millions of inputs impossible. The files are
-// written, renamed and read back as in any build; only the flush is left out.
+// Every replaced file is flushed to the disk before it is renamed into place. That makes a
+// file survive a power cut, which no fuzz input can cause, and costs most of the time of the
+// targets that save; the fuzz programs are linked with --wrap for fsync as well.
 extern "C" int __wrap_fsync(int fd) {
     (void)fd;
     return 0;
@@ -33,20 +33,21 @@ extern "C" int __wrap_fsync(int fd) {
 namespace harn_fuzz {
 namespace {
 
-// Where the per-process folder goes: /dev/shm when there is one (memory, no disk), else the
-// system's temporary folder.
-fs::path temporaryBase() {
+// One folder per process, removed at exit: under TMPDIR when it is set, else in memory
+// (/dev/shm) where there is such a folder, else under the system's temporary folder. Saves
+// sync their files to disk; in memory that costs nothing, on a disk it is most of the time.
+fs::path rootBase() {
     std::error_code ec;
-    if (fs::is_directory("/dev/shm", ec) && ::access("/dev/shm", W_OK) == 0)
+    if (!std::getenv("TMPDIR") && fs::is_directory("/dev/shm", ec) &&
+        ::access("/dev/shm", W_OK) == 0)
         return "/dev/shm";
     return fs::temp_directory_path();
 }
 
-// One folder per process, removed at exit.
 struct Root {
     std::string path;
     Root() {
-        std::string base = (temporaryBase() / "harn-fuzz-XXXXXX").string();
+        std::string base = (rootBase() / "harn-fuzz-XXXXXX").string();
         std::vector<char> buf(base.begin(), base.end());
         buf.push_back(0);
         if (!::mkdtemp(buf.data()))

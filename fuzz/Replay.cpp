@@ -7,11 +7,14 @@
 //   harn_fuzz_replay --list
 //   harn_fuzz_replay [--target NAME] --export DIR   (seed files to DIR/<target>/, for libFuzzer)
 #include "fuzz/FuzzSupport.h"
+#include "fuzz/ProjectImage.h"
 #include "fuzz/Targets.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -72,6 +75,17 @@ const std::vector<Target>& targets() {
         {"forsttyper", fuzzForstTyper, true, {"fuzz/seeds/forsttyper"}, {}},
         {"injsystem", fuzzInjSystem, true, {"fuzz/seeds/injsystem"}, {}},
         {"vl", fuzzVl, false, {"fuzz/seeds/vl"}, {}},
+        {"odb", fuzzOdb, true, {"fuzz/seeds/odb"}, {}},
+        {"lat", fuzzLat, false, {"fuzz/seeds/lat"}, {}},
+        {"odf", fuzzOdf, true, {"fuzz/seeds/odf"}, {}},
+        {"odd", fuzzOdd, true, {"fuzz/seeds/odd"}, {}},
+        {"tvtyp", fuzzTvtyp, true, {"fuzz/seeds/tvtyp"}, {}},
+        {"ttv", fuzzTtv, false, {"fuzz/seeds/ttv"}, {}},
+        {"pkt", fuzzPkt, false, {"fuzz/seeds/pkt"}, {}},
+        {"vlis", fuzzVlis, false, {"fuzz/seeds/vlis"}, {}},
+        {"crd", fuzzCrd, false, {"fuzz/seeds/crd"}, {}},
+        {"project_check", fuzzProjectCheck, false, {"fuzz/seeds/project"}, {}},
+        {"project_convert", fuzzProjectConvert, false, {"fuzz/seeds/project"}, {}},
     };
     return all;
 }
@@ -86,8 +100,21 @@ std::vector<std::string> sampleFiles(const std::string& target) {
         return {"samples/codes/Forsttyp.bib"};
     if (target == "injsystem")
         return {"samples/codes/Injsys.bib"};
+    if (target == "pkt")
+        return {"samples/projects/OLD14/Harnplan.PKT"};
+    if (target == "vlis")
+        return {"samples/projects/OLD14/HARNDB/VAGLINJE.LIS",
+                "samples/projects/DAMAGED/HARNDB/VAGLINJE.LIS"};
+    if (target == "crd")
+        return {"samples/projects/OLD14/HARNDB/BH3.CRD"};
     return {};
 }
+
+// The project targets take whole folders: the sample projects, each as one input.
+bool takesProject(const std::string& target) {
+    return target.rfind("project_", 0) == 0;
+}
+const char* const kSampleProjects[] = {"samples/projects/OLD14", "samples/projects/DAMAGED"};
 
 std::string readFile(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -170,6 +197,10 @@ std::vector<Seed> seedsOf(const Target& t, const std::string& source) {
     for (const std::string& f : sampleFiles(t.name))
         if (fs::exists(source + "/" + f))
             seeds.push_back({f, readFile(source + "/" + f)});
+    if (takesProject(t.name))
+        for (const char* folder : kSampleProjects)
+            if (fs::exists(source + "/" + folder))
+                seeds.push_back({folder, packProject(projectOfFolder(source + "/" + folder))});
     for (const char* table : t.tables)
         for (auto& c : tableCases(source + "/" + table))
             seeds.push_back({c.first.substr(source.size() + 1), c.second});
@@ -347,6 +378,41 @@ std::string mutate(const std::string& seed, Rng& rng, bool binary) {
     return d;
 }
 
+// A project image mostly gets one of its files mutated (as a binary image or as text, by
+// its kind), now and then a file added, dropped or renamed, a failing file operation, or
+// the image's own bytes.
+std::string mutateProject(const std::string& seed, Rng& rng) {
+    std::vector<ProjectFile> files = unpackProject(seed);
+    const std::size_t kind = rng.below(10);
+    if (files.empty() || kind == 0)
+        return mutate(seed, rng, true);
+    ProjectFile& f = files[rng.below(files.size())];
+    if (kind == 1) { // drop a file
+        files.erase(files.begin() + static_cast<std::ptrdiff_t>(&f - files.data()));
+    } else if (kind == 2) { // a copy under another name or folder
+        ProjectFile copy = f;
+        copy.inDatabaseFolder = !copy.inDatabaseFolder || rng.below(2);
+        copy.name.insert(0, 1, static_cast<char>('A' + rng.below(26)));
+        files.push_back(copy);
+    } else if (kind == 3) { // another name
+        f.name = mutate(f.name, rng, false);
+    } else if (kind == 4) { // a file operation that fails (fuzz/ProjectImage.h)
+        const std::size_t nth = rng.below(40);
+        const std::string fault = {static_cast<char>(rng.below(5)), static_cast<char>(nth), '\0',
+                                   static_cast<char>(rng.below(2))};
+        files.push_back({false, "$FAULT", fault});
+    } else {
+        const std::string::size_type dot = f.name.rfind('.');
+        std::string ext = dot == std::string::npos ? "" : f.name.substr(dot);
+        for (char& c : ext)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const bool binary =
+            ext == ".DBS" || ext == ".ODB" || ext == ".ODF" || ext == ".ODD" || ext == ".BIB";
+        f.bytes = mutate(f.bytes, rng, binary);
+    }
+    return packProject(files);
+}
+
 // What is running, for the report of a crash.
 char g_running[512] = "";
 std::string g_keep = ".";
@@ -515,7 +581,8 @@ int main(int argc, char** argv) {
                 std::string what = seed.origin;
                 if (static_cast<std::size_t>(index) >= seeds.size()) {
                     Rng rng(hashOf(std::string(t.name) + "#" + std::to_string(index)));
-                    input = mutate(seed.bytes, rng, t.binary);
+                    input = takesProject(t.name) ? mutateProject(seed.bytes, rng)
+                                                 : mutate(seed.bytes, rng, t.binary);
                     what += " mutated";
                 }
                 (runOne(t, input, what, index) ? passed : failed)++;

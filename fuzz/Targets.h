@@ -30,5 +30,23 @@ int fuzzForstTyper(const uint8_t* data, std::size_t size);
 int fuzzInjSystem(const uint8_t* data, std::size_t size);
 // Alignment file V1.VL (CVaglinje).
 int fuzzVl(const uint8_t* data, std::size_t size);
+// Tunnel database HARNDB\T1.ODB (CTunDbs), and the tunnel text file T1.LAT its save rewrites.
+int fuzzOdb(const uint8_t* data, std::size_t size);
+int fuzzLat(const uint8_t* data, std::size_t size);
+// Bolt file T1.ODF (CTunBult) and drainage file T1.ODD (CTunDran).
+int fuzzOdf(const uint8_t* data, std::size_t size);
+int fuzzOdd(const uint8_t* data, std::size_t size);
+// Cross-section type library TVTYP.LIS (CTvarsnitt) and outline files .ttv (CTvarKoord).
+int fuzzTvtyp(const uint8_t* data, std::size_t size);
+int fuzzTtv(const uint8_t* data, std::size_t size);
+// Point file Harnplan.pkt as the conversion reads it, written back and read again.
+int fuzzPkt(const uint8_t* data, std::size_t size);
+// Alignment list HARNDB\VAGLINJE.LIS as the conversion reads it.
+int fuzzVlis(const uint8_t* data, std::size_t size);
+// Deviation survey B1.CRD as the core-drilling save reads it for the record's extents.
+int fuzzCrd(const uint8_t* data, std::size_t size);
+// A whole project folder (fuzz/ProjectImage.h) for `harn check` and for `harn convert`.
+int fuzzProjectCheck(const uint8_t* data, std::size_t size);
+int fuzzProjectConvert(const uint8_t* data, std::size_t size);
 
 } // namespace harn_fuzz

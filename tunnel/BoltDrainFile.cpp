@@ -101,7 +101,11 @@ int BoltDrainFile::Uppdat(std::FILE* f, int mode) {
 }
 
 long BoltDrainFile::Knrget() {
-    return m_hd.nastanr++;
+    // A damaged head may hold the largest counter there is: the count then goes on from the
+    // smallest, so that every record still gets a number of its own.
+    const int32_t number = m_hd.nastanr;
+    m_hd.nastanr = static_cast<int32_t>(static_cast<uint32_t>(number) + 1u);
+    return number;
 }
 
 void BoltDrainFile::RemoveMarked() {

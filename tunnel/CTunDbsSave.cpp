@@ -235,6 +235,20 @@ int CTunDbs::SaveLat(const char* alignment) {
     std::fprintf(o, "%s\n%s\n%s\n%d %.2lf\n", field(m_hd.rubrik).c_str(), alignment,
                  field(m_hd.lattext).c_str(), m_hd.ival4, m_version);
 
+    // A copied last line without its line end gets one before anything else is written
+    // behind it, so that no line is joined to the next one (or to the end mark).
+    bool lineOpen = false;
+    auto copy = [&](const char* text) {
+        std::fputs(text, o);
+        if (*text)
+            lineOpen = text[std::strlen(text) - 1] != '\n';
+    };
+    auto closeLine = [&] {
+        if (lineOpen)
+            std::fputc('\n', o);
+        lineOpen = false;
+    };
+
     char line[kLatLine];
     for (int i = 0; i < 4 && std::fgets(line, kLatLine, in); ++i) {
     }
@@ -248,12 +262,14 @@ int CTunDbs::SaveLat(const char* alignment) {
             short kind = 0;
             if (std::sscanf(line + 1, "%hd", &kind) == 1 && kind == 7)
                 break;
+            closeLine();
             std::fprintf(o, "%s\n", line);
         } else {
-            std::fputs(line, o);
+            copy(line);
         }
     }
 
+    closeLine();
     if (Where(nullptr) >= 0) {
         std::fprintf(o, "* %hd\n", static_cast<short>(7));
         const bool flags = m_version >= tunnelfile::kFlagVersion;
@@ -283,9 +299,10 @@ int CTunDbs::SaveLat(const char* alignment) {
         }
     }
     if (star && std::strncmp(line, "**", 2) != 0)
-        std::fputs(line, o);
+        copy(line);
     while (std::fgets(line, kLatLine, in) && std::strncmp(line, "**", 2) != 0)
-        std::fputs(line, o);
+        copy(line);
+    closeLine();
     std::fputs("**", o);
 
     const bool readFailed = std::ferror(in) != 0;

@@ -101,6 +101,73 @@ def main():
     write("vl/big.VL", "ALIGNMENT 1\n-5.5e2\n0 0 -2.414213562373095\n-10 -10\n")
     write("vl/grid.VL", "  ALIGNMENT\t1\n\n6580000\n6580000.125 1500000.5 1.5e-9\n"
           "6590000 1510000 -999.5\n6590000.001 1510000\n")
+    tunnel_files()
+
+
+def todb(typ, sekt, text=b"", at=None):
+    """A 144-byte tunnel, bolt or drainage record; `at` sets fields {offset: (format, value)}."""
+    r = bytearray(144)
+    struct.pack_into("<h", r, 0, typ)
+    r[4] = 1 if typ else 0
+    struct.pack_into("<d", r, 16, sekt)
+    r[36:36 + len(text)] = text
+    for offset, (fmt, value) in (at or {}).items():
+        struct.pack_into(fmt, r, offset, value)
+    return bytes(r)
+
+
+def tunnel_files():
+    """Tunnel, bolt, drainage and type library files beside the demo's (written by
+    `harn demo`): holes to pack, an old version, kinds 9 and 10, bolts of version 1.19,
+    drains given out of order, arcs of every kind, and a text file without its end mark."""
+    def odb(version, recs, hal=0, antal9=0):
+        h = bytearray(300)
+        h[0:len(version)] = version
+        h[6:13] = b"TUNNEL1"
+        live = sum(1 for r in recs if r[0])
+        struct.pack_into("<i", h, 24, live)
+        struct.pack_into("<i", h, 24 + 36, antal9)
+        struct.pack_into("<i", h, 104, hal)
+        struct.pack_into("<d", h, 136, 0.5)
+        struct.pack_into("<i", h, 144, 1)
+        struct.pack_into("<i", h, 148, 300 + 144 * len(recs))
+        return bytes(h) + b"".join(recs)
+    write("odb/holes.ODB", odb(b"1.5", [todb(7, 70, b"VALV10"), todb(0, 0), todb(7, 10, b"TRAP8"),
+                                        todb(9, 5, b"", {68: ("<16s", b"annat")})], 1, 1))
+    write("odb/old.ODB", odb(b"1.1", [todb(7, 30, b"TRAP8", {100: ("<d", 2.5)}),
+                                      todb(10, 30, b"X")]))
+    def boltdrain(version, nastanr, recs, hal=0):
+        h = bytearray(300)
+        h[0:len(version)] = version
+        struct.pack_into("<i", h, 24, sum(1 for r in recs if r[0]))
+        struct.pack_into("<i", h, 28, hal)
+        struct.pack_into("<i", h, 32, 300 + 144 * len(recs))
+        struct.pack_into("<i", h, 44, nastanr)
+        return bytes(h) + b"".join(recs)
+    write("odf/old.ODF", boltdrain(b"1.19", 1, [todb(1, 12), todb(1, 14)]))
+    write("odf/holes.ODF", boltdrain(b"1.5", 5, [todb(1, 12, b"", {136: ("<i", 3)}), todb(0, 0),
+                                                 todb(2, 30)], 1))
+    def point(lnr, psekt, dnr=0):
+        return todb(1, 0, b"", {56: ("<i", lnr), 80: ("<d", psekt), 116: ("<i", dnr)})
+    # Regression: a serial counter at its largest value overflowed when handed out.
+    write("odf/regress-counter-at-max.ODF", boltdrain(b"1.5", 0x7fffffff, [todb(1, 12), todb(1, 14)]))
+    write("odd/drains.ODD", boltdrain(b"1.5", 1, [point(1, 50), point(2, 70), point(1, 20),
+                                                  point(5, 10), point(7, 30)]))
+    write("odd/headless.ODD", boltdrain(b"1.5", 1, [point(3, 40), point(1, 20), todb(0, 0)], 1))
+    tvrec = lambda name, xmin, xmax: (name.ljust(9, b"\0") + b"typ".ljust(39, b"\0") +
+                                      struct.pack("<11d", 1, 2, 0, xmin, xmax, 0, 6, 0, 0, 0, 0))
+    tv = bytearray(100)
+    tv[0:3] = b"1.5"
+    struct.pack_into("<iid", tv, 16, 2, 1, 0.5)
+    struct.pack_into("<i", tv, 32, 100 + 3 * 136)
+    write("tvtyp/holes.LIS", bytes(tv) + tvrec(b"A", -3, 3) + bytes(136) + tvrec(b"b", -2, 2))
+    write("ttv/arcs.ttv", "*\r\nT1\r\n   2.000    0.0005\r\n\r\n\r\n\r\nValv\r\n*\r\n"
+          "0 0 5\r\n6 0 -5\r\n6 0 2\r\n0 6 0.005\r\n1 2\r\n0 0 0.1234567\r\n*\r\n")
+    write("ttv/one-point.ttv", "*\nT1\n1.5 2.5 0\n0 0\n0 0\n0 0 0 0\nEtt\n*\n3 4 2\n*\n")
+    # Regression: a last line without its line end was joined to the end mark on every save.
+    write("lat/regress-last-line-open.LAT", "TUN1\r\nV1.VL\r\n\r\n0 1.50\r\n* 3\r\nhost\r\n"
+          "* 7\r\n* 7\r\n 10.000 0 0")
+    write("lat/no-section7.LAT", "TUN1\nV1.VL\nrubrik\n0 1.50\n* 3\nhost\n*12 x\nmore\n**")
 
 
 if __name__ == "__main__":

@@ -15,15 +15,10 @@
 #include <regex>
 #include <set>
 
-using testing_support::readBytes;
-using testing_support::runTool;
-using testing_support::TempDir;
-using testing_support::writeBytes;
+using namespace testing_support;
 namespace fs = std::filesystem;
 
 namespace {
-
-const fs::path kSource = fs::path(__FILE__).parent_path() / "../..";
 
 // Every match of `pattern`'s first group in `text`.
 std::vector<std::string> matches(const std::string& text, const std::string& pattern) {
@@ -36,9 +31,7 @@ std::vector<std::string> matches(const std::string& text, const std::string& pat
 }
 
 void patch(const std::string& file, size_t offset, const void* bytes, size_t size) {
-    std::string s = readBytes(file);
-    s.replace(offset, size, static_cast<const char*>(bytes), size);
-    writeBytes(file, s);
+    patchBytes(file, offset, std::string(static_cast<const char*>(bytes), size));
 }
 void patchInt(const std::string& file, size_t offset, int32_t value) {
     patch(file, offset, &value, sizeof value);
@@ -72,19 +65,9 @@ void setLine(const std::string& file, int n, const std::string& text, bool inser
     writeBytes(file, out);
 }
 
-class CheckRulesTest : public ::testing::Test {
+class CheckRulesTest : public DemoProjectTest {
 protected:
-    static void SetUpTestSuite() {
-        demo = std::make_unique<TempDir>();
-        ASSERT_EQ(runTool({"demo", demo->file("D")}).exitCode, 0);
-    }
-    static void TearDownTestSuite() { demo.reset(); }
-
-    std::string fresh() {
-        fs::remove_all(dir.file("P"));
-        fs::copy(demo->file("D"), dir.file("P"), fs::copy_options::recursive);
-        return dir.file("P");
-    }
+    std::string fresh() { return copyDemo("P"); }
     // The slot offset of an object in the project's database.
     static long slotOf(const std::string& p, const char* id) {
         CProjPath proj(p.c_str());
@@ -95,11 +78,7 @@ protected:
             return -1;
         return d.Get_aktel()->filpos;
     }
-
-    static std::unique_ptr<TempDir> demo;
-    TempDir dir;
 };
-std::unique_ptr<TempDir> CheckRulesTest::demo;
 
 TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
     const auto dbs = [](const std::string& p) { return p + "/HARNPLAN.DBS"; };
@@ -119,17 +98,22 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
         const char* rule;
         std::function<void(const std::string& p)> plant;
         std::vector<std::string> also = {}; // findings that follow from the fault, in order
+        std::vector<std::string> says = {}; // parts of the JSON report (the message, the file)
     } cases[] = {
         {"database-read",
          [&](const std::string& p) {
              patchInt(dbs(p), offsetof(dbshdtype, antal),
                       intAt(dbs(p), offsetof(dbshdtype, antal)) + 1);
-         }},
+         },
+         {},
+         {"\"message\": \"Os\xC3\xA4ker databas antal=("}},
         {"head-count",
          [&](const std::string& p) {
-             const size_t points = offsetof(dbshdtype, typantal) + 3 * 4;
-             patchInt(dbs(p), points, intAt(dbs(p), points) + 1);
-         }},
+             const size_t boreholes = offsetof(dbshdtype, typantal) + 2 * 4;
+             patchInt(dbs(p), boreholes, intAt(dbs(p), boreholes) + 1);
+         },
+         {},
+         {"head counts 5 objects of type borehole, the database holds 4"}},
         {"head-end",
          [&](const std::string& p) {
              patchInt(dbs(p), offsetof(dbshdtype, slut),
@@ -150,7 +134,9 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
              patchInt(dbs(p), t + 8 * 4, 1);
          }},
         {"record-id-case",
-         [&](const std::string& p) { slotByte(p, "FP2", offsetof(dbstype, id), 'f'); }},
+         [&](const std::string& p) { slotByte(p, "FP2", offsetof(dbstype, id), 'f'); },
+         {},
+         {"identifier is not in upper case"}},
         {"record-id-duplicate",
          [&](const std::string& p) { slotByte(p, "FP2", offsetof(dbstype, id) + 2, '1'); }},
         {"record-no-file",
@@ -160,6 +146,10 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
              patch(dbs(p), slotOf(p, "JG1") + offsetof(dbstype, filnamn), "KV1", 4);
          }},
         {"file-missing", [&](const std::string& p) { fs::remove(data(p, "KV1.LJE")); }},
+        {"file-missing",
+         [&](const std::string& p) { fs::remove(data(p, "TUN1.LAT")); },
+         {},
+         {"HARNDB/TUN1.LAT\",", "\"message\": \"data file is missing\""}},
         {"alignment-file-missing",
          [&](const std::string& p) { fs::remove(data(p, "V\xC3\x84G2.VL")); }},
         {"alignment-file",
@@ -167,7 +157,15 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
              writeBytes(data(p, "V\xC3\x84G2.VL"), "ALIGNMENT 1\n0\nx\n");
          }},
         {"borehole-flag",
-         [&](const std::string& p) { slotByte(p, "BH2", offsetof(dbstype, flagg), 0x08); }},
+         [&](const std::string& p) { slotByte(p, "BH2", offsetof(dbstype, flagg), 0x08); },
+         {},
+         {"the file has core drilling but the database record's flag is not set"}},
+        {"borehole-flag",
+         [&](const std::string& p) {
+             slotByte(p, "BH2", offsetof(dbstype, flagg), 0x0d); // KB, VF and RB
+         },
+         {},
+         {"the database record says water-loss tests but the file has no such block"}},
         {"borehole-head", [&](const std::string& p) { setLine(data(p, "BH2.SND"), 2, "x"); }},
         {"borehole-line", [&](const std::string& p) { setLine(data(p, "BH2.SND"), 12, "xyz"); }},
         {"survey-line", [&](const std::string& p) { setLine(data(p, "BH3.CRD"), 99, "1 2 3"); }},
@@ -194,15 +192,29 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
          [&](const std::string& p) { writeBytes(data(p, "TVTYP.LIS"), "1.5"); },
          {"tunnel-section-type", "tunnel-section-type", "tunnel-section-type",
           "tunnel-section-type"}},
+        {"section-library",
+         [&](const std::string& p) { patchInt(data(p, "TVTYP.LIS"), 16, 5); },
+         {},
+         {"Os\xC3\xA4ker databas antal=(5 2), v\xC3\xA4lj Konvertera i Arkiv."}},
         {"section-outline-missing",
-         [&](const std::string& p) { fs::remove(data(p, "VALV10.ttv")); }},
+         [&](const std::string& p) { fs::remove(data(p, "VALV10.ttv")); },
+         {},
+         {"type VALV10 has no outline file"}},
         {"section-outline",
          [&](const std::string& p) {
              fs::remove(data(p, "VALV10.ttv"));
              fs::create_directory(data(p, "VALV10.ttv")); // there, but cannot be opened
          }},
         {"tunnel-read", [&](const std::string& p) { writeBytes(odb(p), "1.5"); }},
-        {"tunnel-count", [&](const std::string& p) { patchInt(odb(p), 24, 5); }},
+        {"tunnel-read",
+         [&](const std::string& p) { patch(odb(p), 0, "0.5\0\0", 5); },
+         {},
+         {"Felaktig version: 0.5 TUN1 Nu g\xC3\xA4ller version:1.5 V\xC3\xA4lj Konvertera i "
+          "Arkiv !"}},
+        {"tunnel-count",
+         [&](const std::string& p) { patchInt(odb(p), 24, 5); },
+         {},
+         {"the head counts 5 records, the file holds 4"}},
         {"tunnel-alignment",
          [&](const std::string& p) {
              // The tunnel's text names an alignment whose file exists but has no record.
@@ -212,12 +224,21 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
          }},
         {"tunnel-alignment-file",
          [&](const std::string& p) { fs::remove(data(p, "V\xC3\x84G1.VL")); },
-         {"alignment-file-missing"}},
+         {"alignment-file-missing"},
+         {"the alignment file of the tunnel is missing"}},
+        {"tunnel-alignment-file",
+         [&](const std::string& p) {
+             writeBytes(data(p, "V\xC3\x84G1.VL"), "ALIGNMENT 1\n0\n1000 2010\n");
+         },
+         {"alignment-file"},
+         {"the alignment file cannot be read: fewer than two points"}},
         {"tunnel-chainage",
          [&](const std::string& p) {
              const double far = 400;
              patch(odb(p), position(3, 16), &far, sizeof far);
-         }},
+         },
+         {},
+         {"position at chainage 400.000 lies outside its alignment (chainage 0.000 to 252.360)"}},
         {"tunnel-positions",
          [&](const std::string& p) {
              for (int i = 0; i < 4; ++i)
@@ -226,13 +247,23 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
              patchInt(odb(p), 24 + 4 * 8, 4);
          }},
         {"tunnel-section-type",
-         [&](const std::string& p) { patch(odb(p), position(1, 36), "NOPE\0", 5); }},
+         [&](const std::string& p) { patch(odb(p), position(1, 36), "NOPE\0", 5); },
+         {},
+         {"position at chainage 70.000: cross-section type NOPE is not in TVTYP.LIS"}},
+        {"tunnel-section-type",
+         [&](const std::string& p) { fs::remove(data(p, "TVTYP.LIS")); },
+         {},
+         {"its positions name cross-section types but the project has no type library "
+          "TVTYP.LIS"}},
         {"bolt-drain-file", [&](const std::string& p) { patchInt(data(p, "TUN1.ODF"), 32, 301); }},
         {"library-head", [&](const std::string& p) { writeBytes(p + "/Kort.bib", "1.4"); }},
         {"library-version",
          [&](const std::string& p) { patch(sample(p, "Forstsys.bib"), 0, "0.9\0", 4); }},
         {"library-end",
-         [&](const std::string& p) { patchInt(sample(p, "Forstsys.bib"), 116, 301); }},
+         [&](const std::string& p) { patchInt(sample(p, "Forstsys.bib"), 116, 301); },
+         {},
+         {"the head's end offset 301 is not the end of a 312-byte record within the file's "
+          "1236 bytes"}},
         {"library-count", [&](const std::string& p) { patchInt(sample(p, "Injsys.bib"), 24, 5); }},
         {"library-freed",
          [&](const std::string& p) { patchInt(sample(p, "Forsttyp.bib"), 104, 1); }},
@@ -258,6 +289,15 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
         std::vector<std::string> want = {c.rule};
         want.insert(want.end(), c.also.begin(), c.also.end());
         EXPECT_EQ(matches(r.out, "\"rule\": \"([a-z-]+)\""), want) << r.out;
+        for (const std::string& part : c.says)
+            EXPECT_TRUE(contains(r.out, part)) << part << "\n" << r.out;
+        // The summary counts the findings by severity.
+        EXPECT_EQ(matches(r.out, "\"errors\": ([0-9]+),"),
+                  std::vector<std::string>{
+                      std::to_string(occurrences(r.out, "\"severity\": \"error\""))});
+        EXPECT_EQ(matches(r.out, "\"warnings\": ([0-9]+),"),
+                  std::vector<std::string>{
+                      std::to_string(occurrences(r.out, "\"severity\": \"warning\""))});
     }
 }
 

@@ -15,14 +15,10 @@
 
 using testing_support::readBytes;
 using testing_support::runTool;
+using testing_support::u;
 using testing_support::writeBytes;
 
 namespace {
-
-// Literals here are CP1252; the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
 
 const std::filesystem::path kSamples =
     std::filesystem::path(__FILE__).parent_path() / "../../samples/projects";

@@ -88,14 +88,13 @@ std::map<std::string, Drawn> parseLogs(const std::string& svg, double& top, doub
     return logs;
 }
 
-class DrawLogTest : public ::testing::Test {
+class DrawLogTest : public DemoProjectTest {
 protected:
     void SetUp() override {
-        CProjPath::ResetNames();
-        ASSERT_EQ(runTool({"demo", project()}).exitCode, 0);
+        DemoProjectTest::SetUp();
+        copyDemo("DEMO");
     }
     std::string project() const { return dir.path() + "/DEMO"; }
-    TempDir dir;
 };
 
 using Expected = std::set<std::tuple<std::string, double, double, double>>;
@@ -260,17 +259,11 @@ TEST_F(DrawLogTest, RefusesUnknownBoreholesAndWritesPng) {
     r = runTool({"draw", project(), "BH1", "-o", dir.file("bh1.png")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string png = readBytes(dir.file("bh1.png"));
-    ASSERT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    // Width and height from the IHDR chunk: those of the SVG.
-    auto be32 = [&](size_t at) {
-        return (static_cast<unsigned char>(png[at]) << 24) |
-               (static_cast<unsigned char>(png[at + 1]) << 16) |
-               (static_cast<unsigned char>(png[at + 2]) << 8) |
-               static_cast<unsigned char>(png[at + 3]);
-    };
+    // Width and height: those of the SVG.
     const std::string svg = runTool({"draw", project(), "BH1"}).out;
-    EXPECT_EQ(be32(16), static_cast<unsigned>(num(svg.substr(svg.find("<svg")), "width")));
-    EXPECT_EQ(be32(20), static_cast<unsigned>(num(svg.substr(svg.find("<svg")), "height")));
+    const std::string svgTag = svg.substr(svg.find("<svg"));
+    EXPECT_EQ(pngSize(png), std::make_pair(static_cast<unsigned>(num(svgTag, "width")),
+                                           static_cast<unsigned>(num(svgTag, "height"))));
     EXPECT_EQ(listNames(dir.path()).size(), 2u); // DEMO and bh1.png: no temporary file left
 }
 

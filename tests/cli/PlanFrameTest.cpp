@@ -23,9 +23,6 @@ using namespace testing_support;
 
 namespace {
 
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
 double num(const std::string& tag, const std::string& name) {
     std::smatch m;
     return std::regex_search(tag, m, std::regex(" " + name + "=\"([^\"]*)\""))

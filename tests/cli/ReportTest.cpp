@@ -28,14 +28,13 @@ size_t count(const std::string& text, const std::string& part) {
     return n;
 }
 
-class ReportTest : public ::testing::Test {
+class ReportTest : public DemoProjectTest {
 protected:
     void SetUp() override {
-        CProjPath::ResetNames();
-        ASSERT_EQ(runTool({"demo", project()}).exitCode, 0);
+        DemoProjectTest::SetUp();
+        copyDemo("DEMO");
     }
     std::string project() const { return dir.path() + "/DEMO"; }
-    TempDir dir;
 };
 
 // Every part is on the page and nothing is fetched from elsewhere; a damaged borehole shows
@@ -107,160 +106,8 @@ std::vector<std::string> consoleLines(const std::string& log) {
     return lines;
 }
 
-// A small PNG reader for the screenshot: zlib inflate (after the classic "puff") and the
-// row filters, for 8-bit RGB or RGBA images without interlace.
-class Inflater {
-public:
-    explicit Inflater(const std::string& in) : m_in(in) {}
-    bool run(std::string& out) {
-        m_pos = 2; // the zlib header
-        int last = 0;
-        do {
-            last = bits(1);
-            const int type = bits(2);
-            if (type == 0) {
-                m_bitCount = 0, m_bitBuf = 0;
-                if (m_pos + 4 > m_in.size())
-                    return false;
-                const size_t len = byte(m_pos) | byte(m_pos + 1) << 8;
-                m_pos += 4;
-                if (m_pos + len > m_in.size())
-                    return false;
-                out.append(m_in, m_pos, len);
-                m_pos += len;
-            } else if (type == 1 || type == 2) {
-                Huffman lit, dist;
-                if (type == 1) {
-                    std::vector<int> l(288);
-                    for (int i = 0; i < 288; ++i)
-                        l[i] = i < 144 ? 8 : i < 256 ? 9 : i < 280 ? 7 : 8;
-                    lit = Huffman(l);
-                    dist = Huffman(std::vector<int>(30, 5));
-                } else if (!dynamic(lit, dist)) {
-                    return false;
-                }
-                if (!codes(out, lit, dist))
-                    return false;
-            } else {
-                return false;
-            }
-        } while (!last && !m_bad);
-        return !m_bad;
-    }
-
-private:
-    struct Huffman {
-        Huffman() = default;
-        explicit Huffman(const std::vector<int>& lengths) : count(16), symbol(lengths.size()) {
-            for (int l : lengths)
-                ++count[l];
-            std::vector<int> offs(16);
-            for (int l = 1; l < 15; ++l)
-                offs[l + 1] = offs[l] + count[l];
-            for (size_t s = 0; s < lengths.size(); ++s)
-                if (lengths[s])
-                    symbol[offs[lengths[s]]++] = static_cast<int>(s);
-        }
-        std::vector<int> count, symbol;
-    };
-    unsigned byte(size_t at) const { return static_cast<unsigned char>(m_in[at]); }
-    int bits(int need) {
-        while (m_bitCount < need) {
-            if (m_pos >= m_in.size()) {
-                m_bad = true;
-                return 0;
-            }
-            m_bitBuf |= byte(m_pos++) << m_bitCount;
-            m_bitCount += 8;
-        }
-        const int v = static_cast<int>(m_bitBuf & ((1u << need) - 1));
-        m_bitBuf >>= need;
-        m_bitCount -= need;
-        return v;
-    }
-    int decode(const Huffman& h) {
-        int code = 0, first = 0, index = 0;
-        for (int len = 1; len < 16; ++len) {
-            code |= bits(1);
-            const int count = h.count[len];
-            if (code - count < first)
-                return h.symbol[index + (code - first)];
-            index += count, first += count;
-            first <<= 1, code <<= 1;
-        }
-        m_bad = true;
-        return 0;
-    }
-    bool dynamic(Huffman& lit, Huffman& dist) {
-        static const int order[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                      11, 4,  12, 3, 13, 2, 14, 1, 15};
-        const int nlen = bits(5) + 257, ndist = bits(5) + 1, ncode = bits(4) + 4;
-        std::vector<int> lengths(19);
-        for (int i = 0; i < ncode; ++i)
-            lengths[order[i]] = bits(3);
-        const Huffman lencode(lengths);
-        lengths.assign(static_cast<size_t>(nlen + ndist), 0);
-        for (int i = 0; i < nlen + ndist && !m_bad;) {
-            int sym = decode(lencode), len = 0, rep = 0;
-            if (sym < 16) {
-                lengths[i++] = sym;
-                continue;
-            }
-            if (sym == 16) {
-                if (i == 0)
-                    return false;
-                len = lengths[i - 1], rep = 3 + bits(2);
-            } else {
-                rep = sym == 17 ? 3 + bits(3) : 11 + bits(7);
-            }
-            if (i + rep > nlen + ndist)
-                return false;
-            while (rep--)
-                lengths[i++] = len;
-        }
-        lit = Huffman(std::vector<int>(lengths.begin(), lengths.begin() + nlen));
-        dist = Huffman(std::vector<int>(lengths.begin() + nlen, lengths.end()));
-        return !m_bad;
-    }
-    bool codes(std::string& out, const Huffman& lit, const Huffman& dist) {
-        static const int lbase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
-                                      15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
-                                      67, 83, 99, 115, 131, 163, 195, 227, 258};
-        static const int lext[29] = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                     2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-        static const int dbase[30] = {
-            1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-            193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-        static const int dext[30] = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                     6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-        for (;;) {
-            const int sym = decode(lit);
-            if (m_bad || sym > 285)
-                return false;
-            if (sym < 256) {
-                out += static_cast<char>(sym);
-            } else if (sym == 256) {
-                return true;
-            } else {
-                const int len = lbase[sym - 257] + bits(lext[sym - 257]);
-                const int d = decode(dist);
-                if (d > 29)
-                    return false;
-                const size_t back = static_cast<size_t>(dbase[d] + bits(dext[d]));
-                if (back > out.size())
-                    return false;
-                for (int i = 0; i < len; ++i)
-                    out += out[out.size() - back];
-            }
-        }
-    }
-    const std::string& m_in;
-    size_t m_pos = 0;
-    unsigned m_bitBuf = 0;
-    int m_bitCount = 0;
-    bool m_bad = false;
-};
-
+// The screenshot's pixels: its IDAT stream inflated by Python's zlib (Python runs the tests'
+// literal checks too), then the row filters undone, for 8-bit RGB or RGBA without interlace.
 struct Image {
     unsigned width = 0, height = 0;
     std::vector<std::string> rows; // RGB or RGBA bytes
@@ -304,9 +151,13 @@ bool readPng(const std::string& png, Image& img) {
         }
         pos += 12 + n;
     }
-    std::string raw;
-    if (!img.bpp || !Inflater(idat).run(raw))
+    const platform::ProcessResult inflated = platform::runFilter(
+        {"python3", "-c",
+         "import sys, zlib; sys.stdout.buffer.write(zlib.decompress(sys.stdin.buffer.read()))"},
+        idat);
+    if (!img.bpp || inflated.exitCode != 0)
         return false;
+    const std::string& raw = inflated.out;
     const size_t stride = img.width * img.bpp;
     if (raw.size() < img.height * (stride + 1))
         return false;

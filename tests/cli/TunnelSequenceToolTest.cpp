@@ -150,13 +150,7 @@ double onAxis(const std::string& svg, const std::string& axis, bool horizontal, 
 unsigned render(const std::string& svg, const std::string& png) {
     if (std::system(("rsvg-convert -o '" + png + "' '" + svg + "'").c_str()) != 0)
         return 0;
-    const std::string bytes = readBytes(png);
-    if (bytes.size() < 24 || bytes.substr(0, 8) != "\x89PNG\r\n\x1a\n")
-        return 0;
-    const auto b = [&](size_t i) {
-        return static_cast<unsigned>(static_cast<unsigned char>(bytes[i]));
-    };
-    return (b(16) << 24) | (b(17) << 16) | (b(18) << 8) | b(19);
+    return pngSize(readBytes(png)).first;
 }
 
 bool rsvgMissing() {
@@ -210,7 +204,7 @@ TEST_F(TunnelSequenceTool, DevelopedSurface) {
     // -o FILE.png gives the rendered picture, not the SVG under that name.
     const std::string png = dir.file("surface.png");
     ASSERT_EQ(runTool({"draw", root, "T1", "--developed", "-o", png}).exitCode, 0);
-    EXPECT_EQ(readBytes(png).substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_GT(pngSize(readBytes(png)).first, 0u);
 }
 
 // The cross-section at 25: the arch with its five zones, the springing levels, the four

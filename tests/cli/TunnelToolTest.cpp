@@ -1,5 +1,5 @@
 // The tool on tunnels: the demo's tunnel saved through the library along its alignment,
-// `harn show` of it, `harn check` of its files and of the type library, and its geometry in
+// `harn show` of it (the check of its files is CheckRulesTest's), and its geometry in
 // `harn export` and `harn draw` (rendered to PNG when rsvg-convert is installed).
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
@@ -23,22 +23,6 @@ using namespace testing_support;
 
 namespace {
 
-// Literals of this file are CP1252 (as the library's); the tool speaks UTF-8.
-std::string u(const std::string& cp1252) {
-    return platform::cp1252ToUtf8(cp1252);
-}
-
-bool contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-int occurrences(const std::string& text, const std::string& part) {
-    int n = 0;
-    for (size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
-        ++n;
-    return n;
-}
-
 // The positions [east, north] of a feature's geometry as (north, east) pairs.
 std::vector<std::pair<double, double>> coordinates(const std::string& feature) {
     const std::string list = feature.substr(0, feature.find("\"properties\""));
@@ -58,13 +42,11 @@ std::string feature(const std::string& geojson, const std::string& part) {
     return geojson.substr(start, geojson.find('\n', start) - start);
 }
 
-class TunnelToolTest : public ::testing::Test {
+class TunnelToolTest : public DemoProjectTest {
 protected:
     void SetUp() override {
-        CProjPath::ResetNames();
-        const ToolResult demo = runTool({"demo", project()});
-        ASSERT_EQ(demo.exitCode, 0) << demo.err;
-        demoOut = demo.out;
+        DemoProjectTest::SetUp();
+        copyDemo("PROJ");
     }
     std::string project() const { return dir.path() + "/PROJ"; }
     std::string data(const std::string& cp1252Name) const {
@@ -78,9 +60,6 @@ protected:
                 out.replace(at, folder.size(), "DIR");
         return out;
     }
-
-    TempDir dir;
-    std::string demoOut;
 };
 
 // The demo saves TUN1 through CTunDbs: its record takes the plan extent along VÄG1.VL of its
@@ -90,9 +69,10 @@ protected:
 // head, the text file's header, the alignment and the positions with their types; the
 // project passes check.
 TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
-    EXPECT_TRUE(contains(demoOut, u("tunnel: 2 cross-section types, TUN1 with 4 positions along "
-                                    "VÄG1.VL, plan extent 1010.0 2005.0 to 1239.1 2033.7\n"_cp)))
-        << demoOut;
+    EXPECT_TRUE(
+        contains(demoOutput(), u("tunnel: 2 cross-section types, TUN1 with 4 positions along "
+                                 "VÄG1.VL, plan extent 1010.0 2005.0 to 1239.1 2033.7\n"_cp)))
+        << demoOutput();
 
     const ToolResult r = runTool({"show", project(), "tun1"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -145,85 +125,6 @@ TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
     const ToolResult c = runTool({"check", project()});
     EXPECT_EQ(c.exitCode, 0);
     EXPECT_EQ(c.out, "18 objects checked: 0 errors, 0 warnings\n");
-}
-
-// Each damage of the tunnel's files, its alignment or the type library is one finding.
-TEST_F(TunnelToolTest, CheckFindsWhatIsWrongWithTunnelFiles) {
-    const std::vector<std::string> files = {"TUN1.ODB", "TUN1.LAT", "TVTYP.LIS", "VALV10.ttv",
-                                            "VÄG1.VL"_cp};
-    std::vector<std::string> good;
-    for (const std::string& f : files)
-        good.push_back(readBytes(data(f)));
-    auto patched = [&](size_t file, size_t offset, const std::string& bytes) {
-        std::string b = good[file];
-        b.replace(offset, bytes.size(), bytes);
-        return b;
-    };
-    double far = 300;
-    const std::string farChainage(reinterpret_cast<const char*>(&far), sizeof far);
-    const struct Case {
-        size_t file;
-        std::string bytes; // the file's new contents; empty: removed
-        std::vector<std::string> findings;
-    } cases[] = {
-        {0,
-         patched(0, 0, std::string("0.5\0\0", 5)),
-         {"error    tunnel-read  TUN1  DIR/HARNDB/TUN1.ODB: Felaktig version: 0.5 TUN1 Nu gäller "
-          "version:1.5 Välj Konvertera i Arkiv !"_cp}},
-        {0,
-         patched(0, 24, std::string("\x09", 1)), // antal[0]
-         {"error    tunnel-count  TUN1  DIR/HARNDB/TUN1.ODB: the head counts 9 records, the file "
-          "holds 4"}},
-        {0,
-         patched(0, 300 + 36, "TRAP9"),
-         {"error    tunnel-section-type  TUN1  DIR/HARNDB/TUN1.ODB: position at chainage 10.000: "
-          "cross-section type TRAP9 is not in TVTYP.LIS"}},
-        {0,
-         patched(0, 300 + 3 * 144 + 16, farChainage),
-         {"warning  tunnel-chainage  TUN1  DIR/HARNDB/TUN1.ODB: position at chainage 300.000 lies "
-          "outside its alignment (chainage 0.000 to 252.360)"}},
-        {1, "", {"error    file-missing  TUN1  DIR/HARNDB/TUN1.LAT: data file is missing"}},
-        {2,
-         "",
-         {"error    tunnel-section-type  TUN1  DIR/HARNDB/TUN1.ODB: its positions name "
-          "cross-section types but the project has no type library TVTYP.LIS"}},
-        {2,
-         patched(2, 16, std::string("\x05", 1)),
-         {"error    section-library  -  DIR/HARNDB/TVTYP.LIS: Osäker databas antal=(5 2), välj "
-          "Konvertera i Arkiv."_cp}},
-        {3,
-         "",
-         {"warning  section-outline-missing  VALV10  DIR/HARNDB/VALV10.ttv: type VALV10 has no "
-          "outline file"}},
-        {4,
-         "",
-         {"error    tunnel-alignment-file  TUN1  DIR/HARNDB/VÄG1.VL: the alignment file of the "
-          "tunnel is missing"_cp,
-          "warning  alignment-file-missing  VÄG1.VL  DIR/HARNDB/VÄG1.VL: data file is missing"_cp}},
-        {4,
-         "ALIGNMENT 1\n0\n1000 2010\n",
-         {"error    tunnel-alignment-file  TUN1  DIR/HARNDB/VÄG1.VL: the alignment file cannot be "
-          "read: fewer than two points"_cp,
-          "error    alignment-file  VÄG1.VL  DIR/HARNDB/VÄG1.VL: fewer than two points"_cp}},
-    };
-    for (const Case& c : cases) {
-        if (c.bytes.empty())
-            std::remove(data(files[c.file]).c_str());
-        else
-            writeBytes(data(files[c.file]), c.bytes);
-        const ToolResult r = runTool({"check", project()});
-        std::string expected;
-        int errors = 0;
-        for (const std::string& f : c.findings) {
-            expected += u(f) + "\n";
-            errors += f[0] == 'e';
-        }
-        expected += "18 objects checked: " + std::to_string(errors) + " errors, " +
-                    std::to_string(c.findings.size() - errors) + " warnings\n";
-        EXPECT_EQ(plain(r.out), expected);
-        EXPECT_EQ(r.exitCode, errors ? 1 : 0) << expected;
-        writeBytes(data(files[c.file]), good[c.file]);
-    }
 }
 
 // Without its alignment file and type library the tunnel's positions are shown without
@@ -370,14 +271,7 @@ TEST_F(TunnelToolTest, DrawShowsTheTunnelAlongItsAlignment) {
     const std::string svg = dir.file("plan.svg"), png = dir.file("plan.png");
     ASSERT_EQ(runTool({"draw", project(), "-o", svg}).exitCode, 0);
     ASSERT_EQ(std::system(("rsvg-convert -o '" + png + "' '" + svg + "'").c_str()), 0);
-    const std::string bytes = readBytes(png);
-    ASSERT_GT(bytes.size(), 24u);
-    EXPECT_EQ(bytes.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    // The image is as wide as the drawing (IHDR width, big-endian).
-    const auto b = [&](size_t i) {
-        return static_cast<unsigned>(static_cast<unsigned char>(bytes[i]));
-    };
-    EXPECT_EQ((b(16) << 24) | (b(17) << 16) | (b(18) << 8) | b(19), 1000u);
+    EXPECT_EQ(pngSize(readBytes(png)).first, 1000u); // as wide as the drawing
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 #include "tests/support/RunTool.h"
 
+#include "host/CProjPath.h"
 #include "platform/Encoding.h"
 #include "tests/support/TestSupport.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -78,6 +80,47 @@ std::string plainOutput(const std::string& out, const TempDir& dir) {
     for (size_t at; (at = plain.find(dir.path())) != std::string::npos;)
         plain.replace(at, dir.path().size(), "DIR");
     return plain;
+}
+
+int occurrences(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (size_t at = 0; (at = text.find(part, at)) != std::string::npos; at += part.size())
+        ++n;
+    return n;
+}
+
+std::pair<unsigned, unsigned> pngSize(const std::string& png) {
+    if (png.size() < 24 || png.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return {0, 0};
+    const auto be32 = [&](size_t at) {
+        unsigned v = 0;
+        for (size_t i = at; i < at + 4; ++i)
+            v = v << 8 | static_cast<unsigned char>(png[i]);
+        return v;
+    };
+    return {be32(16), be32(20)};
+}
+
+std::unique_ptr<TempDir> DemoProjectTest::s_demo;
+std::string DemoProjectTest::s_output;
+
+void DemoProjectTest::SetUpTestSuite() {
+    s_demo = std::make_unique<TempDir>();
+    const ToolResult r = runTool({"demo", s_demo->file("DEMO")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    s_output = r.out;
+}
+
+void DemoProjectTest::SetUp() {
+    CProjPath::ResetNames();
+    ASSERT_TRUE(s_demo && exists(s_demo->file("DEMO/HARNPLAN.DBS"))) << "harn demo failed";
+}
+
+std::string DemoProjectTest::copyDemo(const std::string& name) {
+    const std::string p = dir.file(name);
+    std::filesystem::remove_all(p);
+    std::filesystem::copy(s_demo->file("DEMO"), p, std::filesystem::copy_options::recursive);
+    return p;
 }
 
 } // namespace testing_support

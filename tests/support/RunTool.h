@@ -4,7 +4,9 @@
 #include "tests/support/TestSupport.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -32,5 +34,29 @@ bool contains(const std::string& text, const std::string& part);
 std::string plainOutput(std::string out, const std::string& winFolder);
 // The same for a test folder, in both the POSIX and the Windows form.
 std::string plainOutput(const std::string& out, const TempDir& dir);
+
+// How often `part` stands in `text` (not overlapping).
+int occurrences(const std::string& text, const std::string& part);
+// Width and height of a PNG image from its IHDR chunk; {0, 0} when `png` is no PNG.
+std::pair<unsigned, unsigned> pngSize(const std::string& png);
+
+// Tests over copies of the demo project: `harn demo DEMO` runs once for the test suite (the
+// project is named DEMO), and each test copies its result into a folder of its own.
+class DemoProjectTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite();
+    static void TearDownTestSuite() { s_demo.reset(); }
+    void SetUp() override;
+    // A fresh copy of the demo project at dir/NAME (an earlier copy there is replaced).
+    std::string copyDemo(const std::string& name);
+    // What `harn demo` printed.
+    static const std::string& demoOutput() { return s_output; }
+
+    TempDir dir;
+
+private:
+    static std::unique_ptr<TempDir> s_demo;
+    static std::string s_output;
+};
 
 } // namespace testing_support

@@ -57,6 +57,12 @@ std::vector<std::string> listNames(const std::string& posixPath) {
     return names;
 }
 
+void patchBytes(const std::string& posixPath, size_t offset, const std::string& bytes) {
+    std::string s = readBytes(posixPath);
+    s.replace(offset, bytes.size(), bytes);
+    writeBytes(posixPath, s);
+}
+
 std::string crlf(const std::string& text) {
     std::string out;
     for (char c : text)

@@ -37,6 +37,8 @@ bool exists(const std::string& posixPath);
 void makeDirs(const std::string& posixPath);
 // Names in a folder (POSIX, UTF-8), sorted.
 std::vector<std::string> listNames(const std::string& posixPath);
+// `bytes` written over a file from `offset` on.
+void patchBytes(const std::string& posixPath, size_t offset, const std::string& bytes);
 // Text with "\n" line ends made into CR LF.
 std::string crlf(const std::string& text);
 // The rows of tests/data/<relative>: each line that is not blank and does not start with "#",

@@ -137,6 +137,16 @@ TEST_F(BoltDrain, BoltSaveNumbering) {
     ASSERT_EQ(b->Save(), 0);
     EXPECT_EQ(readBytes(odf()),
               head("1.5", 3, 0, 732, 1.5, 4) + bolt('X', 1) + bolt('Y', 2) + bolt('Z', 3));
+
+    // A counter at its largest value goes on from the smallest.
+    writeBytes(odf(), head("1.5", 0, 0, 300, 1.5, INT32_MAX).substr(0, 48));
+    b = bolts();
+    ASSERT_EQ(b->Init(), 0);
+    for (char tag : {'X', 'Y'})
+        add(*b, bolt(tag, 0));
+    ASSERT_EQ(b->Save(), 0);
+    EXPECT_EQ(readBytes(odf()), head("1.5", 2, 0, 588, 1.5, INT32_MIN + 1) + bolt('X', INT32_MAX) +
+                                    bolt('Y', INT32_MIN));
 }
 
 // Grouping and order of the drains, numbering in any version: points entered as 1, 5, 7

@@ -155,7 +155,7 @@ TEST_F(TunDbsSaveTest, CompactRewriteInChainageOrder) {
 
 // Section 7 is written in the layout of the file's version and takes the place of the old
 // one; every other line stays as it was, and a file without section 7 gets it just before
-// its end.
+// its end. A last line without its line end gets one, so that nothing is joined to it.
 TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
     const std::string longLine(200, 'x');
     const std::string s7new = "* 7\n"
@@ -184,6 +184,10 @@ TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
         {"new file", "1.5", "TUNNEL1\n\n\n0 1.5\n**", s7new + "**"},
         {"section 7 last, CR LF", "1.1", crlf("h\nh\nh\n0 1\n* 2\nq\n* 7\nold\nold2\n**"),
          "* 2\nq\n" + s7old + "**"},
+        {"no end mark, last line open", "1.1", "h\nh\nh\n0 1\n* 2\nq\n* 7\n* 4\nlast",
+         "* 2\nq\n" + s7old + "* 4\nlast\n**"},
+        {"no section 7, last line open", "1.1", "h\nh\nh\n0 1\n* 2\nq", "* 2\nq\n" + s7old + "**"},
+        {"open section line at the end", "1.1", "h\nh\nh\n0 1\n* 7\nold\n* 5", s7old + "* 5\n**"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
