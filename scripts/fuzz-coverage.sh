@@ -69,7 +69,6 @@ for t in "${targets[@]}"; do
     fi
     program=$build/harn_fuzz_$t
     seeds=("$out/seeds/$t")
-    [ -d "$root/fuzz/seeds/$t" ] && seeds+=("$root/fuzz/seeds/$t")
     measure "$program" "$t-seeds" "${seeds[@]}"
     read -r s_cov s_all < <(lines_of "$program" "$out/$t-seeds.profdata" "${files[@]}")
     corpus=$work/corpus/$t

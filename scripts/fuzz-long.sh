@@ -94,8 +94,11 @@ rm -rf "$work/seeds"
 
 if [ "$minimise" = 1 ]; then
     for t in "${targets[@]}"; do
-        mkdir -p "fuzz/seeds/$t"
-        before=$(ls "fuzz/seeds/$t" | wc -l)
+        # The seed folder the replay reads for the target (the project targets share one).
+        dest=fuzz/seeds/$t
+        case $t in project_*) dest=fuzz/seeds/project ;; esac
+        mkdir -p "$dest"
+        before=$(ls "$dest" | wc -l)
         # The exported seeds (the seed folders, samples and table cases) count as present;
         # the merge adds to a copy of them what reaches more.
         rm -rf "$work/merge-base"
@@ -105,9 +108,9 @@ if [ "$minimise" = 1 ]; then
             "$work/corpus/$t" >"$work/logs/$t-merge.log" 2>&1
         # What the merge put into the copy of the exported seeds is new: into the repository.
         for f in "$work/merge-base"/*; do
-            [ -e "$work/seeds/$t/$(basename "$f")" ] || cp "$f" "fuzz/seeds/$t/"
+            [ -e "$work/seeds/$t/$(basename "$f")" ] || cp "$f" "$dest/"
         done
-        echo "$t: $before seed files, now $(ls "fuzz/seeds/$t" | wc -l)"
+        echo "$t: $before seed files in $dest, now $(ls "$dest" | wc -l)"
     done
     exit 0
 fi
@@ -125,8 +128,9 @@ fuzz_one() {
     while [ "$left" -gt 0 ]; do
         n=$((n + 1))
         log=$work/logs/$t-$stamp-$n.log
-        # Kept inputs go to the corpus (first folder); seed folders are only read.
-        nice -n 19 "$program" "$corpus" "$work/seeds/$t" "$root/fuzz/seeds/$t" \
+        # Kept inputs go to the corpus (first folder); the exported seeds (which hold
+        # fuzz/seeds/<target>/) are only read.
+        nice -n 19 "$program" "$corpus" "$work/seeds/$t" \
             -max_total_time="$left" -timeout=10 -malloc_limit_mb="$malloc_mb" \
             -rss_limit_mb="$rss_mb" -max_len="$max_len" -print_final_stats=1 \
             -artifact_prefix="$findings/" >"$log" 2>&1 || true

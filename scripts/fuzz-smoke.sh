@@ -51,7 +51,7 @@ failed=0
 for t in $("$build/harn_fuzz_replay" --list); do
     mkdir -p "$work/corpus/$t" "$work/findings/$t"
     log=$work/$t.log
-    if "$build/harn_fuzz_$t" "$work/corpus/$t" "$work/seeds/$t" "$root/fuzz/seeds/$t" \
+    if "$build/harn_fuzz_$t" "$work/corpus/$t" "$work/seeds/$t" \
         -max_total_time="$seconds" -timeout=10 -malloc_limit_mb=256 -rss_limit_mb=1024 \
         -max_len=16384 -print_final_stats=1 -artifact_prefix="$work/findings/$t/" >"$log" 2>&1; then
         runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
