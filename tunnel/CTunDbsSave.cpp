@@ -238,10 +238,18 @@ int CTunDbs::SaveLat(const char* alignment) {
     // A copied last line without its line end gets one before anything else is written
     // behind it, so that no line is joined to the next one (or to the end mark).
     bool lineOpen = false;
+    // A piece shorter than a whole piece without a line end was cut by a zero byte: the zero
+    // ends the line's text, not the line, so the line end is kept (else the next line would
+    // be joined to it, and a "*" there would become an end mark).
     auto copy = [&](const char* text) {
+        const std::size_t length = std::strlen(text);
         std::fputs(text, o);
-        if (*text)
-            lineOpen = text[std::strlen(text) - 1] != '\n';
+        if (length)
+            lineOpen = text[length - 1] != '\n';
+        if (length < kLatLine - 1 && (length == 0 || text[length - 1] != '\n')) {
+            std::fputc('\n', o);
+            lineOpen = false;
+        }
     };
     auto closeLine = [&] {
         if (lineOpen)
