@@ -31,6 +31,8 @@ build=$root/build/fuzz-coverage/fuzz
 out=$work/coverage
 rm -rf "$out"
 mkdir -p "$out"
+# The instrumented driver's own profile goes to the work folder, not the current one.
+export LLVM_PROFILE_FILE="$out/driver.profraw"
 "$build/harn_fuzz_replay" --export "$out/seeds" >/dev/null
 
 targets=("$@")
