@@ -103,6 +103,12 @@ Session::Session()
 }
 
 Session::~Session() {
+    // HARN_FUZZ_MESSAGES=1 prints each message box the input caused, caption and text as the
+    // library's bytes: to see why an input was refused, and to compare the texts of two builds.
+    static const bool show = std::getenv("HARN_FUZZ_MESSAGES") != nullptr;
+    if (show)
+        for (const auto& m : ui.messages())
+            std::fprintf(stderr, "harn message: [%s] %s\n", m.caption.c_str(), m.text.c_str());
     std::error_code ec;
     fs::remove_all(m_path, ec);
 }

@@ -5,6 +5,7 @@
 //   harn_fuzz_replay [--inputs N] [--target NAME] [--index K] [--keep DIR]
 //   harn_fuzz_replay --target NAME --file PATH...   (one target over given files)
 //   harn_fuzz_replay --list
+//   harn_fuzz_replay [--target NAME] --export DIR   (seed files to DIR/<target>/, for libFuzzer)
 #include "fuzz/FuzzSupport.h"
 #include "fuzz/ProjectImage.h"
 #include "fuzz/Targets.h"
@@ -462,11 +463,42 @@ bool runOne(const Target& t, const std::string& input, const std::string& what, 
     return false;
 }
 
+// Writes the seeds of one target (or all) as files DIR/<target>/<n>, the start corpus of a
+// libFuzzer run: the seed folders, the samples and the cases of the test data tables.
+int exportSeeds(const std::string& dir, const std::string& only, const std::string& source) {
+    bool known = false;
+    for (const Target& t : targets()) {
+        if (!only.empty() && only != t.name)
+            continue;
+        known = true;
+        const fs::path folder = fs::path(dir) / t.name;
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        int n = 0;
+        for (const Seed& seed : seedsOf(t, source)) {
+            std::ofstream out(folder / std::to_string(n++), std::ios::binary | std::ios::trunc);
+            out.write(seed.bytes.data(), static_cast<std::streamsize>(seed.bytes.size()));
+            if (!out) {
+                std::fprintf(stderr, "harn_fuzz_replay: cannot write %s\n",
+                             (folder / std::to_string(n - 1)).c_str());
+                return 1;
+            }
+        }
+        std::printf("%-13s %d seed files in %s\n", t.name, n, folder.c_str());
+    }
+    if (!known) {
+        std::fprintf(stderr, "harn_fuzz_replay: no target named %s\n", only.c_str());
+        return 2;
+    }
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: harn_fuzz_replay [--inputs N] [--target NAME] [--index K] [--keep DIR]\n"
                  "       harn_fuzz_replay --target NAME --file PATH...\n"
-                 "       harn_fuzz_replay --list\n");
+                 "       harn_fuzz_replay --list\n"
+                 "       harn_fuzz_replay [--target NAME] --export DIR\n");
     return 2;
 }
 
@@ -478,6 +510,7 @@ int main(int argc, char** argv) {
     int onlyIndex = -1;
     std::vector<std::string> files;
     std::string source = HARN_SOURCE_DIR;
+    std::string exportTo;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto value = [&]() -> std::string {
@@ -498,6 +531,8 @@ int main(int argc, char** argv) {
         else if (a == "--file") {
             while (i + 1 < argc && argv[i + 1][0] != '-')
                 files.push_back(argv[++i]);
+        } else if (a == "--export") {
+            exportTo = value();
         } else if (a == "--list") {
             for (const Target& t : targets())
                 std::printf("%s\n", t.name);
@@ -505,7 +540,9 @@ int main(int argc, char** argv) {
         } else
             return usage();
     }
-    // Which input crashed: after the sanitizers' report, or from a signal handler.
+    if (!exportTo.empty())
+        return exportSeeds(exportTo, only, source);
+        // Which input crashed: after the sanitizers' report, or from a signal handler.
 #ifdef HARN_FUZZ_SANITIZED
     __sanitizer_set_death_callback(dumpRunning);
 #else

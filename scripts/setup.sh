@@ -5,6 +5,11 @@ need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
 command -v clang++ >/dev/null || need+=(clang)
+# The fuzz programs: libFuzzer and the sanitizer runtimes of clang, and llvm-profdata and
+# llvm-cov for the line coverage of the fuzz targets (scripts/fuzz-*.sh, the fuzz presets).
+compgen -G "/usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a" >/dev/null ||
+    need+=(libclang-rt-14-dev)
+command -v llvm-profdata-14 >/dev/null && command -v llvm-cov-14 >/dev/null || need+=(llvm-14)
 command -v python3 >/dev/null || need+=(python3)
 [ -f /usr/lib/x86_64-linux-gnu/libgtest.a ] || [ -f /usr/lib/libgtest.a ] || need+=(libgtest-dev)
 [ -d /usr/src/googletest ] || need+=(googletest)

@@ -243,10 +243,18 @@ int CTunDbs::SaveLat(const char* alignment) {
     // A copied last line without its line end gets one before anything else is written
     // behind it, so that no line is joined to the next one (or to the end mark).
     bool lineOpen = false;
+    // A piece shorter than a whole piece without a line end was cut by a zero byte: the zero
+    // ends the line's text, not the line, so the line end is kept (else the next line would
+    // be joined to it, and a "*" there would become an end mark).
     auto copy = [&](const char* copied) {
-        text.literal(copied);
-        if (*copied)
-            lineOpen = copied[std::strlen(copied) - 1] != '\n';
+        const std::size_t length = std::strlen(copied);
+        text.literal(std::string_view(copied, length));
+        if (length)
+            lineOpen = copied[length - 1] != '\n';
+        if (length < kLatLine - 1 && (length == 0 || copied[length - 1] != '\n')) {
+            text.endLine();
+            lineOpen = false;
+        }
     };
     auto closeLine = [&] {
         if (lineOpen)

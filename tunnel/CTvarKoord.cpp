@@ -64,8 +64,10 @@ int CTvarKoord::Init(const char* path, double* anfstart, double* anfslut, char* 
                     *anfslut = b;
             }
         } else if (lineNo == 6 && text) {
-            // The text field of a type holds 38 characters.
+            // The text field of a type holds 38 characters. A CR that the cut leaves at the end
+            // is dropped like the line end: written back, it would be read as part of it.
             std::snprintf(text, 39, "%s", g_lineBuffer);
+            stripLineEnd(text);
         }
         if (stars == 2 && !star) {
             Ny(1, nullptr);

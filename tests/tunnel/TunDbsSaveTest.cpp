@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -153,6 +154,12 @@ TEST_F(TunDbsSaveTest, CompactRewriteInChainageOrder) {
     EXPECT_TRUE(ui.events.empty());
 }
 
+// The text with every '#' made a zero byte.
+std::string zeros(std::string text) {
+    std::replace(text.begin(), text.end(), '#', '\0');
+    return text;
+}
+
 // Section 7 is written in the layout of the file's version and takes the place of the old
 // one; every other line stays as it was, and a file without section 7 gets it just before
 // its end. A last line without its line end gets one, so that nothing is joined to it.
@@ -188,6 +195,11 @@ TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
          "* 2\nq\n" + s7old + "* 4\nlast\n**"},
         {"no section 7, last line open", "1.1", "h\nh\nh\n0 1\n* 2\nq", "* 2\nq\n" + s7old + "**"},
         {"open section line at the end", "1.1", "h\nh\nh\n0 1\n* 7\nold\n* 5", s7old + "* 5\n**"},
+        // A zero byte ends a line's text, not the line: "*" cut there is not joined to the
+        // next line (which would make it the end mark "** 4").
+        {"zero bytes in lines", "1.1",
+         zeros("h\nh\nh\n0 1\nab#cd\n* 2\n* 7\nold\n*#x\n* 4\nlast#\n**"),
+         "ab\n* 2\n" + s7old + "*\n* 4\nlast\n**"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

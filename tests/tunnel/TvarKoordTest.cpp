@@ -146,6 +146,14 @@ TEST_F(TvarKoord, ReadingRules) {
     EXPECT_EQ(start, 1.25);
     EXPECT_EQ(points(b), std::vector<std::string>{"0 1 0 0.0000"});
 
+    // A CR that the cut leaves at the end of the text is dropped like the line end (saved
+    // and read again, it would be).
+    writeBytes(file("D.ttv"),
+               "*\nD\n0 0\n0 0\n0 0\n0 0 0 0\n" + std::string(37, 'u') + "\rmore\n*\n");
+    CTvarKoord d;
+    ASSERT_EQ(d.Init((winFolder() + "D.ttv").c_str(), nullptr, nullptr, text), 0);
+    EXPECT_EQ(std::string(text), std::string(37, 'u'));
+
     CTvarKoord missing;
     EXPECT_EQ(missing.Init((winFolder() + "C.ttv").c_str(), &start, &end, text), -1);
     EXPECT_EQ(std::string(missing.m_fil), winFolder() + "C.ttv");
