@@ -148,6 +148,22 @@ inline std::map<std::string, std::string> snapshot(const Session& s) {
 // The files of a folder on disk (a sample project) as an image, in name order: the
 // files of the folder itself, then those of its HARNDB subfolder. Names are taken as the
 // library would give them (CP1252).
+// The input written out as the session's project folder, its fault plan taken apart, and
+// the folder's files as they stand before the command runs.
+struct WrittenProject {
+    FaultPlan faults;
+    std::map<std::string, std::string> before;
+};
+
+inline WrittenProject writeInput(const Session& s, const uint8_t* data, std::size_t size) {
+    std::vector<ProjectFile> files = unpackProject(bytes(data, size));
+    WrittenProject w;
+    w.faults = takeFaultPlan(files);
+    writeProject(s, files);
+    w.before = snapshot(s);
+    return w;
+}
+
 inline std::vector<ProjectFile> projectOfFolder(const std::string& folder) {
     std::vector<ProjectFile> files;
     for (bool db : {false, true}) {

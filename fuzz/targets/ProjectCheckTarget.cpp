@@ -39,10 +39,9 @@ bool packedOnLoading(const std::string& name, const std::string& bytes) {
 int fuzzProjectCheck(const uint8_t* data, std::size_t size) {
     Session s;
     platform::FailureLog::reset();
-    std::vector<ProjectFile> files = unpackProject(bytes(data, size));
-    const FaultPlan faults = takeFaultPlan(files);
-    writeProject(s, files);
-    const auto before = snapshot(s);
+    const WrittenProject input = writeInput(s, data, size);
+    const FaultPlan& faults = input.faults;
+    const auto& before = input.before;
     const std::string dir = platform::nativePath(s.winPath());
     armFaults(faults);
     const CommandRun run = runCommand("check", {dir, "--format", "json"}, faults.armed);

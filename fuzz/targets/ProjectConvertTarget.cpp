@@ -28,10 +28,9 @@ bool endsWithDbs(const std::string& name) {
 int fuzzProjectConvert(const uint8_t* data, std::size_t size) {
     Session s;
     platform::FailureLog::reset();
-    std::vector<ProjectFile> files = unpackProject(bytes(data, size));
-    const FaultPlan faults = takeFaultPlan(files);
-    writeProject(s, files);
-    const auto before = snapshot(s);
+    const WrittenProject input = writeInput(s, data, size);
+    const FaultPlan& faults = input.faults;
+    const auto& before = input.before;
     const std::string dbsPath = platform::nativePath(s.proj().DbsPath());
     const std::string folder = platform::nativePath(s.winPath());
     const std::string dbsName = dbsPath.substr(folder.size() + 1);
