@@ -58,6 +58,8 @@ private:
     }
     void grow(std::size_t n);
     void append(const char* text, std::size_t length) {
+        if (length == 0) // an empty text may have no storage yet, nor a pointer to copy from
+            return;
         std::memcpy(room(length), text, length);
         m_size += length;
     }

@@ -112,8 +112,11 @@ TEST(FormattedText, IntegersTextsAndColumnsAsPrintf) {
             ASSERT_EQ(text.view(), want) << n << " width " << width;
         }
 
-    // Lines: numbers padded or cut to a column, a text cut to its field, several lines.
+    // Lines: numbers padded or cut to a column, a text cut to its field, several lines. The
+    // first piece is empty, before the text has any storage (a copied empty line).
     FormattedText text;
+    text.literal(std::string_view());
+    EXPECT_EQ(text.view(), "");
     const char field[6] = {'a', 'b', 'c', 'd', 'e', 'f'}; // no terminating zero
     text.fixed(-0.0, 6, 2).put(' ').integer(-5, 3).column(12).text(field, 5).endLine();
     text.fixed(123456.789, 6, 2).put(' ').integer(123456, 3).column(8).text("kort", 19);
