@@ -236,8 +236,16 @@ int CTunDbs::SaveLat(const char* alignment) {
     }
     FormattedText text(o, true);
     // "%s\n%s\n%s\n%d %.2lf\n"
-    text.text(m_hd.rubrik, sizeof m_hd.rubrik).endLine().literal(alignment).endLine();
-    text.text(m_hd.lattext, sizeof m_hd.lattext).endLine();
+    // The header is four lines, and the next save skips four: a head text or alignment name
+    // holding a line end is written only up to it, or the lines behind it would be copied
+    // again on every save.
+    auto oneLine = [](const char* field, std::size_t max) {
+        const std::string_view whole(field, strnlen(field, max));
+        return whole.substr(0, std::min(whole.size(), whole.find_first_of("\r\n")));
+    };
+    text.literal(oneLine(m_hd.rubrik, sizeof m_hd.rubrik)).endLine();
+    text.literal(oneLine(alignment, std::strlen(alignment))).endLine();
+    text.literal(oneLine(m_hd.lattext, sizeof m_hd.lattext)).endLine();
     text.integer(m_hd.ival4).put(' ').fixed(m_version, 0, 2).endLine();
 
     // A copied last line without its line end gets one before anything else is written
