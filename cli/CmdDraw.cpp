@@ -729,13 +729,7 @@ std::string drawPlan(CHarnDbs& dbs, CProjPath& proj, const PlanOptions& opt) {
 
     // Title, what is shown, north arrow.
     svg.start("g").attr("class", "title");
-    svg.start("text")
-        .attr("x", kMargin)
-        .attr("y", 30)
-        .attr("font-size", 20)
-        .attr("font-weight", "bold")
-        .text(name)
-        .end();
+    drawingTitle(svg, kMargin, name);
     std::string what = plural(items.size(), "object");
     if (opt.types.size() == 1)
         what = plural(items.size(), cli::typeName(*opt.types.begin()));

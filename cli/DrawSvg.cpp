@@ -118,6 +118,16 @@ double roundLength(double v) {
     return (m >= 5 ? 5 : m >= 2 ? 2 : 1) * p;
 }
 
+void drawingTitle(SvgWriter& svg, double x, const std::string& title) {
+    svg.start("text")
+        .attr("x", x)
+        .attr("y", 30)
+        .attr("font-size", 20)
+        .attr("font-weight", "bold")
+        .text(title)
+        .end();
+}
+
 void scaleBar(SvgWriter& svg, double x, double y, double drawWidth, double scale) {
     const double len = roundLength(drawWidth / 5 / scale);
     const double bar = len * scale;

@@ -22,6 +22,8 @@ double roundLength(double v);
 // A scale bar with its left end at (x, y): a round length near a fifth of `drawWidth` pixels
 // at `scale` pixels a metre, in a dark and a white half, "0" and "N m" under its ends.
 void scaleBar(SvgWriter& svg, double x, double y, double drawWidth, double scale);
+// The drawing's title: bold, 20 px, its baseline 30 px from the top, starting at x.
+void drawingTitle(SvgWriter& svg, double x, const std::string& title);
 
 class SvgWriter {
 public:

@@ -35,13 +35,7 @@ void open(SvgWriter& svg, double width, double height, const std::string& title,
     svg.start("title").text(title).end();
     svg.start("rect").attr("width", "100%").attr("height", "100%").attr("fill", "white").end();
     svg.start("g").attr("class", "title");
-    svg.start("text")
-        .attr("x", kMargin)
-        .attr("y", 30)
-        .attr("font-size", 20)
-        .attr("font-weight", "bold")
-        .text(title)
-        .end();
+    drawingTitle(svg, kMargin, title);
     svg.start("text")
         .attr("x", kMargin)
         .attr("y", 50)
