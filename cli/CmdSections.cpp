@@ -55,7 +55,7 @@ int runSections(const std::vector<std::string>& argsIn) {
     libfile::setBellStream(stderr);
     platform::FailureLog::reset();
     CTvarsnitt lib(proj.get());
-    const int result = lib.Init(0);
+    const int result = lib.InitReadOnly();
     std::vector<Type> types;
     if (result == 0 && lib.Home() == 0) {
         do {

@@ -1,7 +1,7 @@
 // harn tunnel DIR ID [--json]: one tunnel as its library classes see it: the positions along
 // it, the cross-section sequence built from them (CTunTv: the runs, the zone lengths and the
 // developed coordinates of the zone boundaries) and the bolts and drains with their numbers,
-// chainages and groups. Reading packs the files' holes away, as the library does.
+// chainages and groups. The files are read read-only: none is packed or changed.
 #include "cli/Cli.h"
 #include "cli/Json.h"
 #include "cli/TunnelView.h"

@@ -125,7 +125,7 @@ SectionLibrary readSectionLibrary(CProjPath& proj) {
     s.present = platform::access(lib.IndexPath(), 0) == 0;
     if (!s.present)
         return s;
-    s.result = lib.Init(0);
+    s.result = lib.InitReadOnly();
     if (lib.Home() == 0) {
         do {
             tvtytype t = *lib.Get_aktel();
@@ -157,7 +157,7 @@ bool readTunnel(CProjPath& proj, const dbstype& rec, Tunnel& t) {
     CTunDbs d(&proj, terminatedField(rec.filnamn).c_str());
     t.odbPath = d.Sokvag(".ODB").str();
     t.present = platform::access(t.odbPath.c_str(), 0) == 0;
-    if (!t.present || d.Init() != 0)
+    if (!t.present || d.InitReadOnly() != 0)
         return false;
     t.read = true;
     t.head = d.m_hd;

@@ -32,7 +32,7 @@ void readList(File& file, const char* ext, const std::string& namn, BoltDrainLis
     out.present = platform::access(file.Sokvag(), 0) == 0;
     if (!out.present)
         return;
-    out.read = file.Init() == 0;
+    out.read = file.InitReadOnly() == 0;
     out.head = file.m_hd;
     if (out.read && file.Home() == 0)
         do
@@ -83,7 +83,7 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
                   << " has no tunnel database " << toUtf8(tun.Sokvag(".ODB")) << "\n";
         return kFailed;
     }
-    if (tun.Init() != 0)
+    if (tun.InitReadOnly() != 0)
         return kFailed; // the library's message is on standard error
     view.version = terminatedField(tun.m_hd.version);
     if (tun.Home() == 0)
@@ -95,9 +95,9 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
     // The springing levels of the types, as the sequence classifies at them.
     CTvarsnitt lib(proj.get());
     const bool haveLibrary =
-        platform::access(lib.IndexPath(), 0) == 0 && lib.Init(0) == 0 && lib.Home() == 0;
+        platform::access(lib.IndexPath(), 0) == 0 && lib.InitReadOnly() == 0 && lib.Home() == 0;
     CVaglinje arcs; // arc arithmetic only
-    CTunTv tv(&tun, proj.get(), &arcs);
+    CTunTv tv(&tun, proj.get(), &arcs, true);
     if (tv.Home() == 0)
         do {
             const kotuntype& k = *tv.Get_aktel();

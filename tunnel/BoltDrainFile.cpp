@@ -39,8 +39,16 @@ CString BoltDrainFile::Sokvag() const {
 }
 
 int BoltDrainFile::Init() {
+    return Read(true);
+}
+
+int BoltDrainFile::InitReadOnly() {
+    return Read(false);
+}
+
+int BoltDrainFile::Read(bool pack) {
     const CString path = Sokvag();
-    std::FILE* f = platform::fopen(path, "r+b");
+    std::FILE* f = platform::fopen(path, pack ? "r+b" : "rb");
     if (!f) {
         ShowMessage(m_openMessage);
         return -1;
@@ -74,7 +82,8 @@ int BoltDrainFile::Init() {
         return -1;
     }
 
-    tunnelfile::readRecords(*this, m_hd, kFirstRecord, image, path, "Filen kunde inte packas: ");
+    tunnelfile::readRecords(*this, m_hd, kFirstRecord, image, path,
+                            "Filen kunde inte packas: ", pack);
     return 0;
 }
 

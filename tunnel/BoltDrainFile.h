@@ -22,6 +22,9 @@ public:
     // Reads the file, appending its live records to the list; a file with holes is packed.
     // 0, or -1 (file missing, head unreadable, version refused).
     int Init();
+    // Reads the file like Init, opened read-only, but leaves a file with holes as it is: the
+    // elements keep their offsets in that file. For callers that only look.
+    int InitReadOnly();
 
     // Path of the file: folder\HarnDbfKat\name + the class's extension.
     CString Sokvag() const;
@@ -51,6 +54,8 @@ protected:
     int Rewrite(const std::function<void(todbtype&)>& number);
 
 private:
+    // Init (packing) or InitReadOnly.
+    int Read(bool pack);
     // Writes `size` bytes at `offset` of `f`; a failure is remembered in m_writeFailed.
     void WriteAt(std::FILE* f, long offset, const void* data, std::size_t size);
 

@@ -96,8 +96,16 @@ int CTunDbs::FindNuel(unsigned long rec) {
 }
 
 int CTunDbs::Init() {
+    return Read(true);
+}
+
+int CTunDbs::InitReadOnly() {
+    return Read(false);
+}
+
+int CTunDbs::Read(bool pack) {
     const CString path = Sokvag(".ODB");
-    std::FILE* f = platform::fopen(path, "r+b");
+    std::FILE* f = platform::fopen(path, pack ? "r+b" : "rb");
     if (!f) {
         ShowMessage("Kan ej öppna tunnel-databas"_cp);
         return -1;
@@ -131,7 +139,7 @@ int CTunDbs::Init() {
     }
 
     tunnelfile::readRecords(*this, m_hd, kTunFirstRecord, image, path,
-                            "Tunneldatabasen kunde inte packas: ");
+                            "Tunneldatabasen kunde inte packas: ", pack);
     return 0;
 }
 

@@ -31,6 +31,9 @@ public:
     // Reads the .ODB file, appending its live records to the list; a file with holes is
     // packed. 0, or -1 (file missing, head unreadable, version refused).
     int Init();
+    // Reads the .ODB file like Init, opened read-only, but leaves a file with holes as it is:
+    // the elements keep their offsets in that file. For callers that only look at a tunnel.
+    int InitReadOnly();
     // Creates the files of a new tunnel (.ODB, .TKO, .LAT, .LAF, .ODF) named after the
     // current record of `dbs`. 0; -1 the .ODB cannot be created; -3 another file cannot.
     int Create(CHarnDbs* dbs);
@@ -62,6 +65,8 @@ protected:
     int Sortval(int key) override;
 
 private:
+    // Init (packing) or InitReadOnly.
+    int Read(bool pack);
     // While Save rewrites the file, Uppdat and Delete write into this image of it, which is
     // put in the file's place in one step at the end.
     struct Rewrite {

@@ -102,7 +102,7 @@ bool splitArc(CVaglinje& vl, kokotype* p, kokotype* r, kokotype* n, double level
 
 } // namespace
 
-CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl) {
+CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl, bool readOnly) {
     // Runs of positions with the same type.
     int c = 0;
     if (tun && tun->Home() == 0) {
@@ -134,7 +134,8 @@ CTunTv::CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl) {
         vl = own.get();
     }
     CTvarsnitt lib(proj);
-    if (proj && lib.Init(0) != 0 && platform::access(lib.IndexPath(), 0) == 0)
+    if (proj && (readOnly ? lib.InitReadOnly() : lib.Init(0)) != 0 &&
+        platform::access(lib.IndexPath(), 0) == 0)
         platform::FailureLog::report(
             std::string("Tvärsnittstyperna kunde inte läsas, tunnelns tvärsnitt saknas: "_cp) +
             static_cast<const char*>(lib.IndexPath()));

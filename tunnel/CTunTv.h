@@ -23,7 +23,8 @@ public:
     // Builds the whole sequence from the positions (kind 7) of `tun`, walked from its first
     // element (its current element is moved). The outlines are read from the project of
     // `proj`; `vl` serves only for its arc arithmetic (a local one is used when it is null).
-    CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl);
+    // The type library is read with Init(0), which packs it, or with `readOnly` unchanged.
+    CTunTv(CTunDbs* tun, CProjPath* proj, CVaglinje* vl, bool readOnly = false);
     // Releases the outline of every cross-section.
     virtual ~CTunTv();
     CTunTv(const CTunTv& o) : list0<kotuntype>(o) {}

@@ -100,8 +100,16 @@ int CTvarsnitt::Init(int mode) {
         m_hd = hd;
         return 0;
     }
+    return Read(true);
+}
 
-    std::FILE* f = platform::fopen(path, "r+b");
+int CTvarsnitt::InitReadOnly() {
+    return Read(false);
+}
+
+int CTvarsnitt::Read(bool pack) {
+    const CString path = IndexPath();
+    std::FILE* f = platform::fopen(path, pack ? "r+b" : "rb");
     if (!f) {
         // Composed for the caller; not shown.
         std::snprintf(g_lineBuffer, kScratchSize, "Kan ej öppna listfil :\n%s"_cp,
@@ -134,7 +142,7 @@ int CTvarsnitt::Init(int mode) {
         return -1;
     }
 
-    const bool packing = m_hd.hal > 0;
+    const bool packing = pack && m_hd.hal > 0;
     std::vector<ReadRecord> read;
     int64_t r = kTvFirstRecord;
     int64_t w = kTvFirstRecord;

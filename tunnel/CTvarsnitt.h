@@ -23,6 +23,9 @@ public:
     // packing away the holes of deleted records. 0; -1 version refused; -3 the index cannot be
     // opened or created; -4 its head cannot be read.
     int Init(int mode);
+    // Reads the index like Init(0), opened read-only, but leaves an index with holes as it
+    // is: the records keep their offsets in that file. For callers that only look.
+    int InitReadOnly();
     // Writes the current record (mode below 2) and the head (mode above 0, or when the record
     // is new: it then goes to the end of the file). 0, or -3 with the file unchanged.
     int Uppdat(int mode);
@@ -43,4 +46,8 @@ public:
     tvhdtype m_hd;
     int m_reclen;
     CProjPath* m_pProj;
+
+private:
+    // Init(0) (packing) or InitReadOnly.
+    int Read(bool pack);
 };

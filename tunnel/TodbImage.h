@@ -25,8 +25,8 @@ namespace tunnelfile {
 // `failure` with the path goes to the failure log.
 template <class Head>
 void readRecords(list0<todbtype>& list, Head& hd, long first, std::string& image, const char* path,
-                 const char* failure) {
-    const bool packing = hd.hal > 0;
+                 const char* failure, bool pack = true) {
+    const bool packing = pack && hd.hal > 0;
     std::vector<std::pair<todbtype*, int32_t>> moved; // element and its unpacked offset
     todbtype rec{};
     long r = first, w = first, recordsRead = 0;

@@ -1,4 +1,5 @@
-// The tunnel database: the input is HARNDB\T1.ODB, read by CTunDbs::Init. A refused file
+// The tunnel database: the input is HARNDB\T1.ODB, read by CTunDbs::InitReadOnly (which
+// changes nothing and reads what Init reads) and by CTunDbs::Init. A refused file
 // shows a message and is left as it was; a loaded one gives records in use at record offsets,
 // is changed only when it has holes to pack, and reads back the same the second time. Saving
 // (with the project database, alignment and type library of TunnelProject) writes the records
@@ -75,11 +76,21 @@ int fuzzOdb(const uint8_t* data, std::size_t size) {
     s.write(kLat, kLatText);
     const std::vector<std::string> files = s.files();
 
+    // Read-only first: the same result and records as Init gives below, and no byte changed.
+    CTunDbs look(&s.proj(), kTunnelName);
+    const int lookResult = look.InitReadOnly();
+    checkSame(input, s.read(kOdb), "a read-only reading changed the tunnel database");
+    check(s.files() == files, "a read-only reading left a file behind");
+    s.ui.clear();
+
     std::vector<std::string> loaded;
     std::string packed;
     {
         CTunDbs t(&s.proj(), kTunnelName);
         const int r = t.Init();
+        check(r == lookResult, "Init and InitReadOnly disagree on the tunnel database");
+        check(r != 0 || fileRecords(t) == fileRecords(look),
+              "Init and InitReadOnly read other records");
         check(s.files() == files, "reading left a file behind");
         if (r != 0) {
             check(r == -1, "a refused tunnel database did not give -1");

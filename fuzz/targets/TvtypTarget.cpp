@@ -1,4 +1,5 @@
-// The cross-section type library: the input is HARNDB\TVTYP.LIS, read by CTvarsnitt::Init.
+// The cross-section type library: the input is HARNDB\TVTYP.LIS, read by
+// CTvarsnitt::InitReadOnly (which changes nothing and reads what Init(0) reads) and Init(0).
 // A refused file (-1 version, -4 head) shows a message and is left as it was; a loaded one
 // gives named types at record offsets of the file, is changed only when it has holes to pack
 // (and then grows by at most the record that straddles its old end), and every type is found
@@ -17,14 +18,14 @@ namespace {
 
 const char* const kIndex = "HARNDB/TVTYP.LIS";
 
-// The types of the list: the file bytes and the offset of each.
-std::vector<std::string> types(CTvarsnitt& lib) {
+// The types of the list: the file bytes and (with `offsets`) the offset of each.
+std::vector<std::string> types(CTvarsnitt& lib, bool offsets = true) {
     std::vector<std::string> out;
     if (lib.Home() == 0)
         do {
             const tvtytype& t = *lib.Get_aktel();
-            out.push_back(std::string(reinterpret_cast<const char*>(&t), kTvRecordSize) + "@" +
-                          std::to_string(t.filpos));
+            out.push_back(std::string(reinterpret_cast<const char*>(&t), kTvRecordSize) +
+                          (offsets ? "@" + std::to_string(t.filpos) : ""));
         } while (lib++);
     return out;
 }
@@ -37,11 +38,21 @@ int fuzzTvtyp(const uint8_t* data, std::size_t size) {
     s.write(kIndex, input);
     const std::vector<std::string> files = s.files();
 
+    // Read-only first: the same result and types as Init(0) gives below, and no byte changed.
+    CTvarsnitt look(&s.proj());
+    const int lookResult = look.InitReadOnly();
+    checkSame(input, s.read(kIndex), "a read-only reading changed the type library");
+    check(s.files() == files, "a read-only reading left a file behind");
+    s.ui.clear();
+
     std::vector<std::string> loaded;
     std::string packed;
     {
         CTvarsnitt lib(&s.proj());
         const int r = lib.Init(0);
+        check(r == lookResult, "Init(0) and InitReadOnly disagree on the type library");
+        check(r != 0 || types(lib, false) == types(look, false),
+              "Init(0) and InitReadOnly read other types");
         check(s.files() == files, "reading left a file behind");
         if (r != 0) {
             check(r == -1 || r == -4, "an existing type library could not be opened");

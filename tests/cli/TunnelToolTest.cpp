@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <regex>
 #include <string>
 #include <vector>
@@ -272,6 +274,50 @@ TEST_F(TunnelToolTest, DrawShowsTheTunnelAlongItsAlignment) {
     ASSERT_EQ(runTool({"draw", project(), "-o", svg}).exitCode, 0);
     ASSERT_EQ(std::system(("rsvg-convert -o '" + png + "' '" + svg + "'").c_str()), 0);
     EXPECT_EQ(pngSize(readBytes(png)).first, 1000u); // as wide as the drawing
+}
+
+// The reading commands leave the tunnel files as they are, even when their heads count freed
+// records (hal), which the library's Init would pack away.
+TEST_F(TunnelToolTest, ReadingCommandsChangeNoTunnelFile) {
+    auto setHal = [&](const std::string& name, size_t at) {
+        std::string bytes = readBytes(data(name));
+        ASSERT_GT(bytes.size(), at + 4) << name;
+        bytes[at] = 1;
+        writeBytes(data(name), bytes);
+    };
+    setHal("TUN1.ODB", 104);
+    setHal("TUN1.ODF", 28);
+    setHal("TVTYP.LIS", 20);
+    auto folder = [&] {
+        std::map<std::string, std::string> files;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(project()))
+            if (e.is_regular_file())
+                files[e.path().string()] = readBytes(e.path().string());
+        return files;
+    };
+    const auto before = folder();
+    const std::vector<std::vector<std::string>> commands{
+        {"show", project(), "TUN1"},
+        {"show", project(), "TUN1", "--json"},
+        {"tunnel", project(), "TUN1"},
+        {"tunnel", project(), "TUN1", "--json"},
+        {"sections", project()},
+        {"check", project()},
+        {"export", project()},
+        {"draw", project()},
+        {"draw", project(), "TUN1", "--developed"},
+        {"draw", project(), "TUN1", "--section", "70"}};
+    for (const auto& args : commands) {
+        const ToolResult r = runTool(args);
+        EXPECT_LE(r.exitCode, 1) << args[0] << " " << args.back() << "\n" << r.err;
+        std::vector<std::string> changed;
+        auto after = folder();
+        for (const auto& [name, bytes] : before)
+            if (after[name] != bytes)
+                changed.push_back(name);
+        EXPECT_EQ(after.size(), before.size()) << args[0] << " " << args.back();
+        EXPECT_EQ(changed, std::vector<std::string>{}) << args[0] << " " << args.back();
+    }
 }
 
 } // namespace

@@ -193,7 +193,8 @@ TEST_F(TunDbsTest, UppdatModesAndDeleteInPlace) {
     EXPECT_TRUE(ui.events.empty());
 }
 
-// Deleting B of A B C D leaves a hole; the next Init returns A C D at 300, 444, 588 and packs
+// Deleting B of A B C D leaves a hole; InitReadOnly returns A C D where they are and writes
+// nothing; the next Init returns A C D at 300, 444, 588 and packs
 // the file: records moved down, one dead copy of the last record read over the stale slot,
 // hal 0 and slut 732 in the head, the file's length unchanged.
 TEST_F(TunDbsTest, InitPacksHolesAndStopsAtALiveRecordBeyondSlut) {
@@ -205,6 +206,18 @@ TEST_F(TunDbsTest, InitPacksHolesAndStopsAtALiveRecordBeyondSlut) {
     t->Delete();
     const std::string before = odb();
     ASSERT_EQ(before.size(), 876u);
+
+    // Read-only: the same records at the offsets of the file as it is; nothing written.
+    auto look = tunnel();
+    ASSERT_EQ(look->InitReadOnly(), 0);
+    std::vector<std::pair<std::string, int>> seen;
+    look->Home();
+    do
+        seen.emplace_back(look->Get_aktel()->tvnamn, look->Get_aktel()->filpos);
+    while ((*look)++);
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"A", 300}, {"C", 588}, {"D", 732}}));
+    EXPECT_EQ(look->m_hd.hal, 1);
+    EXPECT_EQ(odb(), before);
 
     auto r = tunnel();
     ASSERT_EQ(r->Init(), 0);
