@@ -137,10 +137,12 @@ void CHarnDbs::LocateCurrent() {
         return;
     const DiskIdentities::Key key = *known;
     auto same = [&key](const dbstype& s) { return !slotFree(s) && DiskKey(s) == key; };
-    // The file's own end bounds the search: slots past it are leftovers.
+    // The file's own end bounds the search: slots starting at or past it are leftovers. A
+    // slot that starts before the end belongs to the file, as Init reads it, even when the
+    // end (of a damaged head) cuts it.
     const long end = m_diskHd.slut;
     dbstype slot{};
-    if (r->filpos + kDbsRecordSize <= end) {
+    if (r->filpos < end) {
         m_dbsfil.Seek(r->filpos, CFile::begin);
         if (m_dbsfil.Read(&slot, kDbsRecordSize) == static_cast<UINT>(kDbsRecordSize) && same(slot))
             return; // still in its slot
@@ -148,8 +150,7 @@ void CHarnDbs::LocateCurrent() {
     // Slots have moved (another program packed or rewrote the file): the live slot with the
     // record's identity is its slot now.
     const std::string slots = ReadImage();
-    for (long p = kDbsFirstSlot;
-         p + kDbsRecordSize <= end && p + kDbsRecordSize <= static_cast<long>(slots.size());
+    for (long p = kDbsFirstSlot; p < end && p + kDbsRecordSize <= static_cast<long>(slots.size());
          p += kDbsRecordSize) {
         std::memcpy(&slot, slots.data() + p, kDbsRecordSize);
         if (same(slot)) {
