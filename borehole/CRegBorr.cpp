@@ -9,6 +9,7 @@
 #include "platform/UserInterface.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -101,9 +102,12 @@ void CRegBorr::FillTimes() {
         return;
     do {
         rbtype* r = m_pael;
-        if (r->hastighet > 0 && previous > -1.0 && r->djup > previous)
+        if (r->hastighet > 0 && previous > -1.0 && r->djup > previous) {
+            // A time beyond the field (a tiny speed) is kept at the field's largest value.
+            const double time = (r->djup - previous) * 100 * 60 / r->hastighet + 0.5;
             r->sjunktid =
-                static_cast<int32_t>((r->djup - previous) * 100 * 60 / r->hastighet + 0.5);
+                time < static_cast<double>(INT32_MAX) ? static_cast<int32_t>(time) : INT32_MAX;
+        }
         previous = r->djup;
     } while ((*this)++);
 }

@@ -41,11 +41,13 @@ TEST_F(WritingTest, CoreDrillingBlockByteForByte) {
 
 TEST_F(WritingTest, Kind4TimesFromTheSpeedsOnYes) {
     // clang-format off
-    const struct { int times[3], answer, del; bool asked; std::vector<int> after; } cases[] = {
-        {{0, 0, 0}, IDYES, 0, true, {0, 120, 120}}, // the first record never gets a time
-        {{0, 0, 0}, IDNO, 0, true, {0, 0, 0}},
-        {{0, 5, 0}, IDYES, 0, false, {0, 5, 0}},
-        {{0, 0, 0}, IDYES, 1, false, {}}, // removing the block asks nothing
+    const struct { int times[3], answer, del; bool asked; std::vector<int> after; const char* speed; } cases[] = {
+        {{0, 0, 0}, IDYES, 0, true, {0, 120, 120}, "50.00"}, // the first record never gets a time
+        {{0, 0, 0}, IDNO, 0, true, {0, 0, 0}, "50.00"},
+        {{0, 5, 0}, IDYES, 0, false, {0, 5, 0}, "50.00"},
+        {{0, 0, 0}, IDYES, 1, false, {}, "50.00"}, // removing the block asks nothing
+        // A time beyond the field keeps its largest value.
+        {{0, 0, 0}, IDYES, 0, true, {0, INT32_MAX, INT32_MAX}, "1e-9"},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -54,7 +56,7 @@ TEST_F(WritingTest, Kind4TimesFromTheSpeedsOnYes) {
         std::string block = "*\n3 RB\n0.000000 0 0 0 1 4\n";
         for (int d = 0; d < 3; ++d)
             block += "  " + std::to_string(d + 1) + ".000      " + std::to_string(c.times[d]) +
-                     " 50.00  0.00     0  0.00  0.00  0.00  0.00\n";
+                     " " + c.speed + "  0.00     0  0.00  0.00  0.00  0.00\n";
         writeSnd(kHead + block + "*\n");
         CRegBorr rb(&proj, "B1", CRegBorr::RB);
         ASSERT_EQ(rb.Init(CRegBorr::RB), 0);
