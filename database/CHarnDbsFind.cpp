@@ -147,14 +147,10 @@ CHarnDbs::Node* CHarnDbs::FirstOf(int which, const std::string& key, int typ) {
     return best;
 }
 
-int CHarnDbs::Findid(int typ, char* id) {
-    if (typ > 8 || typ < 0)
-        return -1;
-    UpperCaseSwedish(id);
-    if (std::strlen(id) >= sizeof(dbstype::id))
-        return -1;
-    if (UseIndex(kById, false)) {
-        Node* n = FirstOf(kById, id, typ);
+template <class Match>
+int CHarnDbs::FindFirst(int which, const std::string& key, int typ, Match matches) {
+    if (UseIndex(which, false)) {
+        Node* n = FirstOf(which, key, typ);
         if (!n)
             return -1;
         makeCurrent(n);
@@ -162,7 +158,7 @@ int CHarnDbs::Findid(int typ, char* id) {
     }
     int pos = 1;
     for (Node* n = m_forst; n; n = n->next, ++pos) {
-        if ((typ == 0 || n->rec.typ == typ) && std::strncmp(n->rec.id, id, sizeof n->rec.id) == 0) {
+        if ((typ == 0 || n->rec.typ == typ) && matches(n->rec)) {
             m_aktel = n;
             m_aktnr = pos;
             Set_pael();
@@ -172,26 +168,21 @@ int CHarnDbs::Findid(int typ, char* id) {
     return -1;
 }
 
+int CHarnDbs::Findid(int typ, char* id) {
+    if (typ > 8 || typ < 0)
+        return -1;
+    UpperCaseSwedish(id);
+    if (std::strlen(id) >= sizeof(dbstype::id))
+        return -1;
+    return FindFirst(kById, id, typ,
+                     [id](const dbstype& r) { return std::strncmp(r.id, id, sizeof r.id) == 0; });
+}
+
 int CHarnDbs::Findobj(int typ, long filpos) {
     if (typ > 8 || typ < 0)
         return -1;
-    if (UseIndex(kByFilpos, false)) {
-        Node* n = FirstOf(kByFilpos, filposKey(filpos), typ);
-        if (!n)
-            return -1;
-        makeCurrent(n);
-        return 0;
-    }
-    int pos = 1;
-    for (Node* n = m_forst; n; n = n->next, ++pos) {
-        if ((typ == 0 || n->rec.typ == typ) && n->rec.filpos == filpos) {
-            m_aktel = n;
-            m_aktnr = pos;
-            Set_pael();
-            return 0;
-        }
-    }
-    return -1;
+    return FindFirst(kByFilpos, filposKey(filpos), typ,
+                     [filpos](const dbstype& r) { return r.filpos == filpos; });
 }
 
 int CHarnDbs::FindNuel(unsigned long address) {
