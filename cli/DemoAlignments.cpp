@@ -20,10 +20,10 @@ struct DemoAlignment {
     const char* lines;
 };
 
-// Coordinates in the project grid, inside each record's extent. VÄG1.VL: a straight of 100 m
-// going east, a left curve of radius 300 m turning 10°, a straight of 100 m (252.36 m in all).
-// VÄG2.VL: a straight of 150 m going north, a right curve of radius 200 m turning 10°, a
-// straight of 150 m, from chainage 500.
+// Coordinates in the project grid (x north, y east), inside each record's extent. VÄG1.VL: a
+// straight of 100 m going north, a right curve of radius 300 m turning 10°, a straight of
+// 100 m (252.36 m in all). VÄG2.VL: a straight of 150 m going east, a left curve of radius
+// 200 m turning 10°, a straight of 150 m, from chainage 500.
 const DemoAlignment kAlignments[] = {
     {"VÄG1.VL"_cp, "ALIGNMENT 1\n"
                    "# Demo: the alignment of the tunnel TUN1\n"

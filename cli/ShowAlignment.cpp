@@ -17,7 +17,8 @@
 namespace {
 
 const char* turnName(int turn) {
-    return turn > 0 ? "left" : turn < 0 ? "right" : "";
+    // Seen on the plan (x north, y east): a positive bulge turns clockwise.
+    return turn > 0 ? "right" : turn < 0 ? "left" : "";
 }
 
 void showJson(const CVaglinje* v, const std::string& path, const dbstype& rec, std::ostream& out) {

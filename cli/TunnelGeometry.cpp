@@ -44,7 +44,8 @@ GridPt elementEnd(const AlignmentElement& e, double offset) {
         tx = e.turn > 0 ? -ry : ry;
         ty = e.turn > 0 ? rx : -rx;
     }
-    return {e.endX - offset * ty, e.endY + offset * tx};
+    // To the left on the plan (x north, y east), as CVaglinje::Vag2xy offsets.
+    return {e.endX + offset * ty, e.endY - offset * tx};
 }
 
 void append(std::vector<GridPt>& to, const GridPt& p) {

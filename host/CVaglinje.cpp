@@ -278,9 +278,9 @@ int CVaglinje::Vag2xy(double chainage, double offset, double* x, double* y) {
         d = p.length;
     double dx, dy, t;
     along(p, d, &dx, &dy, &t);
-    // The left normal of the tangent.
-    *x = a.x + dx - offset * std::sin(t);
-    *y = a.y + dy + offset * std::cos(t);
+    // The normal to the left on the plan: with x north and y east that is (sin t, -cos t).
+    *x = a.x + dx + offset * std::sin(t);
+    *y = a.y + dy - offset * std::cos(t);
     return 0;
 }
 
@@ -327,7 +327,7 @@ int CVaglinje::Padist(kovltype* a, kovltype* b, double x, double y, double* len,
     if (isStraight(a->bulge)) {
         *len = (px * bx + py * by) / c;
         if (other)
-            *other = (bx * py - by * px) / c;
+            *other = (by * px - bx * py) / c; // positive to the left on the plan
         return 0;
     }
     // Work in the frame of the arc's start: u along its tangent, v towards its centre; this
@@ -347,10 +347,10 @@ int CVaglinje::Padist(kovltype* a, kovltype* b, double x, double y, double* len,
         phi -= 2 * kPi;
     *len = r * phi;
     if (other) {
-        // r - distance from the centre, without cancellation; left of a counter-clockwise
-        // arc is towards its centre.
+        // r - distance from the centre, without cancellation. The centre of an arc turning
+        // right on the plan (positive bulge) lies to the right, where offsets are negative.
         const double dist = std::hypot(u, r - v);
-        *other = turn * (2 * r * v - v * v - u * u) / (r + dist);
+        *other = -turn * (2 * r * v - v * v - u * u) / (r + dist);
     }
     return 0;
 }

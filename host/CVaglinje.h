@@ -2,13 +2,14 @@
 // read from an alignment file (docs/formats/Alignment.md). Besides placing points along the
 // line it offers the arc arithmetic of bulge-form polylines that tunnel outlines use.
 //
-// Conventions:
-// - bulge = tan(θ/4), θ the arc's signed sweep; positive turns counter-clockwise (to the
-//   left), negative clockwise, 0 is a straight segment. A vertex's bulge belongs to the
-//   element from that vertex to the next.
-// - offset: positive to the LEFT, negative to the right, looking in the direction of
-//   increasing chainage. (A tunnel cross-section, seen looking ahead, has x positive to
-//   the right; its callers pass -x.)
+// Conventions (the project grid has x north and y east, so a turn from x toward y is a
+// clockwise turn on the plan, north up):
+// - bulge = tan(θ/4), θ the arc's signed sweep; positive turns from x toward y (clockwise on
+//   the plan: to the right, seen along the line), negative to the left, 0 is a straight
+//   segment. A vertex's bulge belongs to the element from that vertex to the next.
+// - offset: positive to the LEFT, negative to the right, seen on the plan looking in the
+//   direction of increasing chainage. (A tunnel cross-section, seen looking ahead, has x
+//   positive to the right; its callers pass -x.)
 #pragma once
 
 #include "host/kokotype.h"
@@ -36,7 +37,7 @@ struct AlignmentElement {
     double bulge;            // 0 for a straight segment
     double radius;           // 0 for a straight segment
     double centreX, centreY; // 0 for a straight segment
-    int turn;                // 0 straight, +1 counter-clockwise (left), -1 clockwise (right)
+    int turn;                // 0 straight, the bulge's sign: +1 right, -1 left on the plan
 };
 
 class CVaglinje {
@@ -67,7 +68,8 @@ public:
 
     // Length along the element from a to b (a straight segment, or an arc by a's bulge) from
     // a to the foot of the point (x, y) on it: `len` (negative before a). `other` (may be
-    // null) gets the signed distance of (x, y) from the element (positive to the left).
+    // null) gets the signed distance of (x, y) from the element (positive to the left on the
+    // plan, as the offsets of Vag2xy).
     // 0, or -1 when a and b coincide or len is null. Only x, y and bulge of a and b are read.
     int Padist(kovltype* a, kovltype* b, double x, double y, double* len, double* other);
 

@@ -51,7 +51,7 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
                 "      START Y\n"
                 "   1 straight        0.000      100.000    100.000                      1000.000"
                 "     2010.000\n"
-                "   2 arc           100.000      152.359     52.359    299.998 left      1100.000"
+                "   2 arc           100.000      152.359     52.359    299.998 right     1100.000"
                 "     2010.000\n"
                 "   3 straight      152.359      252.360    100.000                      1152.094"
                 "     2014.558\n"
@@ -62,7 +62,7 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
     ASSERT_EQ(j.exitCode, 0) << j.err;
     for (const char* part : {"\"startChainage\": 500,", "\"endChainage\": 834.9068",
                              "\"kind\": \"arc\"", "\"bulge\": -0.0436609429085,",
-                             "\"radius\": 200.00", "\"turn\": \"right\"", "\"record\": {"})
+                             "\"radius\": 200.00", "\"turn\": \"left\"", "\"record\": {"})
         EXPECT_TRUE(contains(j.out, part)) << part << "\n" << j.out;
 }
 
@@ -82,7 +82,7 @@ TEST_F(ShowAlignmentTest, WithoutAFileTheRecordAloneAndARefusedFileFails) {
         }
     }
     writeBytes(project() + "/HARNDB/BAD.VL", "ALIGNMENT 1\n0\n0 0\n1,5 0\n");
-    writeBytes(project() + "/HARNDB/RIGHT.VL", "ALIGNMENT 1\r\n10\r\n0 0 -1\r\n0 -20\r\n");
+    writeBytes(project() + "/HARNDB/RIGHT.VL", "ALIGNMENT 1\r\n10\r\n0 0 1\r\n0 -20\r\n");
 
     auto none = runTool({"show", project(), "NONE.VL"});
     ASSERT_EQ(none.exitCode, 0) << none.err;

@@ -67,9 +67,9 @@ protected:
 // The demo saves TUN1 through CTunDbs: its record takes the plan extent along VÄG1.VL of its
 // types (hand computed: at 0/010 the trapezoid reaches y 2006..2014, at 0/070 the arch
 // 2005..2015, at 0/240 on the last straight, 10° from north, the trapezoid's left corner
-// north-east at 1237.705, 2033.716 and its right one at 1239.098, 2025.838). show gives the
-// head, the text file's header, the alignment and the positions with their types; the
-// project passes check.
+// north-west at 1239.098, 2025.838 and its right one south-east at 1237.705, 2033.716). show gives
+// the head, the text file's header, the alignment and the positions with their types; the project
+// passes check.
 TEST_F(TunnelToolTest, DemoTunnelIsSavedAlongItsAlignmentAndShown) {
     EXPECT_TRUE(
         contains(demoOutput(), u("tunnel: 2 cross-section types, TUN1 with 4 positions along "
@@ -173,16 +173,18 @@ TEST_F(TunnelToolTest, ExportGivesOutlineAndCentreLinesAlongTheAlignment) {
     EXPECT_TRUE(contains(outline, "{\"type\":\"Polygon\",\"coordinates\":[[[")) << outline;
     const auto ring = coordinates(outline);
     ASSERT_GT(ring.size(), 20u);
-    // Left side forward: at 0/010 and 0/070 4 m left (grid y + 4), then the arch's 5 m.
+    // The alignment heads north (grid x): left is west. The ring runs counter-clockwise on the
+    // plan: from 4 m left at 0/010 across to 4 m right, then forward along the right side
+    // (grid y + 4), then the arch's 5 m.
     const std::vector<std::pair<double, double>> start = {
-        {1010, 2014}, {1070, 2014}, {1070, 2015}, {1100, 2015}};
+        {1010, 2006}, {1010, 2014}, {1070, 2014}, {1070, 2015}, {1100, 2015}};
     for (size_t i = 0; i < start.size(); ++i) {
         EXPECT_NEAR(ring[i].first, start[i].first, 1e-9) << i;
         EXPECT_NEAR(ring[i].second, start[i].second, 1e-9) << i;
     }
     EXPECT_EQ(ring.front(), ring.back());
-    // The right side ends where it began: at 0/010, 4 m right.
-    EXPECT_NEAR(ring[ring.size() - 2].first, 1010, 1e-9);
+    // The left side comes back to 0/070 and 0/010, 4 m left.
+    EXPECT_NEAR(ring[ring.size() - 2].first, 1070, 1e-9);
     EXPECT_NEAR(ring[ring.size() - 2].second, 2006, 1e-9);
     const std::string centreLine = feature(r.out, "\"part\":\"centre line\"");
     EXPECT_TRUE(contains(centreLine, "{\"type\":\"LineString\",\"coordinates\":[[")) << centreLine;
@@ -226,8 +228,8 @@ TEST_F(TunnelToolTest, ExportGivesOutlineAndCentreLinesAlongTheAlignment) {
     const ToolResult broken = runTool({"export", project(), "--type", "tunnel"});
     ASSERT_EQ(broken.exitCode, 0) << broken.err;
     const std::string parts = feature(broken.out, "\"part\":\"outline\"");
-    EXPECT_TRUE(contains(parts, "{\"type\":\"MultiPolygon\",\"coordinates\":[[[[2014,1010],"
-                                "[2014,1070],[2006,1070],[2006,1010],[2014,1010]]],[[["))
+    EXPECT_TRUE(contains(parts, "{\"type\":\"MultiPolygon\",\"coordinates\":[[[[2006,1010],"
+                                "[2014,1010],[2014,1070],[2006,1070],[2006,1010]]],[[["))
         << parts;
     EXPECT_EQ(occurrences(parts, "]]],[[["), 1) << parts;
     EXPECT_EQ(feature(broken.out, "\"part\":\"centre line\""), centreLine);

@@ -19,12 +19,13 @@ const double kPi = std::acos(-1.0);
 const double kS = std::sqrt(0.5);           // sin 45° = cos 45°
 const double kQuarter = std::sqrt(2.0) - 1; // bulge of a quarter circle, tan(22.5°)
 
-// A straight going east, a quarter circle to the left, a quarter circle to the right, a half
-// circle to the left and a straight going west; chainage from 1000.
+// In the project grid, x north and y east: a straight going north, a quarter circle to the
+// right, a quarter circle to the left, a half circle to the right and a straight going south;
+// chainage from 1000.
 //   (-10,0) -> (0,0) straight, 10 m
-//   (0,0) -> (10,10) left, centre (0,10), r 10, 5π m
-//   (10,10) -> (20,20) right, centre (20,10), r 10, 5π m
-//   (20,20) -> (20,30) left, centre (20,25), r 5, 5π m
+//   (0,0) -> (10,10) right, centre (0,10), r 10, 5π m
+//   (10,10) -> (20,20) left, centre (20,10), r 10, 5π m
+//   (20,20) -> (20,30) right, centre (20,25), r 5, 5π m
 //   (20,30) -> (10,30) straight, 10 m
 const char* const kWinding = "ALIGNMENT 1\n"
                              "# all kinds of element\n"
@@ -59,10 +60,10 @@ TEST_F(VaglinjeTest, StraightLinePointsOffsetsOnBothSidesEndsAndBeyond) {
     EXPECT_NEAR(v.endChainage(), 150, kTol);
     expectPoint(v, 100, 0, 0, 0);
     expectPoint(v, 150, 0, 30, 40);
-    // Direction (0.6, 0.8); its left is (-0.8, 0.6).
-    expectPoint(v, 125, 5, 11, 23);
-    expectPoint(v, 125, -5, 19, 17);
-    expectPoint(v, 100, 2.5, -2, 1.5);
+    // Direction (0.6, 0.8), north-east; to its left on the plan (north up) is (0.8, -0.6).
+    expectPoint(v, 125, -5, 11, 23);
+    expectPoint(v, 125, 5, 19, 17);
+    expectPoint(v, 100, -2.5, -2, 1.5);
     double x = 7, y = 8;
     EXPECT_NE(v.Vag2xy(99.999999, 0, &x, &y), 0);
     EXPECT_NE(v.Vag2xy(150.000001, 0, &x, &y), 0);
@@ -79,29 +80,29 @@ TEST_F(VaglinjeTest, ArcsTurningBothWaysAndAHalfCircle) {
     EXPECT_EQ(v.startChainage(), 1000);
     EXPECT_NEAR(v.endChainage(), 1020 + 3 * q, kTol);
 
-    // First straight: left of east is north.
+    // First straight heads north (x): its right is east (y).
     expectPoint(v, 1000, 0, -10, 0);
-    expectPoint(v, 1005, 3, -5, 3);
-    expectPoint(v, 1005, -3, -5, -3);
-    // Where the straight meets the left arc both agree on the normal.
-    expectPoint(v, 1010, 1, 0, 1);
-    // Left quarter, centre (0,10): left of a left turn is towards the centre.
+    expectPoint(v, 1005, -3, -5, 3);
+    expectPoint(v, 1005, 3, -5, -3);
+    // Where the straight meets the arc both agree on the normal.
+    expectPoint(v, 1010, -1, 0, 1);
+    // Quarter to the right, centre (0,10): right of a right turn is towards the centre.
     expectPoint(v, 1010 + q / 2, 0, 10 * kS, 10 - 10 * kS);
-    expectPoint(v, 1010 + q / 2, 2, 8 * kS, 10 - 8 * kS);
-    expectPoint(v, 1010 + q / 2, -2, 12 * kS, 10 - 12 * kS);
-    expectPoint(v, 1010 + q, 1, 9, 10); // heading north: left is west
-    // Right quarter, centre (20,10): left of a right turn is away from the centre.
+    expectPoint(v, 1010 + q / 2, -2, 8 * kS, 10 - 8 * kS);
+    expectPoint(v, 1010 + q / 2, 2, 12 * kS, 10 - 12 * kS);
+    expectPoint(v, 1010 + q, -1, 9, 10); // heading east: right is south
+    // Quarter to the left, centre (20,10): right of a left turn is away from the centre.
     expectPoint(v, 1010 + 1.5 * q, 0, 20 - 10 * kS, 10 + 10 * kS);
-    expectPoint(v, 1010 + 1.5 * q, 2, 20 - 12 * kS, 10 + 12 * kS);
-    expectPoint(v, 1010 + 1.5 * q, -2, 20 - 8 * kS, 10 + 8 * kS);
-    // Half circle to the left, centre (20,25): halfway it heads north.
+    expectPoint(v, 1010 + 1.5 * q, -2, 20 - 12 * kS, 10 + 12 * kS);
+    expectPoint(v, 1010 + 1.5 * q, 2, 20 - 8 * kS, 10 + 8 * kS);
+    // Half circle to the right, centre (20,25): halfway it heads east.
     expectPoint(v, 1010 + 2 * q, 0, 20, 20);
     expectPoint(v, 1010 + 2.5 * q, 0, 25, 25);
-    expectPoint(v, 1010 + 2.5 * q, 1, 24, 25);
-    expectPoint(v, 1010 + 2.5 * q, -1, 26, 25);
-    // Last straight heads west: left is south. The end chainage is inside.
+    expectPoint(v, 1010 + 2.5 * q, -1, 24, 25);
+    expectPoint(v, 1010 + 2.5 * q, 1, 26, 25);
+    // Last straight heads south: its right is west. The end chainage is inside.
     expectPoint(v, 1020 + 3 * q, 0, 10, 30);
-    expectPoint(v, 1020 + 3 * q, 2, 10, 28);
+    expectPoint(v, 1020 + 3 * q, -2, 10, 28);
     double x, y;
     EXPECT_NE(v.Vag2xy(1020 + 3 * q + 1e-6, 0, &x, &y), 0);
     EXPECT_NE(v.Vag2xy(999.999999, 0, &x, &y), 0);
@@ -134,12 +135,13 @@ TEST_F(VaglinjeTest, ArcsTurningBothWaysAndAHalfCircle) {
 
 TEST_F(VaglinjeTest, PadistGivesLengthAndOffsetThatVag2xyStartedFrom) {
     CVaglinje v;
-    // Segment (0,0)-(30,40): along 25, 5 to the left; a point before a is negative.
+    // Segment (0,0)-(30,40): along 25, 5 to the right on the plan; a point before a is
+    // negative.
     kovltype a{0, 0, 0, 0}, b{30, 40, 0, 0};
     double len = -1, other = -1;
     ASSERT_EQ(v.Padist(&a, &b, 11, 23, &len, &other), 0);
     EXPECT_NEAR(len, 25, kTol);
-    EXPECT_NEAR(other, 5, kTol);
+    EXPECT_NEAR(other, -5, kTol);
     ASSERT_EQ(v.Padist(&a, &b, -3, -4, &len, nullptr), 0);
     EXPECT_NEAR(len, -5, kTol);
     // Quarter arcs: to the end point, and to the middle with an offset.
@@ -149,18 +151,18 @@ TEST_F(VaglinjeTest, PadistGivesLengthAndOffsetThatVag2xyStartedFrom) {
     EXPECT_NEAR(other, 0, kTol);
     ASSERT_EQ(v.Padist(&l, &le, 8 * kS, 10 - 8 * kS, &len, &other), 0);
     EXPECT_NEAR(len, 2.5 * kPi, kTol);
-    EXPECT_NEAR(other, 2, kTol);
+    EXPECT_NEAR(other, -2, kTol); // towards the centre of a right turn
     kovltype r{10, 10, -kQuarter, 0}, re{20, 20, 0, 0};
     ASSERT_EQ(v.Padist(&r, &re, 20, 20, &len, &other), 0);
     EXPECT_NEAR(len, 5 * kPi, kTol);
     ASSERT_EQ(v.Padist(&r, &re, 20 - 12 * kS, 10 + 12 * kS, &len, &other), 0);
     EXPECT_NEAR(len, 2.5 * kPi, kTol);
-    EXPECT_NEAR(other, 2, kTol);
+    EXPECT_NEAR(other, -2, kTol); // away from the centre of a left turn
     // A half circle, and a 270° arc to its end (longer than half the circle).
     kovltype h{20, 20, 1, 0}, he{20, 30, 0, 0};
     ASSERT_EQ(v.Padist(&h, &he, 20, 30, &len, nullptr), 0);
     EXPECT_NEAR(len, 5 * kPi, kTol);
-    kovltype big{0, 0, -(1 + std::sqrt(2.0)), 0}, bige{-10, -10, 0, 0}; // right, centre (0,-10)
+    kovltype big{0, 0, -(1 + std::sqrt(2.0)), 0}, bige{-10, -10, 0, 0}; // left, centre (0,-10)
     ASSERT_EQ(v.Padist(&big, &bige, -10, -10, &len, nullptr), 0);
     EXPECT_NEAR(len, 15 * kPi, kTol);
     // Coinciding a and b, or no len: refused.
@@ -340,8 +342,8 @@ TEST_F(VaglinjeTest, TheFormatDocumentsExamplesLoadAsWritten) {
     ASSERT_EQ(load(v, straight), 0) << v.errorText();
     EXPECT_EQ(v.startChainage(), 1000);
     EXPECT_NEAR(v.endChainage(), 1500, kTol);
-    expectPoint(v, 1250, 10, 1142, 2206);
-    expectPoint(v, 1250, -10, 1158, 2194);
+    expectPoint(v, 1250, 10, 1158, 2194);
+    expectPoint(v, 1250, -10, 1142, 2206);
 
     ASSERT_EQ(load(v, curve), 0) << v.errorText();
     AlignmentElement arc;

@@ -21,8 +21,9 @@ using namespace tunnel_test;
 
 namespace {
 
-const char* const kStraight = "ALIGNMENT 1\n0\n1000 2000\n1000 2100\n"; // northwards, 100 m
-// A quarter circle to the left from (0, 0) heading east to (100, 100): centre (0, 100), r 100.
+const char* const kStraight = "ALIGNMENT 1\n0\n1000 2000\n1000 2100\n"; // east (y), 100 m
+// A quarter circle to the right from (0, 0) heading north (x) to (100, 100): centre (0, 100),
+// r 100.
 const char* const kArc = "ALIGNMENT 1\n0\n0 0 0.41421356237309503\n100 100\n";
 const double kPi = std::acos(-1.0);
 const double kS = std::sqrt(0.5);
@@ -66,7 +67,8 @@ protected:
 
 // Positions with types along a straight line and along an arc give the record's corner and
 // extent, worked out by hand: a type reaches -xmin to the left and xmax to the right of the
-// line. Unknown types and records of other kinds do not count.
+// line, seen on the plan (x north, y east) looking ahead. Unknown types and records of other kinds
+// do not count.
 TEST_F(TunDbsSaveTest, PlanExtentAlongStraightAndArcAlignments) {
     const std::vector<todbtype> straight = {position(60, "t2"), position(10, "T1"),
                                             position(0, "T9"), position(90, "T1", 3)};
@@ -78,15 +80,15 @@ TEST_F(TunDbsSaveTest, PlanExtentAlongStraightAndArcAlignments) {
         double x, y, dx, dy;
         int reported; // failures in the failure log
     } cases[] = {
-        {"straight", kStraight, true, straight, 995, 2010, 12, 50, 0},
+        {"straight", kStraight, true, straight, 993, 2010, 12, 50, 0},
         {"arc",
          kArc,
          true,
          {position(0, "T1"), position(25 * kPi, "T2")},
          0,
          -5,
-         107 * kS,
-         105 - 97 * kS,
+         103 * kS,
+         105 - 93 * kS,
          0},
         // No point at all: zero; an alignment that cannot be loaded is a reported failure.
         {"no type library", kStraight, false, straight, 0, 0, 0, 0, 0},
