@@ -207,26 +207,25 @@ TEST_F(TunDbsTest, InitPacksHolesAndStopsAtALiveRecordBeyondSlut) {
     const std::string before = odb();
     ASSERT_EQ(before.size(), 876u);
 
+    using Listing = std::vector<std::pair<std::string, int>>;
+    auto listing = [](CTunDbs& list) {
+        Listing out;
+        list.Home();
+        do
+            out.emplace_back(list.Get_aktel()->tvnamn, list.Get_aktel()->filpos);
+        while (list++);
+        return out;
+    };
     // Read-only: the same records at the offsets of the file as it is; nothing written.
     auto look = tunnel();
     ASSERT_EQ(look->InitReadOnly(), 0);
-    std::vector<std::pair<std::string, int>> seen;
-    look->Home();
-    do
-        seen.emplace_back(look->Get_aktel()->tvnamn, look->Get_aktel()->filpos);
-    while ((*look)++);
-    EXPECT_EQ(seen, (std::vector<std::pair<std::string, int>>{{"A", 300}, {"C", 588}, {"D", 732}}));
+    EXPECT_EQ(listing(*look), (Listing{{"A", 300}, {"C", 588}, {"D", 732}}));
     EXPECT_EQ(look->m_hd.hal, 1);
     EXPECT_EQ(odb(), before);
 
     auto r = tunnel();
     ASSERT_EQ(r->Init(), 0);
-    std::vector<std::pair<std::string, int>> got;
-    r->Home();
-    do
-        got.emplace_back(r->Get_aktel()->tvnamn, r->Get_aktel()->filpos);
-    while ((*r)++);
-    EXPECT_EQ(got, (std::vector<std::pair<std::string, int>>{{"A", 300}, {"C", 444}, {"D", 588}}));
+    EXPECT_EQ(listing(*r), (Listing{{"A", 300}, {"C", 444}, {"D", 588}}));
     todbtype dead = d;
     dead.typ = 0;
     dead.aktiv = 0;
