@@ -56,26 +56,12 @@ TEST(CodesCommand, ListsTheCodesOfAProject) {
                          "code file: none (built-in codes only)\n\nrock codes (22):\n"));
 }
 
-TEST(CodesCommand, UsageErrors) {
+// Wrong usage is ExitCodeTest's.
+TEST(CodesCommand, NoProjectFolder) {
     TempDir dir;
-    const std::vector<std::vector<std::string>> wrong = {{"codes"},
-                                                         {"codes", dir.path(), "--rock", "--soil"},
-                                                         {"codes", dir.path(), "--bogus"},
-                                                         {"codes", dir.path(), dir.path()},
-                                                         {"library"},
-                                                         {"library", "A", "B"},
-                                                         {"library", "A", "--system", "--types"}};
-    for (const auto& args : wrong) {
-        ToolResult r = runTool(args);
-        EXPECT_EQ(r.exitCode, 2) << args.size();
-        EXPECT_TRUE(contains(r.err, "usage: harn " + args[0])) << r.err;
-    }
     ToolResult r = runTool({"codes", dir.file("saknas")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.err, "harn codes: no project folder " + dir.file("saknas") + "\n");
-    r = runTool({"codes", "--help"});
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(contains(r.out, "harn codes DIR [--rock | --infill | --soil] [--json]"));
 }
 
 // The kind told by the record size or a flag; listing only reads a file that needs no packing;

@@ -80,25 +80,6 @@ TEST_F(ToolTest, NewCreatesAnEmptyDatabaseOnceAndTakesAUtf8Name) {
     EXPECT_NE(info.out.find(u("project   Hålla väg\n"_cp)), std::string::npos) << info.out;
 }
 
-TEST_F(ToolTest, UsageErrorsGiveExitCodeTwo) {
-    const std::vector<std::vector<std::string>> wrong = {{"new"},
-                                                         {"new", project(), "--name"},
-                                                         {"info"},
-                                                         {"ls", project(), "extra"},
-                                                         {"show", project()},
-                                                         {"demo"},
-                                                         {"ls", project(), "--type", "volcano"}};
-    for (const auto& args : wrong) {
-        auto r = runTool(args);
-        EXPECT_EQ(r.exitCode, 2) << args.size();
-        EXPECT_NE(r.err.find("usage: harn " + args[0]), std::string::npos) << r.err;
-    }
-    auto help = runTool({"ls", "--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("usage: harn ls DIR [--type T] [--json]"), std::string::npos);
-    EXPECT_FALSE(exists(project()));
-}
-
 TEST_F(ToolTest, MissingOrLockedDatabaseFailsWithTheLibraryMessage) {
     for (bool locked : {false, true}) {
         if (locked) {

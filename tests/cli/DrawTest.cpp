@@ -183,7 +183,7 @@ TEST_F(DrawTest, MapsTheGridNorthUpAndEscapesIds) {
 }
 
 // An empty project is a frame with its title. -o writes the same drawing through a temporary
-// file that does not stay; a failure writes nothing. The exit codes.
+// file that does not stay; a failure writes nothing (wrong usage is ExitCodeTest's).
 TEST_F(DrawTest, OutputFileAndExitCodes) {
     build({});
     const auto out = runTool({"draw", project()});
@@ -208,24 +208,6 @@ TEST_F(DrawTest, OutputFileAndExitCodes) {
         EXPECT_TRUE(testing_support::listNames(dir.path() + "/mapp.svg").empty());
     }
     EXPECT_EQ(testing_support::listNames(dir.path()).size(), names.size() + 1);
-
-    const struct {
-        std::vector<std::string> args;
-        int code;
-    } cases[] = {{{"draw"}, 2},
-                 {{"draw", project(), "BH1", "--type", "point"}, 2},
-                 {{"draw", project(), "-o"}, 2},
-                 {{"draw", project(), "--width", "100"}, 2},
-                 {{"draw", project(), "--width", "800px"}, 2},
-                 {{"draw", project(), "--type", "river"}, 2},
-                 {{"draw", dir.path() + "/NOPROJ"}, 1}};
-    for (const auto& c : cases) {
-        r = runTool(c.args);
-        EXPECT_EQ(r.exitCode, c.code) << c.args.back();
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(contains(r.err, "usage: harn draw DIR"), c.code == 2) << r.err;
-    }
-    EXPECT_FALSE(exists(dir.path() + "/no"));
 }
 
 } // namespace

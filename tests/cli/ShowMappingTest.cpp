@@ -214,28 +214,4 @@ TEST_F(ExportTest, SmallProject) {
               readBytes(source("data/tool/export-missing.geojson")));
 }
 
-TEST_F(ExportTest, ExitCodes) {
-    buildProject();
-    const struct {
-        Args args;
-        int code;
-    } cases[] = {
-        {{"export"}, 2},
-        {{"export", project(), "--format", "kml"}, 2},
-        {{"export", project(), "--format"}, 2},
-        {{"export", project(), "--type", "tree"}, 2},
-        {{"export", project(), "-o"}, 2},
-        {{"export", project(), "-o", ""}, 2},
-        {{"export", project(), project()}, 2},
-        {{"export", dir.path() + "/NONE", "-o", dir.path() + "/x.json"}, 1},
-    };
-    for (const auto& c : cases) {
-        auto r = runTool(c.args);
-        EXPECT_EQ(r.exitCode, c.code) << c.args.back() << r.err;
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(contains(r.err, "usage: harn export DIR"), c.code == 2) << r.err;
-    }
-    EXPECT_FALSE(exists(dir.path() + "/x.json"));
-}
-
 } // namespace

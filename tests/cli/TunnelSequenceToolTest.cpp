@@ -209,7 +209,7 @@ TEST_F(TunnelSequenceTool, DevelopedSurface) {
 
 // The cross-section at 25: the arch with its five zones, the springing levels, the four
 // crossing points, the bolts within half a metre standing on the outline (the one beyond
-// it told), to scale; rendered to PNG. Wrong places and usage are refused.
+// it told), to scale; rendered to PNG. Wrong places are refused (wrong usage: ExitCodeTest).
 TEST_F(TunnelSequenceTool, CrossSection) {
     const std::string svg = dir.file("section.svg");
     ToolResult r = runTool({"draw", root, "T1", "--section", "25", "-o", svg, "--width", "800"});
@@ -272,19 +272,10 @@ TEST_F(TunnelSequenceTool, CrossSection) {
     r = runTool({"draw", root, "T9", "--developed"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(contains(r.err, "harn draw: no tunnel T9 in ")) << r.err;
-    for (const auto& args :
-         {std::vector<std::string>{"draw", root, "T1", "--section", "x"},
-          std::vector<std::string>{"draw", root, "T1", "--section", "1", "--developed"},
-          std::vector<std::string>{"draw", root, "--developed"},
-          std::vector<std::string>{"draw", root, "T1", "--developed", "--within", "1"}}) {
-        r = runTool(args);
-        EXPECT_EQ(r.exitCode, 2) << args[3];
-        EXPECT_TRUE(contains(r.err, "harn draw DIR ID (--section")) << r.err;
-    }
 }
 
 // What cannot be read is told in the library's words and makes the exit code 1, after the
-// listing of what was read; a drainage file not yet saved is no failure. Usage errors are 2.
+// listing of what was read; a drainage file not yet saved is no failure.
 TEST_F(TunnelSequenceTool, MissingPartsAndUsage) {
     std::remove((root + "/HARNDB/T1.ODD").c_str());
     ToolResult r = runTool({"tunnel", root, "T1"});
@@ -317,12 +308,6 @@ TEST_F(TunnelSequenceTool, MissingPartsAndUsage) {
 
     EXPECT_EQ(runTool({"tunnel", root, "NONE"}).exitCode, 1);
     EXPECT_EQ(runTool({"tunnel", dir.file("none"), "T1"}).exitCode, 1);
-    for (const auto& args : {std::vector<std::string>{"tunnel", root},
-                             std::vector<std::string>{"tunnel", root, "T1", "--text"}}) {
-        r = runTool(args);
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_TRUE(contains(r.err, "usage: harn tunnel DIR ID [--json]")) << r.err;
-    }
 }
 
 // The demo's tunnel: its bolts and drains listed, and both drawings with all five zones.
