@@ -176,10 +176,6 @@ TEST_F(TunnelSequenceTool, DevelopedSurface) {
     if (!platform::programOnPath("rsvg-convert"))
         GTEST_SKIP() << "rsvg-convert is not installed (apt-get install librsvg2-bin)";
     EXPECT_EQ(renderedWidth(svg, dir.file("developed.png")), 1000u);
-    // -o FILE.png gives the rendered picture, not the SVG under that name.
-    const std::string png = dir.file("surface.png");
-    ASSERT_EQ(runTool({"draw", root, "T1", "--developed", "-o", png}).exitCode, 0);
-    EXPECT_GT(pngSize(readBytes(png)).first, 0u);
 }
 
 // The cross-section at 25: the arch with its five zones, the springing levels, the four
