@@ -24,9 +24,7 @@ namespace {
 
 // An expected output kept beside the tests (tests/data/cli), byte for byte.
 std::string golden(const char* name) {
-    return readBytes(
-        (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "cli" / name)
-            .string());
+    return readBytes((testing_support::kSource / "tests/data/cli" / name).string());
 }
 
 class ToolTest : public ::testing::Test {
