@@ -302,7 +302,7 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
 }
 
 // One warning: 0 without --strict, 1 with it; the text, JSON and SARIF forms of a finding;
-// an unreadable database and wrong usage are 2.
+// an unreadable database is 2 (wrong usage: ExitCodeTest).
 TEST_F(CheckRulesTest, ReportFormsStrictAndExitCodes) {
     const std::string p = fresh();
     fs::remove(p + "/HARNDB/V\xC3\x84G2.VL");
@@ -334,8 +334,6 @@ TEST_F(CheckRulesTest, ReportFormsStrictAndExitCodes) {
     EXPECT_TRUE(r.err.find("harn: not found: the project database " + p + "/HARNPLAN.DBS\n") !=
                 std::string::npos)
         << r.err;
-    EXPECT_EQ(runTool({"check", p, "--format", "xml"}).exitCode, 2);
-    EXPECT_EQ(runTool({"check"}).exitCode, 2);
 }
 
 } // namespace

@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <sys/stat.h>
 
 using namespace testing_support;
@@ -169,6 +171,81 @@ TEST_F(ExitCodeTest, DamagedInputsFailEveryCommand) {
         EXPECT_TRUE(contains(r.err, err)) << r.err;
         EXPECT_EQ(!r.out.empty(), c.printsAnyway) << r.out;
     }
+}
+
+// Every command's usage: --help shows it on standard output; wrong usage is exit code 2 with
+// the cause and the usage on standard error and nothing on standard output. A folder that is
+// no project is a failure (1), not wrong usage. Arguments are split at blanks; "P" is the
+// project folder, "N" one that does not exist, '' an empty argument.
+TEST_F(ExitCodeTest, WrongUsageShowsTheCommandsUsage) {
+    const std::string draw =
+        "harn draw DIR [-o FILE.svg|FILE.png] [--width PX] [--type T] [--only T,T,...] [--bbox "
+        "X0,Y0,X1,Y1] [--no-labels]\n       harn draw DIR ID [ID...] [--ids ID,ID,...] [-o "
+        "FILE.svg|FILE.png]\n       harn draw DIR ID (--section CHAINAGE [--within M] | "
+        "--developed) [-o FILE.svg|FILE.png] [--width PX]";
+    const std::map<std::string, std::string> usage = {
+        {"new", "harn new DIR [--name NAME]"},
+        {"info", "harn info DIR [--json]"},
+        {"ls", "harn ls DIR [--type T] [--json]"},
+        {"show", "harn show DIR ID [--json]"},
+        {"demo", "harn demo DIR [--name NAME]"},
+        {"codes", "harn codes DIR [--rock | --infill | --soil] [--json]"},
+        {"library", "harn library FILE [--system | --types | --grouting] [--json]"},
+        {"draw", draw},
+        {"tunnel", "harn tunnel DIR ID [--json]"},
+        {"sections", "harn sections DIR [--json]"},
+        {"export", "harn export DIR [--format geojson|csv] [-o FILE] [--type T]"},
+        {"convert", "harn convert DIR [--yes] [--name NAME]"},
+        {"report", "harn report DIR [-o FILE.html]"},
+        {"check", "harn check DIR [--json | --format text|json|sarif] [--strict]"}};
+    // Wrong argument lists, ";" between them.
+    const std::string wrong =
+        "new; new N --name; info; ls P extra; ls P --type volcano; show P; demo; codes; "
+        "codes P --rock --soil; codes P --bogus; codes P P; library; library A B; "
+        "library A --system --types; draw; draw P BH1 --type point; draw P -o; "
+        "draw P --width 100; draw P --width 800px; draw P --type river; draw P --bbox 1,2,3; "
+        "draw P --bbox 1,2,1,5; draw P --only river; draw P --bbox; draw P --ids; "
+        "draw P BH1 --width 300; draw P TUN1 --section x; draw P TUN1 --section 1 --developed; "
+        "draw P --developed; draw P TUN1 --developed --within 1; tunnel P; tunnel P TUN1 --text; "
+        "sections; sections P --text; sections P P; export; export P --format kml; "
+        "export P --format; export P --type tree; export P -o; export P -o ''; export P P; "
+        "convert; report; check; check P --format xml";
+    const std::string p = project(), none = dir.file("N");
+    const auto run = [&](const std::string& line) {
+        std::vector<std::string> args;
+        std::istringstream words(line);
+        for (std::string a; words >> a;)
+            args.push_back(a == "P" ? p : a == "''" ? "" : a[0] == 'N' ? none + a.substr(1) : a);
+        return runTool(args);
+    };
+    for (const auto& [command, text] : usage) {
+        const auto r = run(command + " --help");
+        EXPECT_EQ(r.exitCode, 0) << command;
+        EXPECT_EQ(r.out.rfind("usage: " + text + "\n", 0), 0u) << r.out;
+    }
+    std::istringstream lines(wrong);
+    int runs = 0;
+    for (std::string line; std::getline(lines >> std::ws, line, ';'); ++runs) {
+        SCOPED_TRACE(line);
+        const auto r = run(line);
+        const std::string command = line.substr(0, line.find(' '));
+        const std::string tail = "\nusage: " + usage.at(command) + "\n";
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err.rfind("harn " + command + ": ", 0), 0u) << r.err;
+        EXPECT_TRUE(r.err.size() > tail.size() &&
+                    r.err.compare(r.err.size() - tail.size(), tail.size(), tail) == 0)
+            << r.err;
+    }
+    EXPECT_EQ(runs, 46);
+    for (const std::string line : {"draw N", "export N -o N.json", "report N"}) {
+        SCOPED_TRACE(line);
+        const auto r = run(line);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(contains(r.err, "usage:")) << r.err;
+    }
+    EXPECT_EQ(listNames(dir.path()), std::vector<std::string>{"P"}); // nothing written
 }
 
 // A project folder that cannot be written is read without the lock file, said once.

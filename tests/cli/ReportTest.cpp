@@ -21,13 +21,6 @@ using namespace testing_support;
 
 namespace {
 
-size_t count(const std::string& text, const std::string& part) {
-    size_t n = 0;
-    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-        ++n;
-    return n;
-}
-
 class ReportTest : public DemoProjectTest {
 protected:
     void SetUp() override {
@@ -54,9 +47,11 @@ TEST_F(ReportTest, OnePageWithEveryPartAndNoExternalResources) {
     std::smatch m;
     ASSERT_TRUE(std::regex_search(ls, m, std::regex("\n(\\d+) objects\n")));
     const std::string table = html.substr(html.find("id=\"objects-table\""));
-    EXPECT_EQ(count(table.substr(0, table.find("</table>")), "<tr><td"), std::stoul(m[1].str()));
+    EXPECT_EQ(occurrences(table.substr(0, table.find("</table>")), "<tr><td"),
+              std::stoi(m[1].str()));
     const std::string boreholes = runTool({"ls", project(), "--type", "borehole"}).out;
-    EXPECT_EQ(count(html, "<g class=\"log\" data-id="), count(boreholes, "\nborehole "));
+    EXPECT_EQ(occurrences(html, "<g class=\"log\" data-id="),
+              occurrences(boreholes, "\nborehole "));
     EXPECT_NE(html.find("<g class=\"log\" data-id=\"BH1\">"), std::string::npos);
     const std::string check = runTool({"check", project()}).out;
     EXPECT_NE(check.find("file-missing  BH3  "), std::string::npos) << check;
@@ -70,10 +65,7 @@ TEST_F(ReportTest, OnePageWithEveryPartAndNoExternalResources) {
     // import; the only URI is the SVG namespace.
     EXPECT_FALSE(std::regex_search(html, std::regex("(src|href)\\s*=|url\\((?!#)|@import")));
     EXPECT_NE(html.find("url(#plan-frame)"), std::string::npos);
-    EXPECT_EQ(count(html, "http"), count(html, "xmlns=\"http://www.w3.org/2000/svg\""));
-
-    EXPECT_EQ(runTool({"report"}).exitCode, 2);
-    EXPECT_EQ(runTool({"report", dir.file("none")}).exitCode, 1);
+    EXPECT_EQ(occurrences(html, "http"), occurrences(html, "xmlns=\"http://www.w3.org/2000/svg\""));
 }
 
 // Headless Chromium: the flags keep it from the network and from any profile but a new one.

@@ -3,14 +3,13 @@
 #include "tests/support/RunTool.h"
 #include "tests/support/TestSupport.h"
 
-#include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "platform/Cp1252Literal.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
-#include <cstring>
 #include <string>
+#include <vector>
 
 using namespace testing_support;
 
@@ -67,20 +66,12 @@ TEST_F(ShowAlignmentTest, DemoAlignmentsHaveTheirFilesElementsAndChainages) {
 }
 
 TEST_F(ShowAlignmentTest, WithoutAFileTheRecordAloneAndARefusedFileFails) {
-    ASSERT_EQ(runTool({"new", project()}).exitCode, 0);
-    {
-        CProjPath proj(project().c_str());
-        CHarnDbs d(&proj, nullptr);
-        ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
-        for (const char* id : {"NONE.VL", "BAD.VL", "RIGHT.VL"}) {
-            d.Ny(1, nullptr);
-            dbstype* r = d.Get_aktel();
-            r->typ = 6;
-            r->kod = 255;
-            std::strcpy(r->id, id);
-            ASSERT_EQ(d.Filnamn() + d.Uppdat(0), 0);
-        }
+    std::vector<dbstype> records;
+    for (const char* id : {"NONE.VL", "BAD.VL", "RIGHT.VL"}) {
+        records.push_back(objectRecord(6, id));
+        records.back().kod = 255;
     }
+    newProject(project(), records);
     writeBytes(project() + "/HARNDB/BAD.VL", "ALIGNMENT 1\n0\n0 0\n1,5 0\n");
     writeBytes(project() + "/HARNDB/RIGHT.VL", "ALIGNMENT 1\r\n10\r\n0 0 1\r\n0 -20\r\n");
 

@@ -29,14 +29,8 @@ protected:
 
     // A project holding the borehole B1 with the given bytes as its borehole file.
     void buildProject(const std::string& snd) {
-        ASSERT_EQ(runTool({"new", project()}).exitCode, 0);
-        CProjPath proj(project().c_str());
-        CHarnDbs d(&proj, nullptr);
-        ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
-        dbstype r{.typ = 3, .flagg = 0x0f, .x = 1000, .y = 2000, .z = 100, .id = "B1"};
-        d.Ny(1, &r);
-        ASSERT_EQ(d.Filnamn(), 0);
-        ASSERT_EQ(d.Uppdat(0), 0);
+        testing_support::newProject(
+            project(), {{.typ = 3, .flagg = 0x0f, .x = 1000, .y = 2000, .z = 100, .id = "B1"}});
         testing_support::writeBytes(file("B1.SND"), snd);
     }
 

@@ -5,7 +5,6 @@
 #include "tests/support/TestSupport.h"
 
 #include "database/CHarnDbs.h"
-#include "host/CAutoIni.h"
 #include "host/CProjPath.h"
 #include "mapping/CHellar.h"
 #include "mapping/CLinjeData.h"
@@ -39,39 +38,22 @@ protected:
     // outline, not closed, referring to the tunnel) registered through CHellar and a point
     // with two flag bits and a text that needs quoting in CSV.
     void buildProject() {
-        ASSERT_EQ(runTool({"new", project()}).exitCode, 0);
-        CProjPath proj(project().c_str());
-        CAutoIni ini;
-        CHarnDbs d(&proj, &ini);
-        ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
-        add(d, 1, "T1", {100, 200, 5, 50, 20, 0});
-        add(d, 5, "L1", {});
+        dbstype t = objectRecord(1, "T1", 100, 200, 50, 20), p = objectRecord(4, "P1", 1.5, 2.25);
+        t.z = 5, p.z = -0.125, p.flagg = 0x09;
+        std::strcpy(p.text, "Fix, \"Å\" ö"_cp);
+        newProject(project(), {t, objectRecord(5, "L1"), objectRecord(2, "H1"), p});
         writeBytes(data("L1.LJE"), "L1\n3\n2 4 1.5\n90 let\n*\n0 1000.5 2000.25 10 A1\n"
                                    "12.5 1010 1995.75 11.25\n*\nBerg\n8.5 fast\n0\n*\n");
-        CLinjeData l(&proj, "L1", CLinjeData::SP);
-        ASSERT_EQ(l.Init(1), 0);
-        ASSERT_EQ(l.Save(&d), 0);
-        add(d, 2, "H1", {});
         writeBytes(data("H1.LAD"), "lead\n*\nH1\n1 2 3\n4.5 5.5 6.5\n7.25 8 9\n513 1 2 3\nt1\n"
                                    "Små text\n*\n10 20 5 ABCD\n14 20 0\n12 26 7 X\n"_cp);
+        CProjPath proj(project().c_str());
+        CHarnDbs d(&proj, nullptr);
+        char l1[16] = "L1", h1[16] = "H1";
+        ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
+        CLinjeData l(&proj, "L1", CLinjeData::SP);
+        ASSERT_TRUE(d.Findid(5, l1) == 0 && l.Init(1) == 0 && l.Save(&d) == 0);
         CHellar h(&proj, "H1");
-        ASSERT_EQ(h.Init(), 0);
-        ASSERT_EQ(h.SaveToDbs(&d), 0);
-        add(d, 4, "P1", {1.5, 2.25, -0.125}, "Fix, \"Å\" ö"_cp, 0x09);
-    }
-    // Appends a record: lower corner and extents (x, y, z, dx, dy, dz; missing ones 0).
-    static void add(CHarnDbs& d, int typ, const char* id, std::vector<double> v,
-                    const char* text = "", int flagg = 0) {
-        v.resize(6);
-        d.Ny(1, nullptr);
-        dbstype* r = d.Get_aktel();
-        r->typ = static_cast<uint8_t>(typ);
-        r->flagg = static_cast<uint8_t>(flagg);
-        std::strcpy(r->id, id);
-        std::strcpy(r->text, text);
-        r->x = v[0], r->y = v[1], r->z = v[2], r->dx = v[3], r->dy = v[4], r->dz = v[5];
-        ASSERT_EQ(d.Filnamn(), 0);
-        ASSERT_EQ(d.Uppdat(0), 0);
+        ASSERT_TRUE(d.Findid(2, h1) == 0 && h.Init() == 0 && h.SaveToDbs(&d) == 0);
     }
 
     TempDir dir;
@@ -212,30 +194,6 @@ TEST_F(ExportTest, SmallProject) {
     std::filesystem::remove(data("H1.LAD"));
     EXPECT_EQ(runTool({"export", project()}).out,
               readBytes(source("data/tool/export-missing.geojson")));
-}
-
-TEST_F(ExportTest, ExitCodes) {
-    buildProject();
-    const struct {
-        Args args;
-        int code;
-    } cases[] = {
-        {{"export"}, 2},
-        {{"export", project(), "--format", "kml"}, 2},
-        {{"export", project(), "--format"}, 2},
-        {{"export", project(), "--type", "tree"}, 2},
-        {{"export", project(), "-o"}, 2},
-        {{"export", project(), "-o", ""}, 2},
-        {{"export", project(), project()}, 2},
-        {{"export", dir.path() + "/NONE", "-o", dir.path() + "/x.json"}, 1},
-    };
-    for (const auto& c : cases) {
-        auto r = runTool(c.args);
-        EXPECT_EQ(r.exitCode, c.code) << c.args.back() << r.err;
-        EXPECT_EQ(r.out, "");
-        EXPECT_EQ(contains(r.err, "usage: harn export DIR"), c.code == 2) << r.err;
-    }
-    EXPECT_FALSE(exists(dir.path() + "/x.json"));
 }
 
 } // namespace

@@ -282,6 +282,7 @@ TEST_F(SearchIndexTest, WritesAfterASearchAndDeletionsAreSeen) {
     EXPECT_EQ(d.Where(nullptr), 2);
     ASSERT_EQ(d.Findid(0, b), -1);
     ASSERT_EQ(d.Findobj(0, 724), 0); // walks
+    EXPECT_EQ(d.Where(nullptr), 2);
     ASSERT_EQ(d.Findobj(3, 600), 0); // builds: A, the first at 600
     EXPECT_STREQ(d.Get_aktel()->id, "A");
     d.DeletePost();

@@ -164,10 +164,10 @@ TEST(List0SortProperty, SorteraGivesTheOrderOfTheSelectionPasses) {
             OrderedList l;
             l.order = o;
             fill(l, recs);
-            std::vector<Rec*> address;
+            std::vector<Rec*> address, byTag(n);
             l.Home();
             do
-                address.push_back(l.Get_aktel());
+                address.push_back(byTag[static_cast<size_t>(l.Get_aktel()->tag)] = l.Get_aktel());
             while (l++);
             Rec* marked = address[rng() % n];
             Rec* current = address[rng() % n];
@@ -184,6 +184,12 @@ TEST(List0SortProperty, SorteraGivesTheOrderOfTheSelectionPasses) {
             while (expect[static_cast<size_t>(pos - 1)] != current->tag)
                 ++pos;
             EXPECT_EQ(l.Where(nullptr), pos);
+            // The chain is relinked: every record stays where it was.
+            l.Home();
+            for (int tag : expect) {
+                EXPECT_EQ(l.Get_aktel(), byTag[static_cast<size_t>(tag)]);
+                l++;
+            }
         }
     }
 }

@@ -1,16 +1,14 @@
-// list0: results, positions and exceptions of every operation, the stability of both sorts,
-// and records that stay where they are while the chain is relinked.
+// list0: results, positions and exceptions of every operation (the sorts' order and the
+// records that stay put are List0SortPropertyTest's).
 #include "list/list0.h"
 
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -94,13 +92,6 @@ public:
         s += "@" + std::to_string(where) + "/" + std::to_string(antal);
         return calls ? s + " c" + std::to_string(calls) : s;
     }
-    std::vector<int> tags() const {
-        std::vector<int> out;
-        for (Node* p = m_forst; p; p = p->next)
-            out.push_back(p->rec.tag);
-        return out;
-    }
-    Rec* mark() const { return m_pmark; }
     void setCount(int n) { m_antal = n; }
 
 protected:
@@ -139,45 +130,6 @@ TEST(List0, NyCopiesWholeRecordsAndSetAktelFindsByAddress) {
     // Without a current element Insert, Ny(0) and Delete do nothing.
     EXPECT_EQ(l.run("I D + n1"), "-1 -1 0 -1");
     EXPECT_EQ(l.state(), "0 42 5 @0/3");
-}
-
-TEST(List0, SortsAgreeWithAStableSortAndRecordsStayPut) {
-    std::mt19937 rng(12345);
-    for (int round = 0; round < 40; ++round) {
-        SCOPED_TRACE(round);
-        std::vector<std::pair<int, int>> expect; // key, tag
-        KeyList a, b;
-        std::vector<Rec*> address; // by tag
-        for (int i = 0, n = 2 + static_cast<int>(rng() % 30); i < n; ++i) {
-            expect.push_back({static_cast<int>(rng() % 6), i});
-            a.add(expect.back().first, i);
-            b.add(expect.back().first, i);
-            address.push_back(a.Get_aktel());
-        }
-        std::stable_sort(expect.begin(), expect.end(),
-                         [](auto& x, auto& y) { return x.first < y.first; });
-        std::vector<int> tags;
-        for (auto& e : expect)
-            tags.push_back(e.second);
-        // Mark one record and make another current: Sortera keeps both.
-        Rec* marked = address[rng() % address.size()];
-        Rec* current = address[rng() % address.size()];
-        a.Set_aktel(marked);
-        a.Set_mark();
-        a.Set_aktel(current);
-        a.Sortera(1);
-        b.Omsortera(1);
-        EXPECT_EQ(a.tags(), tags);
-        EXPECT_EQ(b.tags(), tags);
-        EXPECT_EQ(a.Get_aktel(), current);
-        EXPECT_EQ(a.mark(), marked);
-        EXPECT_EQ(a.state().find("wrong") + b.state().find("wrong"), 2 * std::string::npos);
-        a.Home();
-        for (int tag : tags) {
-            EXPECT_EQ(a.Get_aktel(), address[static_cast<size_t>(tag)]);
-            a++;
-        }
-    }
 }
 
 // The text of what `f` raises: a constant text or a composed CString.

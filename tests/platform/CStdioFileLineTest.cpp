@@ -32,9 +32,10 @@ protected:
                 out.push_back(line);
             EXPECT_EQ(line, "");
         } else {
-            CString line;
+            CString line("left over");
             while (f.ReadString(line))
                 out.push_back(line.str());
+            EXPECT_EQ(line.str(), "");
         }
         return out;
     }
@@ -67,8 +68,11 @@ TEST_F(CStdioFileLineTest, SameLinesAsReadStringInBothModes) {
             EXPECT_EQ(lines(mode, true), lines(mode, false))
                 << testing::PrintToString(bytes) << " mode " << mode;
     }
-    writeBytes(dir.file("L.TXT"), "rad 1\r\n\r\nsista");
-    EXPECT_EQ(lines(0, true), (std::vector<std::string>{"rad 1", "", "sista"}));
+    for (std::string bytes : {"rad 1\r\n\r\nsista", "rad 1\n\nsista", "rad 1\r\n\nsista"}) {
+        writeBytes(dir.file("L.TXT"), bytes);
+        for (UINT mode : {0u, unsigned(CFile::typeBinary)})
+            EXPECT_EQ(lines(mode, false), (std::vector<std::string>{"rad 1", "", "sista"}));
+    }
 }
 
 TEST_F(CStdioFileLineTest, ReadErrorRaises) {

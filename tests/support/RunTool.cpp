@@ -1,11 +1,15 @@
 #include "tests/support/RunTool.h"
 
+#include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "platform/Encoding.h"
 #include "tests/support/TestSupport.h"
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <regex>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -99,6 +103,49 @@ std::pair<unsigned, unsigned> pngSize(const std::string& png) {
         return v;
     };
     return {be32(16), be32(20)};
+}
+
+double svgNumber(const std::string& markup, const std::string& name) {
+    std::smatch m;
+    if (!std::regex_search(markup, m, std::regex(" " + name + "=\"([^\"]*)\"")))
+        return NAN;
+    const std::string text = m[1].str();
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    return text.empty() || *end ? NAN : v;
+}
+
+std::vector<std::string> svgElements(const std::string& svg, const std::string& start,
+                                     const std::string& until) {
+    std::vector<std::string> out;
+    for (size_t at = 0; (at = svg.find(start, at)) != std::string::npos; ++at)
+        out.push_back(svg.substr(at, svg.find(until, at) - at));
+    return out;
+}
+
+unsigned renderedWidth(const std::string& svgFile, const std::string& pngFile) {
+    if (std::system(("rsvg-convert -o '" + pngFile + "' '" + svgFile + "'").c_str()) != 0)
+        return 0;
+    return pngSize(readBytes(pngFile)).first;
+}
+
+dbstype objectRecord(int typ, const char* id, double x, double y, double dx, double dy) {
+    dbstype r{};
+    r.typ = static_cast<uint8_t>(typ);
+    std::snprintf(r.id, sizeof r.id, "%s", id);
+    r.x = x, r.y = y, r.dx = dx, r.dy = dy;
+    return r;
+}
+
+void newProject(const std::string& folder, const std::vector<dbstype>& records) {
+    ASSERT_EQ(runTool({"new", folder}).exitCode, 0);
+    CProjPath proj(folder.c_str());
+    CHarnDbs d(&proj, nullptr);
+    ASSERT_EQ(d.Init(0, 0, nullptr, nullptr), 0);
+    for (dbstype r : records) {
+        d.Ny(1, &r);
+        ASSERT_TRUE((r.filnamn[0] || d.Filnamn() == 0) && d.Uppdat(0) == 0);
+    }
 }
 
 std::unique_ptr<TempDir> DemoProjectTest::s_demo;

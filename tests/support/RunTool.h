@@ -1,6 +1,7 @@
 // Runs the built harn tool (path in HARN_TOOL) and captures its output and exit code.
 #pragma once
 
+#include "database/dbstype.h"
 #include "tests/support/TestSupport.h"
 
 #include <filesystem>
@@ -39,6 +40,23 @@ std::string plainOutput(const std::string& out, const TempDir& dir);
 int occurrences(const std::string& text, const std::string& part);
 // Width and height of a PNG image from its IHDR chunk; {0, 0} when `png` is no PNG.
 std::pair<unsigned, unsigned> pngSize(const std::string& png);
+
+// The number in attribute `name` of the first element of SVG `markup` that has it; NaN when
+// none has it or it is no number.
+double svgNumber(const std::string& markup, const std::string& name);
+// The elements of `svg` that open with `start`, each up to `until` (by default the end of its
+// start tag).
+std::vector<std::string> svgElements(const std::string& svg, const std::string& start,
+                                     const std::string& until = ">");
+// Renders an SVG file to PNG with rsvg-convert; the PNG's width, 0 when it did not render.
+unsigned renderedWidth(const std::string& svgFile, const std::string& pngFile);
+
+// A record of the project database: type, identifier, lower corner and extent in plan.
+dbstype objectRecord(int typ, const char* id, double x = 0, double y = 0, double dx = 0,
+                     double dy = 0);
+// A new project folder (`harn new`) holding `records`, written through the library, each given
+// a file name unless it has one.
+void newProject(const std::string& folder, const std::vector<dbstype>& records = {});
 
 // Tests over copies of the demo project: `harn demo DEMO` runs once for the test suite (the
 // project is named DEMO), and each test copies its result into a folder of its own.
