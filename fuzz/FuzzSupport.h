@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace harn_fuzz {
@@ -90,25 +91,32 @@ extern long g_settledLate;
 extern long g_notStable;
 
 // Saves produced by `save` (each reads the file the previous one wrote, then saves) agree:
-// the second equals the first; or, when `documented` (set by the saves) says why not, the
-// third the second; when `unstable` says the format cannot keep the input, they are only
-// run.
+// the second equals the first; or, when `documented` (set by the saves) says why not, a
+// later save the one before it, within `lateSaves` further saves; when `unstable` says the
+// format cannot keep the input, they are only run.
 inline const bool kStable = false;
 template <class Save>
-void checkStable(Save save, const bool& documented, const bool& unstable, const char* what) {
+void checkStable(Save save, const bool& documented, const bool& unstable, const char* what,
+                 int lateSaves = 1) {
     const std::string first = save();
-    const std::string second = save();
-    if (first == second)
+    std::string previous = save();
+    if (first == previous)
         return;
     if (unstable) {
         ++g_notStable;
         return;
     }
     if (!documented)
-        fail(differs(what, first, second));
+        fail(differs(what, first, previous));
     ++g_settledLate;
-    const std::string third = save();
-    checkSame(second, third, what);
+    for (int i = 1;; ++i) {
+        std::string next = save();
+        if (next == previous)
+            return;
+        if (i == lateSaves)
+            checkSame(previous, next, what);
+        previous = std::move(next);
+    }
 }
 
 } // namespace harn_fuzz

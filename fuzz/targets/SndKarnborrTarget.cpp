@@ -3,11 +3,16 @@
 // back must give the same file again. A number wider than its column is cut by the text at
 // column 60 (documented); such inputs are only read and saved. A section whose six extra
 // values are all 32 and five extra numbers all 0 is written without an extra line and reads
-// back with extra values 0, which the next save writes as a line of zeros: such a file
-// settles on the second save (documented).
+// back with extra values 0, which the next save writes as a line of zeros; extra numbers too
+// small for their one decimal (written as 0.0) read back as not given, so such a section loses
+// its line on the next save and gets the line of zeros on the one after: such a file settles
+// within the third save (documented).
 #include "borehole/CKarnborr.h"
 #include "fuzz/Targets.h"
 #include "fuzz/targets/SndSupport.h"
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace harn_fuzz {
 namespace {
@@ -37,8 +42,12 @@ bool withoutExtraLine(CKarnborr& kb) {
             bool none = true;
             for (int8_t e : r.extra)
                 none = none && e == 32;
-            for (double v : r.extravarde)
-                none = none && v == 0;
+            // Numbers that one decimal shows as 0.0 are read back as 0.
+            for (double v : r.extravarde) {
+                char shown[32];
+                std::snprintf(shown, sizeof shown, "%.1f", v);
+                none = none && std::strtod(shown, nullptr) == 0;
+            }
             without = without || none;
         } while (kb++);
     return without;
@@ -80,7 +89,7 @@ int fuzzSndKarnborr(const uint8_t* data, std::size_t size) {
         return saved(s, kb.Save(nullptr, 0));
     };
     checkStable(save, documented, unstable,
-                "core drilling: a second save changed the borehole file");
+                "core drilling: a second save changed the borehole file", 2);
     return 0;
 }
 
