@@ -1,6 +1,6 @@
 // harn library FILE [--system | --types | --grouting] [--json]: the records of a
 // reinforcement-system, reinforcement-type or grouting library file. The kind is told by a
-// flag or from the record size. Loading packs freed records away, as the library does.
+// flag or from the record size. The file is loaded read-only: freed records are left in it.
 #include "cli/Cli.h"
 #include "cli/FileChecks.h"
 #include "cli/Json.h"
@@ -22,8 +22,7 @@ namespace {
 int runLibrary(const std::vector<std::string>& argsIn);
 
 cli::CommandRegistrar reg("library", "harn library FILE [--system | --types | --grouting] [--json]",
-                          "list the records of a reinforcement or grouting library file "
-                          "(loading packs freed records away)",
+                          "list the records of a reinforcement or grouting library file",
                           &runLibrary);
 
 struct Kind {
@@ -146,17 +145,17 @@ int runLibrary(const std::vector<std::string>& argsIn) {
     std::vector<Row> list;
     const bool types = kind->length == 656;
     if (kind->length == 312) {
-        CForstSystem l(fil.c_str());
+        CForstSystem l(fil.c_str(), ReadOnlyLoad{});
         hd = l.Huvud();
         result = l.Resultat();
         list = rows(l);
     } else if (types) {
-        CForstTyper l(fil.c_str());
+        CForstTyper l(fil.c_str(), ReadOnlyLoad{});
         hd = l.Huvud();
         result = l.Resultat();
         list = rows(l);
     } else {
-        CInjSystem l(fil.c_str());
+        CInjSystem l(fil.c_str(), ReadOnlyLoad{});
         hd = l.Huvud();
         result = l.Resultat();
         list = rows(l);

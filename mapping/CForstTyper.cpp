@@ -4,6 +4,10 @@ CForstTyper::CForstTyper(const char* fil) {
     Init(fil, 0);
 }
 
+CForstTyper::CForstTyper(const char* fil, ReadOnlyLoad) {
+    InitReadOnly(fil);
+}
+
 CForstTyper::~CForstTyper() = default;
 
 int CForstTyper::Findnum(short typnr, short grupp, int lage) {

@@ -8,6 +8,8 @@ class CForstTyper : public CBibLista<fortype> {
 public:
     // Loads the library file `fil` (a failed load leaves an empty list after its message).
     explicit CForstTyper(const char* fil);
+    // Loads `fil` without packing it and without writing (ReadOnlyLoad).
+    CForstTyper(const char* fil, ReadOnlyLoad);
     virtual ~CForstTyper();
 
     // Looks for the type `typnr` of group `grupp`, walking from the first record:

@@ -8,5 +8,7 @@ class CInjSystem : public CBibLista<injtype> {
 public:
     // Loads the library file `fil` (a failed load leaves an empty list after its message).
     explicit CInjSystem(const char* fil);
+    // Loads `fil` without packing it and without writing (ReadOnlyLoad).
+    CInjSystem(const char* fil, ReadOnlyLoad);
     virtual ~CInjSystem();
 };

@@ -123,13 +123,14 @@ bool versionAccepted(const char* version) {
     return iCur == 1 && vFile >= 0.94;
 }
 
-int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink sink, void* context) {
+int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink sink, void* context,
+         bool pack) {
     if (!fil)
         fil = "";
     if (ny == 1)
         return create(fil, hd);
 
-    std::FILE* f = platform::fopen(fil, "r+b");
+    std::FILE* f = platform::fopen(fil, pack ? "r+b" : "rb");
     if (!f) {
         showAboutFile("Kan ej öppna biblioteksfil :\n%s"_cp, fil);
         return -3;
@@ -152,7 +153,7 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
         return -1;
     }
 
-    const bool packing = hd.hal > 0;
+    const bool packing = pack && hd.hal > 0;
     // When packing, the file's new contents are built here and written back at the end.
     std::string image;
     bool readError = packing && !readAll(f, image);

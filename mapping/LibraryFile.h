@@ -61,10 +61,18 @@ struct Kind {
     bool stopInStatusLine;
 };
 
-// Creates (`ny` 1) or loads a library file; see the classes' Init.
-int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink sink, void* context);
+// Creates (`ny` 1) or loads a library file; see the classes' Init. Without `pack` the file is
+// opened read-only and a file with freed records is loaded as it is, nothing written.
+int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink sink, void* context,
+         bool pack = true);
 
 } // namespace libfile
+
+// Passed to a library list's constructor: load the file without packing it, opened read-only
+// (for callers that only look; the records keep the offsets of the file as it is).
+struct ReadOnlyLoad {};
+
+namespace libfile {} // namespace libfile
 
 // Base of the three library lists: the header, the record length and the shared Init.
 template <class T> class CBibLista : public list0<T> {
@@ -85,18 +93,21 @@ protected:
     // (packing it when records were deleted). 0 done; -1 version refused; -3 the file cannot
     // be opened (or, when creating, written); -4 the header cannot be read; -5 the packed
     // file could not be written back (the list is loaded, the file left as it was).
-    int Init(const char* fil, int ny) {
-        const libfile::Kind kind{LibraryRecord<T>::length, LibraryRecord<T>::numberOffset,
-                                 LibraryRecord<T>::stopInStatusLine};
-        m_resultat = libfile::init(fil, ny, m_hd, kind, &CBibLista::append, this);
-        return m_resultat;
-    }
+    int Init(const char* fil, int ny) { return Load(fil, ny, true); }
+    // Init's loading without packing (ReadOnlyLoad).
+    int InitReadOnly(const char* fil) { return Load(fil, 0, false); }
 
     bibhdtype m_hd;
     int m_reclen;
     int m_resultat = 0;
 
 private:
+    int Load(const char* fil, int ny, bool pack) {
+        const libfile::Kind kind{LibraryRecord<T>::length, LibraryRecord<T>::numberOffset,
+                                 LibraryRecord<T>::stopInStatusLine};
+        m_resultat = libfile::init(fil, ny, m_hd, kind, &CBibLista::append, this, pack);
+        return m_resultat;
+    }
     static void append(void* context, const char* record, int32_t filpos) {
         auto* self = static_cast<CBibLista*>(context);
         T rec;

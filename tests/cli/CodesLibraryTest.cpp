@@ -59,7 +59,7 @@ TEST(CodesCommand, NoProjectFolder) {
     EXPECT_EQ(r.err, "harn codes: no project folder " + dir.file("saknas") + "\n");
 }
 
-// The kind told by the record size or a flag; listing only reads a file that needs no packing;
+// The kind told by the record size or a flag; listing only reads, even a file with freed records;
 // a warning or a refusal goes to stderr with the bell.
 TEST(LibraryCommand, ListsWarnsAndFails) {
     TempDir dir;
@@ -100,6 +100,13 @@ TEST(LibraryCommand, ListsWarnsAndFails) {
     r = runTool({"library", dir.file("A.BIB"), "--grouting"});
     EXPECT_TRUE(r.exitCode == 0 && contains(r.out, "records: 13\n")) << r.err;
     EXPECT_EQ(readBytes(dir.file("A.BIB")), file);
+    // A file with a freed record is listed as it is and left as it is.
+    const std::string freed =
+        header("1.4", 1, 1, 300 + 2 * 312) + record(312, 16, "A", 1) + record(312, 16, "B", -1);
+    writeBytes(dir.file("F.BIB"), freed);
+    r = runTool({"library", dir.file("F.BIB"), "--system"});
+    EXPECT_TRUE(r.exitCode == 0 && contains(r.out, "records: 1\n")) << r.err;
+    EXPECT_EQ(readBytes(dir.file("F.BIB")), freed);
 }
 
 TEST(CodesDemo, DemoProjectGetsACodeFile) {

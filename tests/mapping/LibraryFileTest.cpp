@@ -30,8 +30,8 @@ struct Loaded {
     std::string firstRecord, header;
 };
 
-template <class L> Loaded loadAs(const std::string& fil) {
-    L l(fil.c_str());
+template <class L, class... ReadOnly> Loaded loadAs(const std::string& fil) {
+    L l(fil.c_str(), ReadOnly{}...);
     Loaded out{l.Resultat(), {}, {}, std::string(reinterpret_cast<const char*>(&l.Huvud()), 120)};
     if (l.Home() == 0) {
         out.firstRecord.assign(reinterpret_cast<const char*>(l.Get_aktel()), l.Postlangd());
@@ -46,10 +46,11 @@ struct Kind {
     const char* name;
     int length, numberOffset;
     Loaded (*load)(const std::string&);
+    Loaded (*look)(const std::string&); // read-only
 };
-const Kind kSystem{"system", 312, 16, &loadAs<CForstSystem>},
-    kTypes{"types", 656, 652, &loadAs<CForstTyper>},
-    kGrouting{"grouting", 288, 212, &loadAs<CInjSystem>};
+const Kind kSystem{"system", 312, 16, &loadAs<CForstSystem>, &loadAs<CForstSystem, ReadOnlyLoad>},
+    kTypes{"types", 656, 652, &loadAs<CForstTyper>, &loadAs<CForstTyper, ReadOnlyLoad>},
+    kGrouting{"grouting", 288, 212, &loadAs<CInjSystem>, &loadAs<CInjSystem, ReadOnlyLoad>};
 
 // Creates library files (Init is protected).
 class Creator : public CBibLista<systype> {
@@ -109,7 +110,8 @@ std::string records(const Kind& k, const std::string& list) {
     return out;
 }
 
-// One table for the scan, the count checks, the stop and the packing, run for each kind.
+// One table for the scan, the count checks, the stop and the packing, run for each kind, and
+// for the read-only load, which packs nothing.
 // Offsets and `slut` are counted in records behind offset 300.
 TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
     struct Case {
@@ -134,6 +136,12 @@ TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
             std::string file =
                 header("1.4", c.antal, c.hal, 300 + c.slut * k->length) + records(*k, c.file);
             writeBytes(path(), file);
+            // Read-only: the same result and messages, the records where the file holds them,
+            // the file as it was.
+            const Loaded looked = k->look(win());
+            EXPECT_EQ(looked.result, 0);
+            EXPECT_EQ(readBytes(path()), file);
+            const std::vector<std::string> lookEvents = events();
             Loaded l = k->load(win());
             EXPECT_EQ(l.result, 0);
 
@@ -155,6 +163,9 @@ TEST_F(LibraryFile, LoadingPacksWarnsAndStops) {
                                "),\nvälj Konvertera i Arkiv."_cp);
             want.push_back("bells: " + std::to_string(want.size() + (*c.stop && k == &kTypes)));
             EXPECT_EQ(events(), want);
+            EXPECT_EQ(lookEvents, want);
+            EXPECT_EQ(looked.offsets.size(), offsets.size());
+            EXPECT_EQ(looked.header, file.substr(0, 120));
             std::string after = file;
             if (c.newSlut >= 0) {
                 after =
