@@ -97,6 +97,18 @@ const Kind* kindBySize(int64_t size) {
     return found;
 }
 
+// A library file loaded read-only as the list `L`: its head, the load's result and its rows.
+struct Loaded {
+    bibhdtype hd;
+    int result;
+    std::vector<Row> rows;
+};
+
+template <class L> Loaded load(const std::string& fil) {
+    L l(fil.c_str(), ReadOnlyLoad{});
+    return {l.Huvud(), l.Resultat(), rows(l)};
+}
+
 int runLibrary(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("library");
     std::vector<std::string> args = argsIn;
@@ -140,26 +152,13 @@ int runLibrary(const std::vector<std::string>& argsIn) {
 
     // Bells go to standard error, so that standard output holds only the listing.
     libfile::setBellStream(stderr);
-    bibhdtype hd;
-    int result = 0;
-    std::vector<Row> list;
     const bool types = kind->length == 656;
-    if (kind->length == 312) {
-        CForstSystem l(fil.c_str(), ReadOnlyLoad{});
-        hd = l.Huvud();
-        result = l.Resultat();
-        list = rows(l);
-    } else if (types) {
-        CForstTyper l(fil.c_str(), ReadOnlyLoad{});
-        hd = l.Huvud();
-        result = l.Resultat();
-        list = rows(l);
-    } else {
-        CInjSystem l(fil.c_str(), ReadOnlyLoad{});
-        hd = l.Huvud();
-        result = l.Resultat();
-        list = rows(l);
-    }
+    const Loaded loaded = kind->length == 312 ? load<CForstSystem>(fil)
+                          : types             ? load<CForstTyper>(fil)
+                                              : load<CInjSystem>(fil);
+    const bibhdtype& hd = loaded.hd;
+    const int result = loaded.result;
+    const std::vector<Row>& list = loaded.rows;
     libfile::setBellStream(nullptr);
     if (result < 0 && result != -5)
         return cli::kFailed;

@@ -109,14 +109,13 @@ void checkStable(Save save, const bool& documented, const bool& unstable, const 
     if (!documented)
         fail(differs(what, first, previous));
     ++g_settledLate;
-    for (int i = 1;; ++i) {
+    for (int i = 1; i < lateSaves; ++i) {
         std::string next = save();
         if (next == previous)
             return;
-        if (i == lateSaves)
-            checkSame(previous, next, what);
         previous = std::move(next);
     }
+    checkSame(previous, save(), what);
 }
 
 } // namespace harn_fuzz

@@ -72,8 +72,6 @@ int init(const char* fil, int ny, bibhdtype& hd, const Kind& kind, RecordSink si
 // (for callers that only look; the records keep the offsets of the file as it is).
 struct ReadOnlyLoad {};
 
-namespace libfile {} // namespace libfile
-
 // Base of the three library lists: the header, the record length and the shared Init.
 template <class T> class CBibLista : public list0<T> {
     static_assert(offsetof(T, filpos) == LibraryRecord<T>::length, "record, then its offset");

@@ -84,8 +84,8 @@ CString CTvarsnitt::OutlinePath(const char* name) const {
 }
 
 int CTvarsnitt::Init(int mode) {
-    const CString path = IndexPath();
     if (mode == 1) {
+        const CString path = IndexPath();
         tvhdtype hd{};
         std::snprintf(hd.version, sizeof hd.version, "%s", CHarnDbs::m_Dbsver);
         const double v = versionNumber(CHarnDbs::m_Dbsver);

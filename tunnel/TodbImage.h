@@ -22,7 +22,8 @@ namespace tunnelfile {
 // counts (no more than were read: a damaged count cannot lengthen the file unduly) follow,
 // and the image with the new head replaces the file at `path`. When that fails the file, the
 // head and the offsets in the list stay as they were, so the next reading packs again, and
-// `failure` with the path goes to the failure log.
+// `failure` with the path goes to the failure log. Without `pack` nothing is moved or written:
+// the records keep their offsets in the file as it is.
 template <class Head>
 void readRecords(list0<todbtype>& list, Head& hd, long first, std::string& image, const char* path,
                  const char* failure, bool pack = true) {
