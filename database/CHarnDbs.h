@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -182,11 +183,11 @@ private:
     void SyncIndexes();
     void FileNode(int which, Node* n);
     // The first element in list order filed under `key` whose type passes `typ` (0 any).
-    Node* FirstOf(int which, const std::string& key, int typ);
+    Node* FirstOf(int which, std::string_view key, int typ);
     // Makes current the first element in list order whose type passes `typ` and whose record
     // `matches` (the index `which` under `key` when it is in use, else a walk of the chain).
     // 0, or -1 with the current element unchanged.
-    template <class Match> int FindFirst(int which, const std::string& key, int typ, Match matches);
+    template <class Match> int FindFirst(int which, std::string_view key, int typ, Match matches);
     // A file name left by a record: the numbered names it may free are looked at again.
     void NameFreed(const std::string& name);
     RecordIndex<Node> m_index[kIndexes];

@@ -13,16 +13,17 @@
 
 namespace {
 
-std::string idKey(const dbstype& r) {
-    return std::string(r.id, strnlen(r.id, sizeof r.id));
+std::string_view idKey(const dbstype& r) {
+    return {r.id, strnlen(r.id, sizeof r.id)};
 }
 
-std::string filposKey(long filpos) {
-    return std::string(reinterpret_cast<const char*>(&filpos), sizeof filpos);
+// The bytes of a slot offset, as the key of the slot index (`filpos` must outlive the key).
+std::string_view filposKey(const long& filpos) {
+    return {reinterpret_cast<const char*>(&filpos), sizeof filpos};
 }
 
-std::string nameKey(const dbstype& r) {
-    return std::string(r.filnamn, strnlen(r.filnamn, sizeof r.filnamn));
+std::string_view nameKey(const dbstype& r) {
+    return {r.filnamn, strnlen(r.filnamn, sizeof r.filnamn)};
 }
 
 // The character a file name may hold for one upper-cased id character.
@@ -83,7 +84,8 @@ void CHarnDbs::FileNode(int which, Node* n) {
     if (which == kById) {
         m_index[kById].put(n, idKey(r));
     } else if (which == kByFilpos) {
-        m_index[kByFilpos].put(n, filposKey(r.filpos));
+        const long filpos = r.filpos;
+        m_index[kByFilpos].put(n, filposKey(filpos));
     } else {
         std::string left;
         if (m_index[kByName].put(n, nameKey(r), r.typ, &left))
@@ -136,7 +138,7 @@ void CHarnDbs::SyncIndexes() {
         });
 }
 
-CHarnDbs::Node* CHarnDbs::FirstOf(int which, const std::string& key, int typ) {
+CHarnDbs::Node* CHarnDbs::FirstOf(int which, std::string_view key, int typ) {
     const auto* nodes = m_index[which].find(key);
     if (!nodes)
         return nullptr;
@@ -148,7 +150,7 @@ CHarnDbs::Node* CHarnDbs::FirstOf(int which, const std::string& key, int typ) {
 }
 
 template <class Match>
-int CHarnDbs::FindFirst(int which, const std::string& key, int typ, Match matches) {
+int CHarnDbs::FindFirst(int which, std::string_view key, int typ, Match matches) {
     if (UseIndex(which, false)) {
         Node* n = FirstOf(which, key, typ);
         if (!n)
@@ -224,7 +226,7 @@ int CHarnDbs::Filnamn() {
     char candidate[16];
     std::strcpy(candidate, name);
     bool found = !FilnamnClash(candidate);
-    const std::string own = nameKey(*m_pael);
+    const std::string own(nameKey(*m_pael));
     const char filter = static_cast<char>(m_pael->typ);
     long low = 1;
     for (int k = 1; k <= 8 && !found; ++k, low *= 10) {

@@ -1,54 +1,66 @@
 // An index from a key of a list's records to the nodes that hold it, kept by the list's
 // change tracking (list0::takeChanges). Lookups give every node with the key; the caller
 // picks by its own rules (type filter, first in list order).
+//
+// Keys are short byte strings (at most kMaxKey bytes: an id, a file name, a slot offset).
+// Both directions are hash tables of fixed entries in one array each (see Table): a lookup
+// touches a few cache lines however large the list, and a record costs no heap block of
+// its own (only a key held by several nodes keeps their list in a vector).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 template <class NodeT> class RecordIndex {
 public:
+    static constexpr size_t kMaxKey = 16;
+
     // The nodes of one key: most keys have one, held without a heap block of its own.
     class Nodes {
     public:
-        NodeT* const* begin() const { return m_more.empty() ? &m_one : m_more.data(); }
+        NodeT* const* begin() const { return m_more ? m_more->data() : &m_one; }
         NodeT* const* end() const {
-            return m_more.empty() ? &m_one + (m_one ? 1 : 0) : m_more.data() + m_more.size();
+            return m_more ? m_more->data() + m_more->size() : &m_one + (m_one ? 1 : 0);
         }
-        bool empty() const { return !m_one && m_more.empty(); }
+        bool empty() const { return !m_one && !m_more; }
         void add(NodeT* n) {
-            if (m_more.empty() && !m_one) {
+            if (!m_more && !m_one) {
                 m_one = n;
-            } else if (m_more.empty()) {
-                m_more = {m_one, n};
+            } else if (!m_more) {
+                m_more = std::make_unique<std::vector<NodeT*>>(std::vector<NodeT*>{m_one, n});
                 m_one = nullptr;
             } else {
-                m_more.push_back(n);
+                m_more->push_back(n);
             }
         }
         void remove(NodeT* n) {
-            if (m_more.empty()) {
+            if (!m_more) {
                 if (m_one == n)
                     m_one = nullptr;
                 return;
             }
-            for (size_t i = 0; i < m_more.size(); ++i)
-                if (m_more[i] == n) {
-                    m_more[i] = m_more.back();
-                    m_more.pop_back();
+            std::vector<NodeT*>& more = *m_more;
+            for (size_t i = 0; i < more.size(); ++i)
+                if (more[i] == n) {
+                    more[i] = more.back();
+                    more.pop_back();
                     break;
                 }
-            if (m_more.size() == 1) {
-                m_one = m_more[0];
-                m_more.clear();
+            if (more.size() == 1) {
+                m_one = more[0];
+                m_more.reset();
             }
         }
 
     private:
-        NodeT* m_one = nullptr;     // the only node, while m_more is empty
-        std::vector<NodeT*> m_more; // all of them, when there are two or more
+        NodeT* m_one = nullptr;                      // the only node, while m_more is null
+        std::unique_ptr<std::vector<NodeT*>> m_more; // all of them, when there are two or more
     };
 
     void clear() {
@@ -59,40 +71,50 @@ public:
     // Files `n` under `key` with a tag (a further field the caller wants to see change),
     // moving it from the key it had. When the node had another key or tag, that key is
     // given to `left` (when not null) and the result is true.
-    bool put(NodeT* n, const std::string& key, uint32_t tag = 0, std::string* left = nullptr) {
-        auto [it, fresh] = m_keyOf.try_emplace(n, Filed{key, tag});
+    bool put(NodeT* n, std::string_view keyText, uint32_t tag = 0, std::string* left = nullptr) {
+        const Key key(keyText);
+        auto [entry, fresh] = m_keyOf.findOrAdd(n);
+        Filed& filed = *entry;
         if (fresh) {
-            m_byKey[key].add(n);
+            filed.key = key;
+            filed.tag = tag;
+            m_byKey.findOrAdd(key).first->nodes.add(n);
             return false;
         }
-        if (it->second.key == key && it->second.tag == tag)
+        if (filed.key == key && filed.tag == tag)
             return false;
         if (left)
-            *left = it->second.key;
-        if (it->second.key != key) {
-            unfile(n, it->second.key);
-            m_byKey[key].add(n);
+            *left = std::string(filed.key.view());
+        const Key old = filed.key;
+        filed.key = key;
+        filed.tag = tag;
+        if (!(old == key)) {
+            // Only the other table changes below: `filed` stays where it is.
+            unfile(n, old);
+            m_byKey.findOrAdd(key).first->nodes.add(n);
         }
-        it->second = {key, tag};
         return true;
     }
 
     // Takes `n` out; its key goes to `left` (when not null) and the result is true.
     bool drop(NodeT* n, std::string* left = nullptr) {
-        auto it = m_keyOf.find(n);
-        if (it == m_keyOf.end())
+        Filed* filed = m_keyOf.find(n);
+        if (!filed)
             return false;
+        const Key key = filed->key;
         if (left)
-            *left = it->second.key;
-        unfile(n, it->second.key);
-        m_keyOf.erase(it);
+            *left = std::string(key.view());
+        m_keyOf.erase(filed);
+        unfile(n, key);
         return true;
     }
 
     // The nodes filed under `key`, in no particular order; null when there are none.
-    const Nodes* find(const std::string& key) const {
-        auto it = m_byKey.find(key);
-        return it == m_byKey.end() || it->second.empty() ? nullptr : &it->second;
+    const Nodes* find(std::string_view keyText) const {
+        if (keyText.size() > kMaxKey)
+            return nullptr;
+        const Bucket* bucket = m_byKey.find(Key(keyText));
+        return bucket && !bucket->nodes.empty() ? &bucket->nodes : nullptr;
     }
 
     void reserve(size_t n) {
@@ -101,20 +123,167 @@ public:
     }
 
 private:
-    struct Filed {
-        std::string key;
-        uint32_t tag;
+    // A key zero-padded to kMaxKey bytes, with its length (keys may hold zero bytes).
+    struct Key {
+        uint64_t word[2] = {0, 0};
+        uint8_t length = 0;
+
+        Key() = default;
+        explicit Key(std::string_view text) {
+            length = static_cast<uint8_t>(text.size() < kMaxKey ? text.size() : kMaxKey);
+            std::memcpy(word, text.data(), length);
+        }
+        std::string_view view() const { return {reinterpret_cast<const char*>(word), length}; }
+        bool operator==(const Key& o) const {
+            return word[0] == o.word[0] && word[1] == o.word[1] && length == o.length;
+        }
+        uint32_t hash() const {
+            return static_cast<uint32_t>(mix(word[0] ^ mix(word[1] + length)));
+        }
     };
 
-    void unfile(NodeT* n, const std::string& key) {
-        auto bucket = m_byKey.find(key);
-        if (bucket == m_byKey.end())
+    static size_t mix(uint64_t x) {
+        x ^= x >> 33;
+        x *= 0xff51afd7ed558ccdULL;
+        x ^= x >> 33;
+        x *= 0xc4ceb9fe1a85ec53ULL;
+        x ^= x >> 33;
+        return static_cast<size_t>(x);
+    }
+
+    struct Bucket {
+        Key key;
+        Nodes nodes;
+    };
+
+    struct Filed {
+        NodeT* node = nullptr;
+        Key key;
+        uint32_t tag = 0;
+    };
+
+    // The entries in a dense array, found through a power-of-two array of slots (at most half
+    // full, linear probing) that each hold 32 bits of the entry's hash and its place: a probe
+    // that misses reads only the slots, 8 bytes each. Erasing shifts the slots after it back,
+    // so that no probe chain is broken, and moves the last entry into the place it left.
+    template <class Entry, class Id, class Traits> class Table {
+    public:
+        void clear() {
+            m_slots.clear();
+            m_entries.clear();
+        }
+        void reserve(size_t n) {
+            m_entries.reserve(n);
+            size_t want = 16;
+            while (want < 2 * n)
+                want *= 2;
+            if (want > m_slots.size())
+                rehash(want);
+        }
+        Entry* find(const Id& id) {
+            if (m_slots.empty())
+                return nullptr;
+            const uint32_t h = Traits::hash(id);
+            for (size_t i = h & mask();; i = next(i)) {
+                const uint64_t s = m_slots[i];
+                if (s == 0)
+                    return nullptr;
+                if (hashOf(s) == h && Traits::id(m_entries[placeOf(s)]) == id)
+                    return &m_entries[placeOf(s)];
+            }
+        }
+        const Entry* find(const Id& id) const { return const_cast<Table*>(this)->find(id); }
+        // The entry of `id`, and whether it was made now (holding only `id`). A new entry may
+        // move the others of this table.
+        std::pair<Entry*, bool> findOrAdd(const Id& id) {
+            if (2 * (m_entries.size() + 1) > m_slots.size())
+                rehash(m_slots.empty() ? 16 : 2 * m_slots.size());
+            const uint32_t h = Traits::hash(id);
+            size_t i = h & mask();
+            for (; m_slots[i] != 0; i = next(i))
+                if (hashOf(m_slots[i]) == h && Traits::id(m_entries[placeOf(m_slots[i])]) == id)
+                    return {&m_entries[placeOf(m_slots[i])], false};
+            m_slots[i] = slot(h, m_entries.size());
+            m_entries.emplace_back();
+            Traits::claim(m_entries.back(), id);
+            return {&m_entries.back(), true};
+        }
+        void erase(Entry* e) {
+            const size_t place = static_cast<size_t>(e - m_entries.data());
+            freeSlot(slotOf(place));
+            const size_t last = m_entries.size() - 1;
+            if (place != last) {
+                m_slots[slotOf(last)] = slot(Traits::hash(Traits::id(m_entries[last])), place);
+                m_entries[place] = std::move(m_entries[last]);
+            }
+            m_entries.pop_back();
+        }
+
+    private:
+        static uint64_t slot(uint32_t h, size_t place) {
+            return static_cast<uint64_t>(h) << 32 | static_cast<uint64_t>(place + 1);
+        }
+        static uint32_t hashOf(uint64_t s) { return static_cast<uint32_t>(s >> 32); }
+        static size_t placeOf(uint64_t s) { return static_cast<size_t>((s & 0xffffffffu) - 1); }
+        size_t mask() const { return m_slots.size() - 1; }
+        size_t next(size_t i) const { return (i + 1) & mask(); }
+        // The slot that holds the entry at `place`.
+        size_t slotOf(size_t place) const {
+            const uint32_t h = Traits::hash(Traits::id(m_entries[place]));
+            size_t i = h & mask();
+            while (placeOf(m_slots[i]) != place)
+                i = next(i);
+            return i;
+        }
+        void freeSlot(size_t hole) {
+            for (size_t i = next(hole); m_slots[i] != 0; i = next(i)) {
+                // The slot at i may move into the hole when its home is not in (hole, i].
+                const size_t home = hashOf(m_slots[i]) & mask();
+                const bool between =
+                    hole < i ? (home > hole && home <= i) : (home > hole || home <= i);
+                if (!between) {
+                    m_slots[hole] = m_slots[i];
+                    hole = i;
+                }
+            }
+            m_slots[hole] = 0;
+        }
+        void rehash(size_t size) {
+            std::vector<uint64_t>(size, 0).swap(m_slots);
+            for (size_t place = 0; place < m_entries.size(); ++place) {
+                const uint32_t h = Traits::hash(Traits::id(m_entries[place]));
+                size_t i = h & mask();
+                while (m_slots[i] != 0)
+                    i = next(i);
+                m_slots[i] = slot(h, place);
+            }
+        }
+        std::vector<uint64_t> m_slots;
+        std::vector<Entry> m_entries;
+    };
+
+    struct BucketTraits {
+        static const Key& id(const Bucket& b) { return b.key; }
+        static uint32_t hash(const Key& k) { return k.hash(); }
+        static void claim(Bucket& b, const Key& k) { b.key = k; }
+    };
+    struct FiledTraits {
+        static NodeT* id(const Filed& f) { return f.node; }
+        static uint32_t hash(NodeT* n) {
+            return static_cast<uint32_t>(mix(reinterpret_cast<uintptr_t>(n)));
+        }
+        static void claim(Filed& f, NodeT* n) { f.node = n; }
+    };
+
+    void unfile(NodeT* n, const Key& key) {
+        Bucket* bucket = m_byKey.find(key);
+        if (!bucket)
             return;
-        bucket->second.remove(n);
-        if (bucket->second.empty())
+        bucket->nodes.remove(n);
+        if (bucket->nodes.empty())
             m_byKey.erase(bucket);
     }
 
-    std::unordered_map<std::string, Nodes> m_byKey;
-    std::unordered_map<NodeT*, Filed> m_keyOf;
+    Table<Bucket, Key, BucketTraits> m_byKey;
+    Table<Filed, NodeT*, FiledTraits> m_keyOf;
 };
