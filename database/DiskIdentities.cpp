@@ -1,5 +1,7 @@
 #include "database/DiskIdentities.h"
 
+#include "list/AddressHash.h"
+
 #include <cstring>
 
 DiskIdentities::Key DiskIdentities::of(const dbstype& r) {
@@ -11,13 +13,7 @@ DiskIdentities::Key DiskIdentities::of(const dbstype& r) {
 }
 
 size_t DiskIdentities::home(const dbstype* r) const {
-    // Records are at least 8-byte aligned: the low bits carry nothing. Within a region of
-    // 2 MiB the addresses keep their order, so that the records of one node block, filed
-    // one after the other, go to neighbouring entries (the memory is walked forwards, not
-    // at random); each region starts at a place of its own.
-    const uint64_t a = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(r));
-    const uint64_t region = ((a >> 21) * 0x9E3779B97F4A7C15ull) >> 32;
-    return static_cast<size_t>((a >> 3) + region) & (m_entries.size() - 1);
+    return static_cast<size_t>(addressHash(r)) & (m_entries.size() - 1);
 }
 
 void DiskIdentities::grow(size_t capacity) {

@@ -8,6 +8,8 @@
 // its own (only a key held by several nodes keeps their list in a vector).
 #pragma once
 
+#include "list/AddressHash.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -269,9 +271,7 @@ private:
     };
     struct FiledTraits {
         static NodeT* id(const Filed& f) { return f.node; }
-        static uint32_t hash(NodeT* n) {
-            return static_cast<uint32_t>(mix(reinterpret_cast<uintptr_t>(n)));
-        }
+        static uint32_t hash(NodeT* n) { return static_cast<uint32_t>(addressHash(n)); }
         static void claim(Filed& f, NodeT* n) { f.node = n; }
     };
 
