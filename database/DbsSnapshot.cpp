@@ -12,8 +12,12 @@ bool DbsSnapshot::take(CFile& from) {
     std::vector<char> block(64 * 1024);
     from.Seek(0, CFile::begin);
     bool ok = true;
-    while (const UINT n = from.Read(block.data(), static_cast<UINT>(block.size())))
-        ok = ok && std::fwrite(block.data(), 1, n, out) == n;
+    while (ok) {
+        const UINT n = from.Read(block.data(), static_cast<UINT>(block.size()));
+        if (n == 0)
+            break;
+        ok = std::fwrite(block.data(), 1, n, out) == n;
+    }
     if (!m_temp.close() || !ok ||
         !m_copy.Open(m_temp.path().c_str(), CFile::typeBinary | CFile::modeRead)) {
         m_temp.remove();
