@@ -1,8 +1,9 @@
 // harn export DIR [--format geojson|csv] [-o FILE] [--type T]: the project's objects for GIS
 // (a GeoJSON FeatureCollection) or for spreadsheets (CSV, one row per object). Geometry comes
-// from the library: database records, line files through CLinjeData, outcrop outlines through
-// CHellar, borehole heads through CRegBorr, alignments through CVaglinje and tunnels through
-// CTunDbs and CTvarsnitt along their alignment (an outline and a centre line).
+// from the library: database records (read one by one from a snapshot of the database), line files
+// through CLinjeData, outcrop outlines through CHellar, borehole heads through CRegBorr, alignments
+// through CVaglinje and tunnels through CTunDbs and CTvarsnitt along their alignment (an outline
+// and a centre line).
 #include "cli/Cli.h"
 #include "cli/DbsCli.h"
 #include "cli/Json.h"
@@ -346,31 +347,26 @@ void exportGeoJson(CHarnDbs& dbs, CProjPath& proj, int typ, std::ostream& out) {
         << "\",\"features\":[\n";
     bool first = true;
     cli::TunnelSources sources(proj);
-    if (dbs.Home() == 0) {
-        do {
-            const dbstype r = *dbs.Get_aktel();
-            if (typ != 0 && r.typ != typ)
-                continue;
-            for (const Shape& s : shapesOf(sources, r)) {
-                if (!first)
-                    out << ",\n";
-                first = false;
-                featureJson(out, r, s);
-            }
-        } while (dbs++);
+    dbstype r;
+    while (dbs.NextRecord(r)) {
+        if (typ != 0 && r.typ != typ)
+            continue;
+        for (const Shape& s : shapesOf(sources, r)) {
+            if (!first)
+                out << ",\n";
+            first = false;
+            featureJson(out, r, s);
+        }
     }
     out << (first ? "" : "\n") << "]}\n";
 }
 
 void exportCsv(CHarnDbs& dbs, int typ, std::ostream& out) {
     out << "type,id,file,x,y,z,dx,dy,dz,flags,text\n";
-    if (dbs.Home() == 0) {
-        do {
-            const dbstype* r = dbs.Get_aktel();
-            if (typ == 0 || r->typ == typ)
-                rowCsv(out, *r);
-        } while (dbs++);
-    }
+    dbstype r;
+    while (dbs.NextRecord(r))
+        if (typ == 0 || r.typ == typ)
+            rowCsv(out, r);
 }
 
 int runExport(const std::vector<std::string>& argsIn) {
@@ -396,7 +392,9 @@ int runExport(const std::vector<std::string>& argsIn) {
 
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    if (cli::openDatabase(dbs, *proj, 1) != 0)
+    // The records are read one by one from a snapshot of the database, so that memory does
+    // not grow with the project and the lock is held only while the snapshot is taken.
+    if (cli::openSnapshot(dbs, *proj) != 0)
         return cli::kFailed;
     const bool written = cli::streamOutput(cmd, output, [&](std::ostream& out) {
         if (format == "csv")

@@ -124,12 +124,13 @@ std::string projectFile(CProjPath& proj, const char* name) {
 
 // The head of the database file as it is on disk; false when the file is shorter.
 bool readHeadBytes(const std::string& dbsFile, dbshdtype& hd, int64_t& size) {
-    std::string bytes;
     size = platform::fileSize(dbsFile.c_str());
-    if (!platform::readFile(dbsFile.c_str(), bytes) || bytes.size() < sizeof hd)
+    FILE* f = platform::fopen(dbsFile.c_str(), "rb");
+    if (!f)
         return false;
-    std::memcpy(&hd, bytes.data(), sizeof hd);
-    return true;
+    const bool whole = std::fread(&hd, 1, sizeof hd, f) == sizeof hd;
+    std::fclose(f);
+    return whole;
 }
 
 // Why Init refused the database, in one English line of its own.
@@ -181,14 +182,13 @@ void reportOpenFailure(CProjPath& proj, int mode) {
 namespace {
 
 // After a read that showed the library's warnings: what in the file does not add up.
-void explainDamage(CHarnDbs& dbs) {
+// `records`: how many records could be read.
+void explainDamage(CHarnDbs& dbs, int records) {
     const std::string file = dbs.m_dbsfil.GetFilePath().str();
     dbshdtype hd{};
     int64_t size = 0;
     if (!readHeadBytes(file, hd, size))
         return;
-    int records = 0;
-    dbs.Where(&records);
     std::string what;
     if (size < hd.slut)
         what = "the file ends at byte " + std::to_string(size) + ", its records at byte " +
@@ -218,10 +218,24 @@ int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode) {
     readWithoutLockIfUnwritable(dbs, proj, mode);
     const int shown = platform::shownFailureMessages();
     const int r = dbs.Init(mode, 0, nullptr, nullptr);
-    if (r != 0)
+    if (r != 0) {
         reportOpenFailure(proj, mode);
-    else if (platform::shownFailureMessages() != shown)
-        explainDamage(dbs);
+    } else if (platform::shownFailureMessages() != shown) {
+        int records = 0;
+        dbs.Where(&records);
+        explainDamage(dbs, records);
+    }
+    return r;
+}
+
+int openSnapshot(CHarnDbs& dbs, CProjPath& proj) {
+    readWithoutLockIfUnwritable(dbs, proj, 1);
+    const int shown = platform::shownFailureMessages();
+    const int r = dbs.InitSnapshot(nullptr);
+    if (r != 0 && r != -5)
+        reportOpenFailure(proj, 1);
+    else if (r == 0 && platform::shownFailureMessages() != shown)
+        explainDamage(dbs, dbs.SnapshotRecords());
     return r;
 }
 

@@ -41,6 +41,9 @@ std::unique_ptr<CHarnDbs> createProject(CProjPath& proj, CAutoIni* ini, const ch
 // Loads the project database (Init without creation, `mode` 1 read only); on a failure,
 // reportLock tells whether another program holds the project. The Init result.
 int openDatabase(CHarnDbs& dbs, CProjPath& proj, int mode);
+// The same for a single pass over the records: CHarnDbs::InitSnapshot (read only). When the
+// snapshot cannot be taken, the library's failure report is the message.
+int openSnapshot(CHarnDbs& dbs, CProjPath& proj);
 // For a reader (mode 1) of a project folder that cannot be written: reads without the lock
 // file (CHarnDbs::SetReadWithoutLock) and says so on standard error.
 void readWithoutLockIfUnwritable(CHarnDbs& dbs, CProjPath& proj, int mode);

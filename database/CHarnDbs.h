@@ -2,6 +2,7 @@
 // the database and lock files, and the borehole-head operations every method class uses.
 #pragma once
 
+#include "database/DbsSnapshot.h"
 #include "database/DiskIdentities.h"
 #include "database/dbstype.h"
 #include "database/harnbhdtype.h"
@@ -13,6 +14,7 @@
 #include "platform/CStdioFile.h"
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -36,6 +38,19 @@ public:
     // creates a new database. `path` null means the project's own database file; `projnamn`
     // null names a new database after its folder. 0, -1 refused or failed, -4 head unreadable.
     int Init(int mode, int skapa, const char* path, const char* projnamn);
+    // Reading a database once, record by record, without holding it in the list: the checks,
+    // messages and results of Init(1, 0, path, nullptr) and the head in m_hd, but the file is
+    // copied under the lock to a private snapshot in the temporary folder and the lock is
+    // released at once. NextRecord then gives the records that Init would have loaded, in
+    // their order; the list stays empty. -5 when the snapshot cannot be written or read back
+    // (reported to platform::FailureLog; the snapshot is gone).
+    int InitSnapshot(const char* path);
+    // The next record of the snapshot; false after the last one (the snapshot is then removed).
+    // A read error of the snapshot is reported to platform::FailureLog and raises
+    // CFileException.
+    bool NextRecord(dbstype& r);
+    // The records of the snapshot (what Where counts after a read-only Init).
+    int SnapshotRecords() const { return m_snapshotRecords; }
     // The lock protocol: 1000 open, 1002 create (open in mode 1), 1001 close. 0 or -1.
     int Dbs_rw(int op);
     // A read-only object (mode 1) told so reads the database without creating the lock file:
@@ -117,6 +132,20 @@ protected:
     // Path of a data file: folder\HarnDbfKat\name + ext.
     CString DataFile(const char* name, const char* ext) const;
 
+    // The first part of Init: the database path (`path`, or the project's database), the
+    // refusal of a non-empty list for a given path, and the open pair (1002 with `skapa` 1,
+    // else 1000) with its message. 0, or -1 after the message.
+    int OpenFile(int skapa, const char* path);
+    // Reads the head from `from` (the database, or a snapshot of it) into m_hd with its
+    // checks and messages. 0, -4 head unreadable, -1 wrong version (the pair closed).
+    int ReadHead(CFile& from);
+    enum class SlotKind { Free, Live, End };
+    // A slot read at `p` into `slot` (filpos p when live, else 0): freed (counted in `freed`
+    // before the head's end), live, or live at or past the end, which ends the reading (shown
+    // on the status line).
+    SlotKind TakeSlot(const char* bytes, long p, dbstype& slot, long& freed);
+    // After the slots: the messages when the head's counts differ from what was read.
+    void CheckCounts(long count, long freed);
     // Writes the head of a new database into the just created file.
     void CreateHead(const char* projnamn);
     // Reads the head and the slots of an open database, packing freed slots.
@@ -190,6 +219,9 @@ private:
     template <class Match> int FindFirst(int which, std::string_view key, int typ, Match matches);
     // A file name left by a record: the numbered names it may free are looked at again.
     void NameFreed(const std::string& name);
+    // InitSnapshot's copy while its records are read.
+    std::unique_ptr<DbsSnapshot> m_snapshot;
+    int m_snapshotRecords = 0;
     RecordIndex<Node> m_index[kIndexes];
     bool m_built[kIndexes] = {};
     int m_walks[kIndexes] = {};

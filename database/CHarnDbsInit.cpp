@@ -2,6 +2,9 @@
 // the packing of freed slots and the order of the list.
 #include "database/CHarnDbs.h"
 
+#include "database/DbsSnapshot.h"
+#include "database/SlotReader.h"
+
 #include "list/FileImage.h"
 #include "list/Utilities.h"
 #include "platform/Clock.h"
@@ -15,6 +18,8 @@
 #include <cerrno>
 #include <cfloat>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -65,9 +70,6 @@ template <size_t N> void oemField(char (&field)[N]) {
 bool slotFree(const dbstype& r) {
     return r.typ == 0 || r.id[0] == 0;
 }
-
-// Slots read with one call when the database is only read.
-constexpr size_t kSlotsPerRead = 512;
 
 } // namespace
 
@@ -161,10 +163,7 @@ int CHarnDbs::Dbs_rw(int op) {
     return -1;
 }
 
-int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) {
-    if (mode != 1 && DbsKoll())
-        platform::remove(ProjFile("TMPCAD.PB$"));
-    m_mode = mode;
+int CHarnDbs::OpenFile(int skapa, const char* path) {
     if (path) {
         if (Where(nullptr) > 0) {
             std::snprintf(g_lineBuffer, kScratchSize, "Kan ej läsa databas: %s\nListan ej tom!"_cp,
@@ -186,6 +185,16 @@ int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) 
         MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
         return -1;
     }
+    return 0;
+}
+
+int CHarnDbs::Init(int mode, int skapa, const char* path, const char* projnamn) {
+    if (mode != 1 && DbsKoll())
+        platform::remove(ProjFile("TMPCAD.PB$"));
+    m_mode = mode;
+    m_snapshot.reset();
+    if (OpenFile(skapa, path) != 0)
+        return -1;
     try {
         if (skapa == 1)
             CreateHead(projnamn);
@@ -240,10 +249,10 @@ void CHarnDbs::CreateHead(const char* projnamn) {
     m_haveDiskHd = std::strcmp(m_dbsfil.GetFilePath(), ProjFile(CProjPath::HarnDbsNamn)) == 0;
 }
 
-int CHarnDbs::ReadSlots() {
+int CHarnDbs::ReadHead(CFile& from) {
     const CString dbs = m_dbsfil.GetFilePath();
-    m_dbsfil.Seek(0, CFile::begin);
-    if (m_dbsfil.Read(&m_hd, kDbsHeadSize) < static_cast<UINT>(kDbsHeadSize)) {
+    from.Seek(0, CFile::begin);
+    if (from.Read(&m_hd, kDbsHeadSize) < static_cast<UINT>(kDbsHeadSize)) {
         std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av databas : %s"_cp,
                       static_cast<const char*>(dbs));
         MessageBoxA(nullptr, g_lineBuffer, kLasCaption, MB_ICONEXCLAMATION);
@@ -273,6 +282,48 @@ int CHarnDbs::ReadSlots() {
         Dbs_rw(1001);
         return -1;
     }
+    return 0;
+}
+
+CHarnDbs::SlotKind CHarnDbs::TakeSlot(const char* bytes, long p, dbstype& slot, long& freed) {
+    std::memcpy(&slot, bytes, kDbsRecordSize);
+    slot.filpos = 0;
+    if (slotFree(slot)) {
+        if (p < m_hd.slut)
+            ++freed;
+        return SlotKind::Free;
+    }
+    if (p >= m_hd.slut) {
+        char id[sizeof slot.id + 1] = {};
+        std::memcpy(id, slot.id, sizeof slot.id);
+        CString text;
+        text.Format("%s%8s", "Kontroll av databas: stopp på id "_cp, id);
+        ShowStatus(text);
+        Sleep(300);
+        return SlotKind::End;
+    }
+    slot.filpos = static_cast<int32_t>(p);
+    return SlotKind::Live;
+}
+
+void CHarnDbs::CheckCounts(long count, long freed) {
+    if (m_hd.antal != count) {
+        CString text;
+        text.Format("%s%ld %ld%s", "Osäker databas antal=("_cp, static_cast<long>(m_hd.antal),
+                    count, "), välj Konvertera i Arkiv."_cp);
+        ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
+    }
+    if (m_hd.hal != freed) {
+        CString text;
+        text.Format("%s%ld %ld%s", "Fel vid packning antal=(", static_cast<long>(m_hd.hal), freed,
+                    "), välj Konvertera i Arkiv."_cp);
+        ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
+    }
+}
+
+int CHarnDbs::ReadSlots() {
+    if (const int r = ReadHead(m_dbsfil); r != 0)
+        return r;
     // A read-only object cannot write: freed slots are then only counted, not packed.
     const bool pack = m_hd.hal > 0 && m_mode != 1;
     long p = kDbsFirstSlot;
@@ -283,27 +334,16 @@ int CHarnDbs::ReadSlots() {
     // the slots are taken from it. Otherwise the slots are read in blocks of whole records.
     // Either way a short last record ends the slots.
     std::string image;
-    std::vector<char> block;
-    size_t have = 0;
-    size_t at = 0;
-    if (pack) {
+    std::optional<SlotReader> blocks;
+    if (pack)
         image = ReadImage();
-    } else {
-        block.resize(kSlotsPerRead * kDbsRecordSize);
-        m_dbsfil.Seek(p, CFile::begin);
-    }
+    else
+        blocks.emplace(m_dbsfil);
     auto nextSlot = [&]() -> const char* {
         if (pack)
             return p + kDbsRecordSize <= static_cast<long>(image.size()) ? image.data() + p
                                                                          : nullptr;
-        if (at == have) {
-            have = m_dbsfil.Read(block.data(), static_cast<UINT>(block.size()));
-            at = 0;
-        }
-        if (have - at < static_cast<size_t>(kDbsRecordSize))
-            return nullptr;
-        at += kDbsRecordSize;
-        return block.data() + at - kDbsRecordSize;
+        return blocks->next();
     };
     // Room for the records the head counts, as far as the file can hold them.
     const long length =
@@ -318,21 +358,10 @@ int CHarnDbs::ReadSlots() {
     if (pack)
         moves.reserve(expected);
     while (const char* bytes = nextSlot()) {
-        std::memcpy(&slot, bytes, kDbsRecordSize);
-        slot.filpos = 0;
-        if (slotFree(slot)) {
-            if (p < m_hd.slut)
-                ++freed;
-        } else if (p >= m_hd.slut) {
-            char id[sizeof slot.id + 1] = {};
-            std::memcpy(id, slot.id, sizeof slot.id);
-            CString text;
-            text.Format("%s%8s", "Kontroll av databas: stopp på id "_cp, id);
-            ShowStatus(text);
-            Sleep(300);
+        const SlotKind kind = TakeSlot(bytes, p, slot, freed);
+        if (kind == SlotKind::End)
             break;
-        } else {
-            slot.filpos = static_cast<int32_t>(p);
+        if (kind == SlotKind::Live) {
             Ny(1, &slot);
             m_pael->id[sizeof slot.id - 1] = 0; // an id is at most 15 characters
             if (m_haveDiskHd)
@@ -346,21 +375,83 @@ int CHarnDbs::ReadSlots() {
     }
     int count = 0;
     Where(&count);
-    if (m_hd.antal != count) {
-        CString text;
-        text.Format("%s%ld %ld%s", "Osäker databas antal=("_cp, static_cast<long>(m_hd.antal),
-                    static_cast<long>(count), "), välj Konvertera i Arkiv."_cp);
-        ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
-    }
-    if (m_hd.hal != freed) {
-        CString text;
-        text.Format("%s%ld %ld%s", "Fel vid packning antal=(", static_cast<long>(m_hd.hal), freed,
-                    "), välj Konvertera i Arkiv."_cp);
-        ShowMessage(text, MB_OK, MB_ICONEXCLAMATION, nullptr);
-    }
+    CheckCounts(count, freed);
     if (pack)
         Pack(std::move(image), moves, w, (p - kDbsFirstSlot) / kDbsRecordSize, slot);
     return 0;
+}
+
+int CHarnDbs::InitSnapshot(const char* path) {
+    m_mode = 1;
+    m_snapshot.reset();
+    m_snapshotRecords = 0;
+    if (OpenFile(0, path) != 0)
+        return -1;
+    const CString dbs = m_dbsfil.GetFilePath();
+    auto snap = std::make_unique<DbsSnapshot>();
+    bool taken = false;
+    try {
+        taken = snap->take(m_dbsfil);
+    } catch (...) {
+        AbandonOpen();
+        throw;
+    }
+    Dbs_rw(1001); // the lock is held only for the copy
+    auto failed = [&](const char* what) {
+        platform::FailureLog::report(std::string("database snapshot ") + what + ": " +
+                                     snap->path() + " (a copy of " + static_cast<const char*>(dbs) +
+                                     ")");
+        return -5;
+    };
+    if (!taken)
+        return failed("not written");
+    try {
+        // The checks and messages of Init, on the copy: one pass that counts, then the
+        // records are given from a second one.
+        if (const int r = ReadHead(snap->file()); r != 0)
+            return r;
+        SlotReader slots(snap->file());
+        long p = kDbsFirstSlot;
+        long freed = 0;
+        dbstype slot{};
+        while (const char* bytes = slots.next()) {
+            const SlotKind kind = TakeSlot(bytes, p, slot, freed);
+            if (kind == SlotKind::End)
+                break;
+            if (kind == SlotKind::Live)
+                ++m_snapshotRecords;
+            p += kDbsRecordSize;
+        }
+        CheckCounts(m_snapshotRecords, freed);
+        snap->rereadSlots((p - kDbsFirstSlot) / kDbsRecordSize);
+    } catch (const CFileException&) {
+        return failed("not read");
+    }
+    m_snapshot = std::move(snap);
+    return 0;
+}
+
+bool CHarnDbs::NextRecord(dbstype& r) {
+    if (!m_snapshot)
+        return false;
+    long freed = 0;
+    try {
+        long p = 0;
+        while (const char* bytes = m_snapshot->nextSlot(p)) {
+            if (TakeSlot(bytes, p, r, freed) == SlotKind::Live) {
+                r.id[sizeof r.id - 1] = 0; // an id is at most 15 characters
+                return true;
+            }
+        }
+    } catch (const CFileException&) {
+        const std::string copy = m_snapshot->path();
+        m_snapshot.reset();
+        platform::FailureLog::report("database snapshot not read: " + copy + " (a copy of " +
+                                     static_cast<const char*>(m_dbsfil.GetFilePath()) + ")");
+        throw;
+    }
+    m_snapshot.reset();
+    return false;
 }
 
 void CHarnDbs::Pack(std::string image, const std::vector<std::pair<dbstype*, long>>& moves, long w,

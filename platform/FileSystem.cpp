@@ -224,7 +224,10 @@ std::string windowsPath(const std::string& posixPath) {
     return out;
 }
 
-FILE* fopen(const char* path, const char* mode) {
+namespace {
+
+// fopen with the permissions a new file gets (before the umask).
+FILE* openStream(const char* path, const char* mode, mode_t permissions) {
     if (!path || !mode || !*mode) {
         errno = EINVAL;
         return nullptr;
@@ -259,7 +262,7 @@ FILE* fopen(const char* path, const char* mode) {
         errno = EISDIR;
         return nullptr;
     }
-    int fd = ::open(p.c_str(), flags | O_CLOEXEC, 0644);
+    int fd = ::open(p.c_str(), flags | O_CLOEXEC, permissions);
     if (fd < 0)
         return nullptr;
     if ((flags & O_CREAT) && !existed)
@@ -278,6 +281,16 @@ FILE* fopen(const char* path, const char* mode) {
         delete s;
     }
     return f;
+}
+
+} // namespace
+
+FILE* fopen(const char* path, const char* mode) {
+    return openStream(path, mode, 0644);
+}
+
+FILE* createPrivateFile(const char* path) {
+    return openStream(path, "w+bx", 0600);
 }
 
 int access(const char* path, int mode) {

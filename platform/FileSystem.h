@@ -25,6 +25,10 @@ std::string windowsPath(const std::string& posixPath);
 // open fails (errno EEXIST) when it exists already.
 FILE* fopen(const char* path, const char* mode);
 
+// Creates the file exclusively (as mode "w+bx"), readable and writable by its owner only, and
+// opens it for reading and writing in binary; null when it cannot (errno tells why).
+FILE* createPrivateFile(const char* path);
+
 // Like the CRT's _access: mode 0 tests existence, 2 writing, 4 reading, 6 both; 0 or -1.
 int access(const char* path, int mode);
 

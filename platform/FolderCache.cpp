@@ -82,15 +82,23 @@ FolderCache::Result FolderCache::resolve(const std::vector<std::string_view>& co
 }
 
 std::string FolderCache::map(const std::vector<std::string_view>& components) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    Result r = resolve(components, Check::None);
+    // A path that exists as written is the answer whatever the folders hold (a name as written
+    // wins): one lstat, and no folder is read. So a program that finds its files in the case
+    // it names them never holds the names of their folders.
+    std::string asWritten = "/";
+    for (const std::string_view comp : components) {
+        if (asWritten.size() > 1)
+            asWritten += '/';
+        asWritten += cp1252ToUtf8(comp);
+    }
     struct stat st;
-    if (r.allFound && r.exact && ::lstat(r.path.c_str(), &st) == 0)
-        return r.path;
+    if (::lstat(asWritten.c_str(), &st) == 0)
+        return asWritten;
     // Something on the way is missing, gone or in another case (where a name in the given
     // case may have appeared since): the folders concerned are checked against the system,
     // and every folder on the way when one of them is gone.
-    r = resolve(components, Check::Needed);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    Result r = resolve(components, Check::Needed);
     if (!r.stale)
         return r.path;
     return resolve(components, Check::All).path;

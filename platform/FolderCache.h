@@ -1,9 +1,9 @@
-// The names in each folder, read once and kept, so that mapping a Windows-form path to the
-// file system costs a lookup per component instead of a system call per component and a
-// folder read per missing file.
+// The names in each folder, read once and kept, so that mapping a Windows-form path that is
+// missing or written in another case costs a lookup per component instead of a folder read
+// per component.
 //
-// A mapping whose every component was found with the name as given is confirmed with one
-// lstat of the result. When that fails, or a component is missing or found in another case,
+// A path that exists as written is found with one lstat, without the folders' names (they are
+// read only for a path that does not). When a component is missing or found in another case,
 // the folders concerned (every folder on the way, when one of them is gone) are checked
 // against the system before the answer stands: a folder whose change time or identity
 // differs is read again, as is one changed within a second before it was read (on a file
@@ -51,7 +51,6 @@ private:
         bool stale = false; // a folder checked on the way is gone: check them all
     };
     enum class Check {
-        None,   // the names held
         Needed, // the folders of a name missing or in another case, and of the last name
         All,    // every folder on the way
     };

@@ -7,6 +7,8 @@
 #include "fuzz/Targets.h"
 #include "host/CAutoIni.h"
 
+#include <cstring>
+
 namespace harn_fuzz {
 namespace {
 
@@ -58,6 +60,25 @@ int fuzzDbs(const uint8_t* data, std::size_t size) {
             checkRecords(dbs);
             loaded = contents(dbs);
         }
+        // Through a snapshot: the result, head, records and events of the whole read.
+        const std::vector<platform::RecordingUserInterface::Event> shown = s.ui.events;
+        const std::vector<std::string> whole = withOffsets(dbs);
+        CHarnDbs snap(&s.proj(), &ini);
+        s.ui.clear();
+        check(snap.InitSnapshot(nullptr) == readOnly, "the snapshot and the read disagree");
+        std::vector<std::string> streamed;
+        for (dbstype r; snap.NextRecord(r);)
+            streamed.emplace_back(reinterpret_cast<const char*>(&r), sizeof r);
+        check(streamed == whole && snap.SnapshotRecords() == static_cast<int>(whole.size()),
+              "the snapshot gave other records than the read");
+        check(readOnly != 0 || std::memcmp(&snap.m_hd, &dbs.m_hd, sizeof dbs.m_hd) == 0,
+              "the snapshot gave another head than the read");
+        check(s.ui.events.size() == shown.size(), "the snapshot showed other messages");
+        for (size_t i = 0; i < shown.size() && i < s.ui.events.size(); ++i)
+            check(s.ui.events[i].text == shown[i].text && s.ui.events[i].kind == shown[i].kind,
+                  "the snapshot showed other messages");
+        check(s.read(kDbs) == input && !s.exists("HARNPLAN.LCK"),
+              "the snapshot changed the database or left the lock file");
     }
 
     // For writing: the same records, freed slots packed away.

@@ -9,6 +9,7 @@
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -92,7 +93,7 @@ TEST_F(ToolTest, MissingOrLockedDatabaseFailsWithTheLibraryMessage) {
             old.actime = old.modtime = ::time(nullptr) - 100;
             ASSERT_EQ(::utime(lock.c_str(), &old), 0);
         }
-        for (const std::string cmd : {"info", "ls", "show", "check"}) {
+        for (const std::string cmd : {"info", "ls", "show", "check", "export"}) {
             SCOPED_TRACE(cmd + (locked ? " locked" : " missing"));
             std::vector<std::string> args = {cmd, project()};
             if (cmd == "show")
@@ -120,6 +121,67 @@ TEST_F(ToolTest, MissingOrLockedDatabaseFailsWithTheLibraryMessage) {
 }
 
 // From the line after the database path on.
+// The ids of `harn ls --json` or `harn export` (GeoJSON), and of `harn export --format csv`,
+// in order.
+std::vector<std::string> jsonIds(const std::string& json) {
+    std::vector<std::string> ids;
+    for (size_t at = json.find("\"id\":"); at != std::string::npos;
+         at = json.find("\"id\":", at + 1)) {
+        const size_t start = json.find('"', at + 5) + 1;
+        ids.push_back(json.substr(start, json.find('"', start) - start));
+    }
+    return ids;
+}
+std::vector<std::string> csvIds(const std::string& csv) {
+    std::vector<std::string> ids;
+    for (size_t line = csv.find('\n'); line + 1 < csv.size(); line = csv.find('\n', line + 1)) {
+        const size_t comma = csv.find(',', line + 1);
+        ids.push_back(csv.substr(comma + 1, csv.find(',', comma + 1) - comma - 1));
+    }
+    return ids;
+}
+
+// harn export reads the records one by one from a snapshot of the database: on a damaged
+// database it gives the records that ls, which loads the database whole, lists, with the same
+// messages and exit code. When the snapshot cannot be written it says so and fails, leaving
+// the output file, the project and the temporary folder as they were.
+TEST_F(ToolTest, ExportReadsTheRecordsOfTheWholeLoadAndFailsCleanly) {
+    buildSmallProject();
+    std::string bytes = readBytes(dbs());
+    dbshdtype h{};
+    std::memcpy(&h, bytes.data(), sizeof h);
+    h.antal += 5; // the head counts more objects than there are
+    std::memcpy(bytes.data(), &h, sizeof h);
+    writeBytes(dbs(), bytes + std::string(60, 'x')); // and half a record ends the file
+    const auto ls = runTool({"ls", project(), "--json"});
+    EXPECT_EQ(ls.exitCode, 1);
+    EXPECT_TRUE(testing_support::contains(ls.err, u("Osäker databas antal=(7 2)"_cp))) << ls.err;
+    const std::vector<std::string> ids = {u("FÖ1"_cp), "B1"};
+    EXPECT_EQ(jsonIds(ls.out), ids);
+    for (const std::string format : {"csv", "geojson"}) {
+        SCOPED_TRACE(format);
+        const auto e = runTool({"export", project(), "--format", format});
+        EXPECT_EQ(e.exitCode, 1);
+        EXPECT_EQ(e.err, ls.err);
+        EXPECT_EQ(format == "csv" ? csvIds(e.out) : jsonIds(e.out), ids) << e.out;
+    }
+    const std::string missing = dir.path() + "/missing", out = dir.path() + "/out.csv";
+    writeBytes(out, "kept");
+    const auto failed = testing_support::runToolWithEnvironment(
+        {"TMPDIR=" + missing}, {"export", project(), "--format", "csv", "-o", out});
+    EXPECT_EQ(failed.exitCode, 1);
+    const std::string start =
+        "harn: database snapshot not written: " + platform::windowsPath(missing) + "\\harn-dbs.";
+    const std::string end = ".tmp (a copy of " + platform::windowsPath(dbs()) + ")\n";
+    EXPECT_EQ(failed.err.substr(0, start.size()), start) << failed.err;
+    EXPECT_TRUE(failed.err.size() > end.size() &&
+                failed.err.substr(failed.err.size() - end.size()) == end)
+        << failed.err;
+    EXPECT_EQ(std::count(failed.err.begin(), failed.err.end(), '\n'), 1) << failed.err;
+    EXPECT_EQ(readBytes(out), "kept");
+    EXPECT_FALSE(exists(project() + "/HARNPLAN.LCK") || exists(missing));
+}
+
 TEST_F(ToolTest, InfoShowsTheHeadInTextAndJson) {
     buildSmallProject();
     auto r = runTool({"info", project()});

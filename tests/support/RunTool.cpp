@@ -57,6 +57,14 @@ ToolResult runTool(const std::vector<std::string>& args, const std::string& inpu
     return run("", args, input);
 }
 
+ToolResult runToolWithEnvironment(const std::vector<std::string>& variables,
+                                  const std::vector<std::string>& args) {
+    std::string prefix = "env ";
+    for (const std::string& v : variables)
+        prefix += quote(v) + " ";
+    return run(prefix, args, "");
+}
+
 ToolResult runToolUnprivileged(const std::vector<std::string>& args) {
     return run(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "", args,
                "");

@@ -20,6 +20,9 @@ struct ToolResult {
 
 // Runs `harn args...`; `input` is fed to standard input.
 ToolResult runTool(const std::vector<std::string>& args, const std::string& input = "");
+// Runs `harn args...` with environment variables set ("NAME=value" each).
+ToolResult runToolWithEnvironment(const std::vector<std::string>& variables,
+                                  const std::vector<std::string>& args);
 // Runs `harn args...` as a user without privileges (uid 65534 through setpriv when the tests
 // run as root), so that file permissions apply to it.
 ToolResult runToolUnprivileged(const std::vector<std::string>& args);

@@ -1,0 +1,36 @@
+// A private copy of the project database's bytes in the system's temporary folder. It is
+// taken while the database is open under its lock, so that the lock can be released at once
+// and the records read at leisure from the copy; the copy is removed when the object goes.
+#pragma once
+
+#include "database/SlotReader.h"
+#include "platform/CFile.h"
+#include "platform/TemporaryFile.h"
+
+#include <optional>
+#include <string>
+
+class DbsSnapshot {
+public:
+    // Copies the open file `from` whole into a new temporary file and opens the copy for
+    // reading. False when the copy cannot be created, written or opened again (it is then
+    // gone). A read error of `from` raises CFileException, as reading the database does.
+    bool take(CFile& from);
+    // The copy, open for reading after a successful take.
+    CFile& file() { return m_copy; }
+    // The copy's name (Windows form), also after a failed take.
+    const std::string& path() const { return m_temp.path(); }
+
+    // Reads the copy's slots again from the first one, `count` of them.
+    void rereadSlots(long count);
+    // The bytes of the next of those slots and its position `p`; null after them. A read
+    // error raises CFileException.
+    const char* nextSlot(long& p);
+
+private:
+    platform::TemporaryFile m_temp;
+    CFile m_copy; // closed before the file is removed
+    std::optional<SlotReader> m_slots;
+    long m_end = 0; // the position after the last slot to read
+    long m_at = 0;
+};
