@@ -234,23 +234,29 @@ void reportLock(CProjPath& proj) {
               << " (created " << age << " s ago)\n";
 }
 
+namespace {
+
+// The name of a type the tool knows; null for the others.
+const char* knownTypeName(int typ) {
+    static const char* const kNames[] = {"tunnel", "outcrop", "borehole",
+                                         "point",  "line",    "alignment"};
+    return typ >= 1 && typ <= 6 ? kNames[typ - 1] : nullptr;
+}
+
+// The method flags and their words, in the order shown.
+struct FlagWord {
+    unsigned bits;
+    const char* word;
+};
+constexpr FlagWord kFlagWords[] = {{0x01, "KB"},  {0x02, "JB1"}, {0x04, "VF"}, {0x08, "RB"},
+                                   {0x30, "GVR"}, {0x40, "KR"},  {0x80, "SP"}};
+
+} // namespace
+
 std::string typeName(int typ) {
-    switch (typ) {
-    case 1:
-        return "tunnel";
-    case 2:
-        return "outcrop";
-    case 3:
-        return "borehole";
-    case 4:
-        return "point";
-    case 5:
-        return "line";
-    case 6:
-        return "alignment";
-    default:
-        return "typ " + std::to_string(typ);
-    }
+    if (const char* name = knownTypeName(typ))
+        return name;
+    return "typ " + std::to_string(typ);
 }
 
 int parseType(const std::string& text) {
@@ -263,13 +269,8 @@ int parseType(const std::string& text) {
 }
 
 std::string flagWords(unsigned flagg) {
-    static const struct {
-        unsigned bits;
-        const char* word;
-    } kWords[] = {{0x01, "KB"},  {0x02, "JB1"}, {0x04, "VF"}, {0x08, "RB"},
-                  {0x30, "GVR"}, {0x40, "KR"},  {0x80, "SP"}};
     std::string out;
-    for (const auto& w : kWords) {
+    for (const FlagWord& w : kFlagWords) {
         if (flagg & w.bits) {
             if (!out.empty())
                 out += ",";
@@ -295,24 +296,22 @@ void recordValuesJson(JsonWriter& json, const dbstype& r) {
 void recordJson(JsonWriter& json, const dbstype& r) {
     json.beginObject();
     json.key("typ").value(static_cast<int>(r.typ));
-    json.key("type").value(typeName(r.typ));
-    json.key("id").text(field(r.id).c_str());
-    json.key("filnamn").text(field(r.filnamn).c_str());
+    if (const char* name = knownTypeName(r.typ))
+        json.key("type").value(name);
+    else
+        json.key("type").value(typeName(r.typ));
+    json.key("id").field(r.id);
+    json.key("filnamn").field(r.filnamn);
     json.key("kod").value(static_cast<int>(r.kod));
     json.key("reftyp").value(static_cast<int>(r.reftyp));
     json.key("flagg").value(static_cast<int>(r.flagg));
     json.key("flags").beginArray();
-    std::string words = flagWords(r.flagg);
-    for (size_t start = 0; start < words.size();) {
-        size_t comma = words.find(',', start);
-        if (comma == std::string::npos)
-            comma = words.size();
-        json.value(words.substr(start, comma - start));
-        start = comma + 1;
-    }
+    for (const FlagWord& w : kFlagWords)
+        if (r.flagg & w.bits)
+            json.value(w.word);
     json.endArray();
     recordValuesJson(json, r);
-    json.key("text").text(field(r.text).c_str());
+    json.key("text").field(r.text);
     json.key("filpos").value(static_cast<int>(r.filpos));
     json.endObject();
 }
