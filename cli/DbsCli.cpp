@@ -281,38 +281,44 @@ std::string flagWords(unsigned flagg) {
 }
 
 void recordValuesJson(JsonWriter& json, const dbstype& r) {
-    json.key("x").value(plain(r.x));
-    json.key("y").value(plain(r.y));
-    json.key("z").value(plain(r.z));
-    json.key("xyz2").beginArray();
+    // Written for every record of a listing: the keys are prepared once.
+    enum { X, Y, Z, Xyz2, Dx, Dy, Dz };
+    static JsonWriter::Keys keys{"x", "y", "z", "xyz2", "dx", "dy", "dz"};
+    json.key(keys, X).value(plain(r.x));
+    json.key(keys, Y).value(plain(r.y));
+    json.key(keys, Z).value(plain(r.z));
+    json.key(keys, Xyz2).beginArray();
     for (double v : r.xyz2)
         json.value(plain(v));
     json.endArray();
-    json.key("dx").value(plain(r.dx));
-    json.key("dy").value(plain(r.dy));
-    json.key("dz").value(plain(r.dz));
+    json.key(keys, Dx).value(plain(r.dx));
+    json.key(keys, Dy).value(plain(r.dy));
+    json.key(keys, Dz).value(plain(r.dz));
 }
 
 void recordJson(JsonWriter& json, const dbstype& r) {
+    enum { Typ, Type, Id, Filnamn, Kod, Reftyp, Flagg, Flags, Text, Filpos };
+    static JsonWriter::Keys keys{"typ",    "type",  "id",    "filnamn", "kod",
+                                 "reftyp", "flagg", "flags", "text",    "filpos"};
     json.beginObject();
-    json.key("typ").value(static_cast<int>(r.typ));
+    json.key(keys, Typ).value(static_cast<int>(r.typ));
     if (const char* name = knownTypeName(r.typ))
-        json.key("type").value(name);
+        json.key(keys, Type).value(name);
     else
-        json.key("type").value(typeName(r.typ));
-    json.key("id").field(r.id);
-    json.key("filnamn").field(r.filnamn);
-    json.key("kod").value(static_cast<int>(r.kod));
-    json.key("reftyp").value(static_cast<int>(r.reftyp));
-    json.key("flagg").value(static_cast<int>(r.flagg));
-    json.key("flags").beginArray();
+        json.key(keys, Type).value(typeName(r.typ));
+    json.key(keys, Id).field(r.id);
+    json.key(keys, Filnamn).field(r.filnamn);
+    json.key(keys, Kod).value(static_cast<int>(r.kod));
+    json.key(keys, Reftyp).value(static_cast<int>(r.reftyp));
+    json.key(keys, Flagg).value(static_cast<int>(r.flagg));
+    json.key(keys, Flags).beginArray();
     for (const FlagWord& w : kFlagWords)
         if (r.flagg & w.bits)
             json.value(w.word);
     json.endArray();
     recordValuesJson(json, r);
-    json.key("text").field(r.text);
-    json.key("filpos").value(static_cast<int>(r.filpos));
+    json.key(keys, Text).field(r.text);
+    json.key(keys, Filpos).value(static_cast<int>(r.filpos));
     json.endObject();
 }
 

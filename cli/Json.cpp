@@ -1,59 +1,60 @@
 #include "cli/Json.h"
 
-#include "cli/Cli.h"
 #include "platform/Encoding.h"
 
-#include <array>
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 
 namespace cli {
 
 namespace {
 
-// The escape of each byte that JSON strings cannot hold as it is; empty when it needs none.
-struct EscapeTable {
-    char text[256][7] = {};
-    unsigned char length[256] = {};
-    constexpr EscapeTable() {
-        constexpr char kHex[] = "0123456789abcdef";
-        for (int c = 0; c < 0x20; ++c) {
-            const char u[7] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15], 0};
-            for (int i = 0; i < 7; ++i)
-                text[c][i] = u[i];
-            length[c] = 6;
-        }
-        set('"', "\\\"");
-        set('\\', "\\\\");
-        set('\n', "\\n");
-        set('\r', "\\r");
-        set('\t', "\\t");
+// UTF-8 text in a JSON string: the bytes JSON cannot hold as they are escaped, the others
+// (multi-byte sequences included) kept.
+constexpr JsonWriter::ByteTable utf8Table() {
+    JsonWriter::ByteTable t{};
+    constexpr char kHex[] = "0123456789abcdef";
+    for (int c = 0; c < 256; ++c) {
+        t.byte[c].text[0] = static_cast<char>(c);
+        t.byte[c].length = 1;
     }
-    constexpr void set(unsigned char c, const char (&esc)[3]) {
-        text[c][0] = esc[0];
-        text[c][1] = esc[1];
-        text[c][2] = 0;
-        length[c] = 2;
+    for (int c = 0; c < 0x20; ++c) {
+        const char u[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+        for (int i = 0; i < 6; ++i)
+            t.byte[c].text[i] = u[i];
+        t.byte[c].length = 6;
     }
-};
-constexpr EscapeTable kEscapes;
-// The most bytes one input byte becomes: "\u001f", or a CP1252 byte's UTF-8 (3 bytes).
-constexpr size_t kMostPerByte = 6;
+    const struct {
+        char c;
+        char escape;
+    } kShort[] = {{'"', '"'}, {'\\', '\\'}, {'\n', 'n'}, {'\r', 'r'}, {'\t', 't'}};
+    for (const auto& e : kShort) {
+        t.byte[static_cast<unsigned char>(e.c)] = {{'\\', e.escape}, 2};
+    }
+    return t;
+}
 
-// "\n" and the blanks of the deepest indentation written in one piece.
-constexpr std::array<char, 1 + 2 * 48> kLineBreak = [] {
-    std::array<char, 1 + 2 * 48> a{};
-    a[0] = '\n';
-    for (size_t i = 1; i < a.size(); ++i)
-        a[i] = ' ';
-    return a;
-}();
+// CP1252 text in a JSON string: as UTF-8 text, with the bytes from 0x80 up converted.
+JsonWriter::ByteTable cp1252Table() {
+    JsonWriter::ByteTable t = utf8Table();
+    for (int c = 0x80; c < 256; ++c) {
+        JsonWriter::ByteText& b = t.byte[c];
+        b = {};
+        b.length = static_cast<unsigned char>(
+            platform::cp1252ToUtf8(static_cast<unsigned char>(c), b.text) - b.text);
+    }
+    return t;
+}
 
 } // namespace
 
+const JsonWriter::ByteTable JsonWriter::kUtf8 = utf8Table();
+
 JsonWriter::JsonWriter(std::ostream& out, bool pretty)
     : m_out(out), m_buf(out.rdbuf()), m_pretty(pretty), m_end(m_buffer),
-      m_bufferEnd(m_buffer + kBufferSize) {}
+      m_bufferEnd(m_buffer + kBufferSize) {
+    static const ByteTable cp1252 = cp1252Table();
+    m_cp1252 = &cp1252;
+}
 
 JsonWriter::~JsonWriter() {
     flush();
@@ -79,114 +80,125 @@ void JsonWriter::put(std::string_view bytes) {
 void JsonWriter::newline() {
     if (!m_pretty)
         return;
-    size_t n = 1 + 2 * m_levels.size();
-    if (n <= kLineBreak.size()) {
-        std::memcpy(room(kLineBreak.size()), kLineBreak.data(), n);
-        m_end += n;
+    if (m_lineBreak <= kLineBreakSize) {
+        std::memcpy(room(kLineBreakSize), kLineBreak, kLineBreakSize);
+        m_end += m_lineBreak;
         return;
     }
     put('\n');
-    for (n -= 1; n > 0;) {
-        const size_t step = std::min(n, kLineBreak.size() - 1);
-        put(std::string_view(kLineBreak.data() + 1, step));
-        n -= step;
+    for (size_t blanks = m_lineBreak - 1; blanks > 0;) {
+        const size_t step = std::min(blanks, kLineBreakSize - 1);
+        put(std::string_view(kLineBreak + 1, step));
+        blanks -= step;
     }
 }
 
-void JsonWriter::beforeValue() {
-    if (m_afterKey) {
-        m_afterKey = false;
-        return;
-    }
-    if (!m_levels.empty()) {
-        if (m_levels.back().count++ > 0)
-            put(',');
-        newline();
-    }
+char* JsonWriter::deepLineBreak(char* to) {
+    m_end = to;
+    newline();
+    return room(kPieceSize + kMostPerByte * kShortText);
+}
+
+void JsonWriter::enter() {
+    m_outerCounts.push_back(m_count);
+    m_count = 0;
+    ++m_depth;
+    m_lineBreak = m_pretty ? 1 + 2 * m_depth : 0;
+}
+
+bool JsonWriter::leave() {
+    const bool any = m_count > 0;
+    m_count = m_outerCounts.back();
+    m_outerCounts.pop_back();
+    --m_depth;
+    m_lineBreak = m_pretty ? 1 + 2 * m_depth : 0;
+    return any;
 }
 
 JsonWriter& JsonWriter::beginObject() {
-    beforeValue();
-    put('{');
-    m_levels.push_back({false, 0});
+    char* to = separator(room(kPieceSize));
+    *to++ = '{';
+    m_end = to;
+    enter();
     return *this;
 }
 
 JsonWriter& JsonWriter::endObject() {
-    bool any = m_levels.back().count > 0;
-    m_levels.pop_back();
-    if (any)
+    if (leave())
         newline();
     put('}');
     return *this;
 }
 
 JsonWriter& JsonWriter::beginArray() {
-    beforeValue();
-    put('[');
-    m_levels.push_back({true, 0});
+    char* to = separator(room(kPieceSize));
+    *to++ = '[';
+    m_end = to;
+    enter();
     return *this;
 }
 
 JsonWriter& JsonWriter::endArray() {
-    bool any = m_levels.back().count > 0;
-    m_levels.pop_back();
-    if (any)
+    if (leave())
         newline();
     put(']');
     return *this;
 }
 
-JsonWriter& JsonWriter::key(std::string_view name) {
-    beforeValue();
+void JsonWriter::Keys::prepare(std::size_t lineBreak, bool pretty) {
+    m_lineBreak = lineBreak;
+    m_pretty = pretty;
+    m_prepared.assign(m_names.size(), Prepared{});
+    for (size_t i = 0; i < m_names.size(); ++i) {
+        const std::string_view name = m_names[i];
+        const size_t length = lineBreak + name.size() + (pretty ? 4 : 3);
+        if (lineBreak > kLineBreakSize || length > kPreparedSize || !plainAscii(name))
+            continue;
+        char* to = m_prepared[i].text;
+        std::memcpy(to, kLineBreak, lineBreak);
+        to += lineBreak;
+        *to++ = '"';
+        std::memcpy(to, name.data(), name.size());
+        std::memcpy(to + name.size(), "\": ", pretty ? 3 : 2);
+        m_prepared[i].length = length;
+    }
+}
+
+JsonWriter& JsonWriter::unpreparedKey(Keys& keys, std::size_t index) {
+    if (keys.m_lineBreak != m_lineBreak || keys.m_pretty != m_pretty || keys.m_prepared.empty()) {
+        keys.prepare(m_lineBreak, m_pretty);
+        if (keys.m_prepared[index].length != 0)
+            return key(keys, index);
+    }
+    return key(keys.m_names[index]);
+}
+
+JsonWriter& JsonWriter::longKey(std::string_view name) {
+    m_end = separator(room(kPieceSize));
     put('"');
-    putEscaped(name);
+    putEscaped(kUtf8, name);
     put(m_pretty ? std::string_view("\": ") : std::string_view("\":"));
     m_afterKey = true;
     return *this;
 }
 
-JsonWriter& JsonWriter::value(std::string_view utf8) {
-    beforeValue();
+JsonWriter& JsonWriter::longText(const ByteTable& table, std::string_view text) {
+    m_end = separator(room(kPieceSize));
     put('"');
-    putEscaped(utf8);
+    putEscaped(table, text);
     put('"');
-    return *this;
-}
-
-JsonWriter& JsonWriter::value(double number) {
-    beforeValue();
-    if (std::isfinite(number))
-        m_end = formatNumber(number, room(kNumberSize));
-    else
-        put("null");
-    return *this;
-}
-
-JsonWriter& JsonWriter::value(long number) {
-    beforeValue();
-    char* to = room(24);
-    m_end = std::to_chars(to, to + 24, number).ptr;
     return *this;
 }
 
 JsonWriter& JsonWriter::value(bool flag) {
-    beforeValue();
+    m_end = separator(room(kPieceSize));
     put(flag ? "true" : "false");
     return *this;
 }
 
 JsonWriter& JsonWriter::null() {
-    beforeValue();
+    m_end = separator(room(kPieceSize));
     put("null");
-    return *this;
-}
-
-JsonWriter& JsonWriter::text(std::string_view cp1252) {
-    beforeValue();
-    put('"');
-    putEscapedCp1252(cp1252);
-    put('"');
     return *this;
 }
 
@@ -195,54 +207,20 @@ void JsonWriter::finish() {
     flush();
 }
 
-// Both escapers take the text in slices that fit the buffer at their most expanded, and
-// write each byte straight into it.
-void JsonWriter::putEscaped(std::string_view utf8) {
-    while (!utf8.empty()) {
-        const size_t slice = std::min(utf8.size(), size_t{1024});
-        char* to = room(slice * kMostPerByte);
-        for (unsigned char c : utf8.substr(0, slice)) {
-            const size_t n = kEscapes.length[c];
-            if (n == 0) {
-                *to++ = static_cast<char>(c);
-            } else {
-                std::memcpy(to, kEscapes.text[c], 6);
-                to += n;
-            }
-        }
-        m_end = to;
-        utf8.remove_prefix(slice);
-    }
-}
-
-void JsonWriter::putEscapedCp1252(std::string_view cp1252) {
-    while (!cp1252.empty()) {
-        const size_t slice = std::min(cp1252.size(), size_t{1024});
-        char* to = room(slice * kMostPerByte);
-        for (unsigned char c : cp1252.substr(0, slice)) {
-            const size_t n = kEscapes.length[c];
-            if (c >= 0x80) {
-                to = platform::cp1252ToUtf8(c, to);
-            } else if (n == 0) {
-                *to++ = static_cast<char>(c);
-            } else {
-                std::memcpy(to, kEscapes.text[c], 6);
-                to += n;
-            }
-        }
-        m_end = to;
-        cp1252.remove_prefix(slice);
+// A long text in slices that fit the buffer at their most expanded.
+void JsonWriter::putEscaped(const ByteTable& table, std::string_view text) {
+    while (!text.empty()) {
+        const size_t slice = std::min(text.size(), kShortText);
+        m_end =
+            escaped(table, text.substr(0, slice), room(kMostPerByte * slice + sizeof(ByteText)));
+        text.remove_prefix(slice);
     }
 }
 
 std::string JsonWriter::escape(const std::string& utf8) {
     std::string out;
-    for (unsigned char c : utf8) {
-        if (kEscapes.length[c] != 0)
-            out.append(kEscapes.text[c], kEscapes.length[c]);
-        else
-            out += static_cast<char>(c);
-    }
+    for (unsigned char c : utf8)
+        out.append(kUtf8.byte[c].text, kUtf8.byte[c].length);
     return out;
 }
 

@@ -33,17 +33,10 @@ char* searchedNumber(double value, char* out) {
     return text;
 }
 
-constexpr double kScale[] = {1, 10, 100, 1000};
-constexpr uint64_t kScaleInt[] = {1, 10, 100, 1000};
-// Below 2^48 / 10^k the spacing of doubles is under a sixteenth of 10^-k.
-constexpr double kShortLimit = 281474976710656.0;
-
-int digitCount(uint64_t n) {
-    int d = 1;
-    for (; n >= 10; n /= 10)
-        ++d;
-    return d;
-}
+// Below 2^48 the spacing of doubles is under a sixteenth of 1, below 2^48 / 1000 under a
+// sixteenth of 0.001.
+constexpr double kWholeLimit = 281474976710656.0;
+constexpr double kThousandthsLimit = kWholeLimit / 1000;
 
 } // namespace
 
@@ -51,55 +44,50 @@ int digitCount(uint64_t n) {
 // well inside the precision of a double: no decimal with fewer significant digits lies
 // within half a spacing of the value and none other with as many, so u / 10^k is the
 // shortest text that reads back, and "%.*g" rounds to it with any precision from its own
-// number of digits up. That text is written directly when "%g" gives it in fixed notation
-// (its exponent under the precision); every other value goes through the search.
+// number of digits up. "%g" writes it in fixed notation when its exponent is under the
+// precision: always when it has decimals; for a whole number below a million, or one with
+// more digits whose last is not 0 (then all its digits are significant). Every other value
+// goes through the search.
 char* formatNumber(double value, char* out) {
-    if (std::isnan(value)) {
+    const double magnitude = std::fabs(value);
+    if (magnitude < kWholeLimit) {
+        if (value == 0) {
+            if (std::signbit(value))
+                *out++ = '-';
+            *out++ = '0';
+            return out;
+        }
+        const auto whole = static_cast<int64_t>(value);
+        if (static_cast<double>(whole) == value) {
+            if (magnitude < 1e6 || whole % 10 != 0)
+                return std::to_chars(out, out + kNumberSize, whole).ptr;
+        } else if (magnitude < kThousandthsLimit) {
+            const double scaled = value * 1000;
+            const auto n = static_cast<int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
+            if (static_cast<double>(n) / 1000 == value) {
+                auto u = static_cast<uint64_t>(n < 0 ? -n : n);
+                int decimals = 3;
+                for (; u % 10 == 0; u /= 10)
+                    --decimals;
+                uint64_t fraction = u;
+                if (n < 0)
+                    *out++ = '-';
+                u /= decimals == 3 ? 1000 : decimals == 2 ? 100 : 10;
+                out = std::to_chars(out, out + kNumberSize, u).ptr;
+                *out = '.';
+                for (int i = decimals; i > 0; --i, fraction /= 10)
+                    out[i] = static_cast<char>('0' + fraction % 10);
+                return out + 1 + decimals;
+            }
+        }
+    } else if (std::isnan(value)) {
         std::memcpy(out, "nan", 3);
         return out + 3;
-    }
-    if (std::isinf(value)) {
+    } else if (std::isinf(value)) {
         if (value < 0)
             *out++ = '-';
         std::memcpy(out, "inf", 3);
         return out + 3;
-    }
-    if (value == 0) {
-        if (std::signbit(value))
-            *out++ = '-';
-        *out++ = '0';
-        return out;
-    }
-    for (int k = 0; k <= 3; ++k) {
-        const double scaled = value * kScale[k];
-        if (!(std::fabs(scaled) < kShortLimit))
-            break;
-        const auto n = static_cast<int64_t>(scaled < 0 ? scaled - 0.5 : scaled + 0.5);
-        if (static_cast<double>(n) / kScale[k] != value)
-            continue;
-        uint64_t u = static_cast<uint64_t>(n < 0 ? -n : n);
-        int decimals = k;
-        while (decimals > 0 && u % 10 == 0)
-            u /= 10, --decimals;
-        const int digits = digitCount(u);
-        int significant = digits;
-        for (uint64_t t = u; t % 10 == 0; t /= 10)
-            --significant;
-        const int exponent = digits - 1 - decimals;
-        if (exponent >= std::max(6, significant))
-            break; // "%g" writes it in exponential notation
-        if (n < 0)
-            *out++ = '-';
-        const uint64_t scale = kScaleInt[decimals];
-        out = std::to_chars(out, out + kNumberSize, u / scale).ptr;
-        if (decimals > 0) {
-            *out++ = '.';
-            uint64_t fraction = u % scale;
-            for (int i = decimals - 1; i >= 0; --i, fraction /= 10)
-                out[i] = static_cast<char>('0' + fraction % 10);
-            out += decimals;
-        }
-        return out;
     }
     return searchedNumber(value, out);
 }
