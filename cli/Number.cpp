@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace cli {
 
@@ -31,6 +32,63 @@ char* searchedNumber(double value, char* out) {
             break;
     }
     return text;
+}
+
+// The shortest digits that read back (std::to_chars), laid out as "%.*g" lays them out with
+// as much precision as they have digits, at least 6. The search finds this text for a
+// normal value whose significand bits are not all zero: its rounding interval is then the
+// same on both sides, so a decimal of as many digits nearer to it would read back as well
+// and would have been the shortest (an exact tie between two goes to the even digit in
+// both); and with fewer than 6 digits, rounding to 6 only appends zeros, which "%g" drops.
+// Null for the other values.
+char* laidOutShortest(double value, char* out) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    if ((bits & 0x000FFFFFFFFFFFFFu) == 0 || !std::isnormal(value))
+        return nullptr;
+    char text[kNumberSize];
+    const char* end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::scientific).ptr;
+    const char* p = text;
+    if (*p == '-')
+        *out++ = *p++;
+    char digits[20];
+    int count = 0;
+    for (; *p != 'e'; ++p)
+        if (*p != '.')
+            digits[count++] = *p;
+    int exponent = 0;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exponent);
+    if (exponent >= -4 && exponent < std::max(6, count)) {
+        if (exponent < 0) {
+            *out++ = '0';
+            *out++ = '.';
+            for (int i = exponent; i < -1; ++i)
+                *out++ = '0';
+            std::memcpy(out, digits, static_cast<size_t>(count));
+            return out + count;
+        }
+        for (int i = 0; i <= exponent; ++i)
+            *out++ = i < count ? digits[i] : '0';
+        if (count > exponent + 1) {
+            *out++ = '.';
+            std::memcpy(out, digits + exponent + 1, static_cast<size_t>(count - exponent - 1));
+            out += count - exponent - 1;
+        }
+        return out;
+    }
+    *out++ = digits[0];
+    if (count > 1) {
+        *out++ = '.';
+        std::memcpy(out, digits + 1, static_cast<size_t>(count - 1));
+        out += count - 1;
+    }
+    *out++ = 'e';
+    *out++ = exponent < 0 ? '-' : '+';
+    const int magnitude = exponent < 0 ? -exponent : exponent;
+    if (magnitude < 10)
+        *out++ = '0';
+    return std::to_chars(out, out + 4, magnitude).ptr;
 }
 
 // Below 2^48 the spacing of doubles is under a sixteenth of 1, below 2^48 / 1000 under a
@@ -89,6 +147,8 @@ char* formatNumber(double value, char* out) {
         std::memcpy(out, "inf", 3);
         return out + 3;
     }
+    if (char* end = laidOutShortest(value, out))
+        return end;
     return searchedNumber(value, out);
 }
 
