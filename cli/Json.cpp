@@ -145,9 +145,9 @@ JsonWriter& JsonWriter::endArray() {
     return *this;
 }
 
-void JsonWriter::Keys::prepare(std::size_t lineBreak, bool pretty) {
+void JsonWriter::Keys::prepare(std::size_t lineBreak) {
     m_lineBreak = lineBreak;
-    m_pretty = pretty;
+    const bool pretty = lineBreak != 0;
     m_prepared.assign(m_names.size(), Prepared{});
     for (size_t i = 0; i < m_names.size(); ++i) {
         const std::string_view name = m_names[i];
@@ -165,8 +165,8 @@ void JsonWriter::Keys::prepare(std::size_t lineBreak, bool pretty) {
 }
 
 JsonWriter& JsonWriter::unpreparedKey(Keys& keys, std::size_t index) {
-    if (keys.m_lineBreak != m_lineBreak || keys.m_pretty != m_pretty || keys.m_prepared.empty()) {
-        keys.prepare(m_lineBreak, m_pretty);
+    if (keys.m_lineBreak != m_lineBreak && m_depth > 0 && !m_afterKey) {
+        keys.prepare(m_lineBreak);
         if (keys.m_prepared[index].length != 0)
             return key(keys, index);
     }

@@ -101,17 +101,17 @@ public:
             char text[kPreparedSize];
             std::size_t length; // 0: not prepared
         };
-        void prepare(std::size_t lineBreak, bool pretty);
+        void prepare(std::size_t lineBreak);
         std::vector<std::string_view> m_names;
         std::vector<Prepared> m_prepared;
-        std::size_t m_lineBreak = 0;
-        bool m_pretty = false;
+        // The writer's line break they are prepared for (0 when compact; in a pretty
+        // document 3 or more below the top level).
+        std::size_t m_lineBreak = SIZE_MAX;
     };
 
     // Key `index` of `keys`, prepared for the current depth.
     JsonWriter& key(Keys& keys, std::size_t index) {
-        if (keys.m_lineBreak != m_lineBreak || keys.m_pretty != m_pretty ||
-            keys.m_prepared.empty() || m_afterKey || m_depth == 0)
+        if (keys.m_lineBreak != m_lineBreak || m_afterKey || m_depth == 0)
             return unpreparedKey(keys, index);
         const Keys::Prepared* p = &keys.m_prepared[index];
         if (p->length == 0)
@@ -166,31 +166,45 @@ private:
         std::memcpy(to, kLineBreak, kLineBreakSize);
         return to + m_lineBreak;
     }
+    static constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    // The bytes of `w` below 0x20, from 0x80 up, '"' or '\\' (each test exact for a word).
+    static std::uint64_t specialBytes(std::uint64_t w) {
+        constexpr std::uint64_t kHigh = 0x8080808080808080u;
+        auto zeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHigh; };
+        return ((w - 0x20 * kOnes) & ~w & kHigh) | (w & kHigh) | zeroByte(w ^ ('"' * kOnes)) |
+               zeroByte(w ^ ('\\' * kOnes));
+    }
     // True when no byte of `text` needs escaping or converting.
     static bool plainAscii(std::string_view text) {
-        // Eight bytes at a time: a word has a byte below 0x20, from 0x80 up, '"' or '\\'
-        // when one of these exact tests of its bytes finds one. The last word is padded
-        // with blanks.
-        constexpr std::uint64_t kOnes = 0x0101010101010101u;
-        constexpr std::uint64_t kHigh = 0x8080808080808080u;
-        auto zeroByte = [](std::uint64_t w) { return (w - kOnes) & ~w & kHigh; };
         std::uint64_t special = 0;
         for (std::size_t at = 0; at < text.size(); at += 8) {
             std::uint64_t w = 0x2020202020202020u;
             std::memcpy(&w, text.data() + at, std::min<std::size_t>(8, text.size() - at));
-            special |= ((w - 0x20 * kOnes) & ~w & kHigh) | (w & kHigh) |
-                       zeroByte(w ^ ('"' * kOnes)) | zeroByte(w ^ ('\\' * kOnes));
+            special |= specialBytes(w);
         }
         return special == 0;
     }
-    // Writes `text` at `to` through `table`; room for kMostPerByte bytes a byte and one
-    // more ByteText after them.
+    // Writes `text` at `to` through `table`; room for kMostPerByte bytes a byte and 8 more.
+    // Most texts are plain ASCII: copied eight bytes at a time while they are checked (the
+    // last word padded with blanks, written whole and advanced over in part).
     static char* escaped(const ByteTable& table, std::string_view text, char* to) {
-        // Most texts are plain ASCII: copied whole.
-        if (plainAscii(text)) {
-            std::memcpy(to, text.data(), text.size());
-            return to + text.size();
+        std::uint64_t special = 0;
+        std::size_t at = 0;
+        for (; at + 8 <= text.size(); at += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, text.data() + at, 8);
+            std::memcpy(to + at, &w, 8);
+            special |= specialBytes(w);
         }
+        if (at < text.size()) {
+            std::uint64_t w = 0x2020202020202020u;
+            for (std::size_t i = at; i < text.size(); ++i)
+                reinterpret_cast<unsigned char*>(&w)[i - at] = static_cast<unsigned char>(text[i]);
+            std::memcpy(to + at, &w, 8);
+            special |= specialBytes(w);
+        }
+        if (special == 0)
+            return to + text.size();
         for (unsigned char c : text) {
             std::memcpy(to, &table.byte[c], sizeof(ByteText));
             to += table.byte[c].length;
