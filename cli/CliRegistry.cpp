@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "list/FormattedText.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
@@ -229,11 +230,12 @@ std::string shown(const char* cp1252) {
 }
 
 std::string millimetres(double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", value + 0.0);
-    if (std::strcmp(buf, "-0.000") == 0)
-        return "0.000";
-    return buf;
+    // "%.3f" as printf writes it, without a call into the C library's formatting (a listing
+    // writes six per row).
+    static FormattedText text;
+    text.clear();
+    const std::string_view shown = text.fixed(value + 0.0, 0, 3).view();
+    return shown == "-0.000" ? "0.000" : std::string(shown);
 }
 
 int usageError(const Command& cmd, const std::string& message) {
