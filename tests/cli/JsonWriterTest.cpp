@@ -200,6 +200,49 @@ TEST(JsonWriterTest, LongTextsAndDeepNesting) {
     EXPECT_EQ(out.str(), expected);
 }
 
+// Prepared keys give the text of plain keys, whatever the depth (within and past the
+// prepared indentation), the layout, a name that needs escaping or one too long to prepare;
+// one Keys object serves writers of both layouts in turn.
+TEST(JsonWriterTest, PreparedKeysWriteWhatPlainKeysWrite) {
+    const std::string longName(60, 'k');
+    cli::JsonWriter::Keys keys{"a", "q\"uote", longName, "b"};
+    auto document = [&](bool pretty, bool prepared) {
+        std::ostringstream out;
+        {
+            cli::JsonWriter w(out, pretty);
+            auto key = [&](std::size_t i) -> cli::JsonWriter& {
+                if (prepared)
+                    return w.key(keys, i);
+                static const std::string names[] = {"a", "q\"uote", std::string(60, 'k'), "b"};
+                return w.key(names[i]);
+            };
+            w.beginArray();
+            for (int depth : {1, 3, 40}) {
+                for (int d = 1; d < depth; ++d)
+                    w.beginArray();
+                w.beginObject();
+                key(0).value(1);
+                key(1).value(2.5);
+                key(2).beginArray().value("x").endArray();
+                key(3).beginObject();
+                key(0).null();
+                w.endObject();
+                w.endObject();
+                for (int d = 1; d < depth; ++d)
+                    w.endArray();
+            }
+            w.endArray();
+            w.finish();
+        }
+        return out.str();
+    };
+    for (bool pretty : {true, false, true}) {
+        const std::string plain = document(pretty, false);
+        EXPECT_EQ(document(pretty, true), plain);
+        EXPECT_NE(plain.find("\"q\\\"uote\":"), std::string::npos);
+    }
+}
+
 // A stream that takes no more bytes is put in error, and nothing is lost before the limit.
 TEST(JsonWriterTest, ShortWriteMarksTheStream) {
     struct Limited : std::stringbuf {
