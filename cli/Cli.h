@@ -123,7 +123,12 @@ inline double plain(double v) {
     return v + 0.0;
 }
 
-// Number text in the C locale, shortest form that reads back ("%.17g" trimmed).
+// Number text in the C locale: "%.*g" with the fewest digits, at least 6, that read back
+// ("nan", "inf", "-inf" for the values that are not finite).
 std::string number(double value);
+// The most bytes formatNumber writes.
+constexpr std::size_t kNumberSize = 32;
+// The text of number(value) written at `out` (room for kNumberSize bytes); returns its end.
+char* formatNumber(double value, char* out);
 
 } // namespace cli

@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include "list/FormattedText.h"
 #include "platform/Encoding.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
@@ -45,6 +46,14 @@ protected:
         return traits_type::not_eof(c);
     }
     int sync() override { return drain() && std::fflush(m_file) == 0 ? 0 : -1; }
+    // Blocks of a page or more go to the C stream without a copy.
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        if (n < 4096)
+            return std::streambuf::xsputn(s, n);
+        if (!drain())
+            return 0;
+        return static_cast<std::streamsize>(std::fwrite(s, 1, static_cast<size_t>(n), m_file));
+    }
 
 private:
     bool drain() {
@@ -221,44 +230,17 @@ std::string shown(const char* cp1252) {
 }
 
 std::string millimetres(double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.3f", value + 0.0);
-    if (std::strcmp(buf, "-0.000") == 0)
-        return "0.000";
-    return buf;
+    // "%.3f" as printf writes it, without a call into the C library's formatting (a listing
+    // writes six per row).
+    static FormattedText text;
+    text.clear();
+    const std::string_view shown = text.fixed(value + 0.0, 0, 3).view();
+    return shown == "-0.000" ? "0.000" : std::string(shown);
 }
 
 int usageError(const Command& cmd, const std::string& message) {
     std::cerr << "harn " << cmd.name << ": " << message << "\nusage: " << cmd.usage << "\n";
     return kUsage;
-}
-
-std::string number(double value) {
-    if (std::isnan(value))
-        return "nan";
-    if (std::isinf(value))
-        return value < 0 ? "-inf" : "inf";
-    // The fewest significant digits that read back: no "%g" with fewer digits can read back,
-    // so the search starts there (and at 6, the shortest form shown).
-    char shortest[64];
-    const char* end =
-        std::to_chars(shortest, shortest + sizeof shortest, value, std::chars_format::scientific)
-            .ptr;
-    int digits = 0;
-    for (const char* p = shortest; p < end && *p != 'e'; ++p)
-        digits += *p >= '0' && *p <= '9';
-    char buf[64];
-    char* text = buf;
-    for (int precision = std::max(6, digits); precision <= 17; ++precision) {
-        // "%.*g" in the C locale.
-        text =
-            std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, precision).ptr;
-        double back = 0;
-        std::from_chars(buf, text, back);
-        if (back == value)
-            break;
-    }
-    return std::string(buf, text);
 }
 
 } // namespace cli

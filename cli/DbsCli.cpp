@@ -248,23 +248,29 @@ void reportLock(CProjPath& proj) {
               << " (created " << age << " s ago)\n";
 }
 
+namespace {
+
+// The name of a type the tool knows; null for the others.
+const char* knownTypeName(int typ) {
+    static const char* const kNames[] = {"tunnel", "outcrop", "borehole",
+                                         "point",  "line",    "alignment"};
+    return typ >= 1 && typ <= 6 ? kNames[typ - 1] : nullptr;
+}
+
+// The method flags and their words, in the order shown.
+struct FlagWord {
+    unsigned bits;
+    const char* word;
+};
+constexpr FlagWord kFlagWords[] = {{0x01, "KB"},  {0x02, "JB1"}, {0x04, "VF"}, {0x08, "RB"},
+                                   {0x30, "GVR"}, {0x40, "KR"},  {0x80, "SP"}};
+
+} // namespace
+
 std::string typeName(int typ) {
-    switch (typ) {
-    case 1:
-        return "tunnel";
-    case 2:
-        return "outcrop";
-    case 3:
-        return "borehole";
-    case 4:
-        return "point";
-    case 5:
-        return "line";
-    case 6:
-        return "alignment";
-    default:
-        return "typ " + std::to_string(typ);
-    }
+    if (const char* name = knownTypeName(typ))
+        return name;
+    return "typ " + std::to_string(typ);
 }
 
 int parseType(const std::string& text) {
@@ -277,13 +283,8 @@ int parseType(const std::string& text) {
 }
 
 std::string flagWords(unsigned flagg) {
-    static const struct {
-        unsigned bits;
-        const char* word;
-    } kWords[] = {{0x01, "KB"},  {0x02, "JB1"}, {0x04, "VF"}, {0x08, "RB"},
-                  {0x30, "GVR"}, {0x40, "KR"},  {0x80, "SP"}};
     std::string out;
-    for (const auto& w : kWords) {
+    for (const FlagWord& w : kFlagWords) {
         if (flagg & w.bits) {
             if (!out.empty())
                 out += ",";
@@ -294,40 +295,44 @@ std::string flagWords(unsigned flagg) {
 }
 
 void recordValuesJson(JsonWriter& json, const dbstype& r) {
-    json.key("x").value(plain(r.x));
-    json.key("y").value(plain(r.y));
-    json.key("z").value(plain(r.z));
-    json.key("xyz2").beginArray();
+    // Written for every record of a listing: the keys are prepared once.
+    enum { X, Y, Z, Xyz2, Dx, Dy, Dz };
+    static JsonWriter::Keys keys{"x", "y", "z", "xyz2", "dx", "dy", "dz"};
+    json.key(keys, X).value(plain(r.x));
+    json.key(keys, Y).value(plain(r.y));
+    json.key(keys, Z).value(plain(r.z));
+    json.key(keys, Xyz2).beginArray();
     for (double v : r.xyz2)
         json.value(plain(v));
     json.endArray();
-    json.key("dx").value(plain(r.dx));
-    json.key("dy").value(plain(r.dy));
-    json.key("dz").value(plain(r.dz));
+    json.key(keys, Dx).value(plain(r.dx));
+    json.key(keys, Dy).value(plain(r.dy));
+    json.key(keys, Dz).value(plain(r.dz));
 }
 
 void recordJson(JsonWriter& json, const dbstype& r) {
+    enum { Typ, Type, Id, Filnamn, Kod, Reftyp, Flagg, Flags, Text, Filpos };
+    static JsonWriter::Keys keys{"typ",    "type",  "id",    "filnamn", "kod",
+                                 "reftyp", "flagg", "flags", "text",    "filpos"};
     json.beginObject();
-    json.key("typ").value(static_cast<int>(r.typ));
-    json.key("type").value(typeName(r.typ));
-    json.key("id").text(field(r.id).c_str());
-    json.key("filnamn").text(field(r.filnamn).c_str());
-    json.key("kod").value(static_cast<int>(r.kod));
-    json.key("reftyp").value(static_cast<int>(r.reftyp));
-    json.key("flagg").value(static_cast<int>(r.flagg));
-    json.key("flags").beginArray();
-    std::string words = flagWords(r.flagg);
-    for (size_t start = 0; start < words.size();) {
-        size_t comma = words.find(',', start);
-        if (comma == std::string::npos)
-            comma = words.size();
-        json.value(words.substr(start, comma - start));
-        start = comma + 1;
-    }
+    json.key(keys, Typ).value(static_cast<int>(r.typ));
+    if (const char* name = knownTypeName(r.typ))
+        json.key(keys, Type).value(name);
+    else
+        json.key(keys, Type).value(typeName(r.typ));
+    json.key(keys, Id).field(r.id);
+    json.key(keys, Filnamn).field(r.filnamn);
+    json.key(keys, Kod).value(static_cast<int>(r.kod));
+    json.key(keys, Reftyp).value(static_cast<int>(r.reftyp));
+    json.key(keys, Flagg).value(static_cast<int>(r.flagg));
+    json.key(keys, Flags).beginArray();
+    for (const FlagWord& w : kFlagWords)
+        if (r.flagg & w.bits)
+            json.value(w.word);
     json.endArray();
     recordValuesJson(json, r);
-    json.key("text").text(field(r.text).c_str());
-    json.key("filpos").value(static_cast<int>(r.filpos));
+    json.key(keys, Text).field(r.text);
+    json.key(keys, Filpos).value(static_cast<int>(r.filpos));
     json.endObject();
 }
 
