@@ -70,8 +70,9 @@ public:
     // write up to kFieldRoom characters, beyond its field too, which the caller's next
     // characters cover.
     static constexpr std::size_t kFieldRoom = 16;
-    static std::size_t putInteger(char* at, long value, int width);
-    template <int Precision> static std::size_t putFixed(char* at, double value, int width);
+    [[gnu::always_inline]] static std::size_t putInteger(char* at, long value, int width);
+    template <int Precision>
+    [[gnu::always_inline]] static std::size_t putFixed(char* at, double value, int width);
     static std::size_t putFixed(char* at, double value, int width, int precision) {
         switch (precision) {
         case 1:
@@ -90,7 +91,7 @@ public:
     // |value| * 10^precision rounded to the nearest integer as printf rounds it (exact halves
     // to even), decided exactly from the value's bits. False for infinities and NaN, for
     // precisions above 4 (but zero, up to 18), and when the result is not below 2^63.
-    static bool scaledToInteger(double value, int precision, uint64_t& n);
+    [[gnu::always_inline]] static bool scaledToInteger(double value, int precision, uint64_t& n);
 
     std::string_view view() const { return std::string_view(m_data.get(), m_size); }
     std::size_t size() const { return m_size; }
@@ -222,7 +223,8 @@ inline std::size_t FormattedText::putInteger(char* at, long value, int width) {
     return static_cast<std::size_t>(n);
 }
 
-template <int Precision> std::size_t FormattedText::putFixed(char* at, double value, int width) {
+template <int Precision>
+inline std::size_t FormattedText::putFixed(char* at, double value, int width) {
     static_assert(Precision >= 1 && Precision <= 4);
     constexpr int precision = Precision;
     uint64_t n;

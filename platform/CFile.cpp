@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <stdio_ext.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -95,6 +96,9 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
             ::flock(lockFd, LOCK_EX | LOCK_NB);
     }
     m_lockFd = lockFd;
+    // A CFile is used by one thread at a time, like the object itself: its stream need not
+    // take the stream lock in every call (one atomic exchange per line read, per ferror).
+    __fsetlocking(m_stream, FSETLOCKING_BYCALLER);
     if (access == modeRead) {
         m_readBuffer.reset(new char[kReadBufferSize]);
         std::setvbuf(m_stream, m_readBuffer.get(), _IOFBF, kReadBufferSize);
