@@ -203,7 +203,10 @@ int CKarnborr::Save(CHarnDbs* dbs, int del) {
         text.endLine();
         if (Home() != 0)
             return;
+        // Each section's remarks lie in cache lines of their own, read for every section.
+        Prefetcher ahead(m_aktel, 4);
         do {
+            ahead.step();
             const kbtype& r = *m_pael;
             if (!writeSectionLine(text, r)) {
                 // "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d" and nine

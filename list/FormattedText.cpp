@@ -49,8 +49,14 @@ constexpr std::array<char, FormattedText::kNumbersSize> FormattedText::numberTab
 
 const std::array<char, FormattedText::kNumbersSize> FormattedText::kNumbersTable = numberTable();
 
+FormattedText::FormattedText(std::FILE* sink, bool crlf, bool background)
+    : m_sink(sink), m_crlf(crlf), m_background(background && sink) {}
+
+FormattedText::~FormattedText() = default;
+
 void FormattedText::grow(std::size_t n) {
-    const std::size_t capacity = std::max({m_size + n, 2 * m_capacity, kChunk + 4096});
+    const std::size_t capacity =
+        std::max({m_size + n, 2 * m_capacity, (m_background ? kBackgroundChunk : kChunk) + 4096});
     std::unique_ptr<char[]> data(new char[capacity]);
     if (m_size > 0)
         std::memcpy(data.get(), m_data.get(), m_size);
@@ -165,11 +171,29 @@ FormattedText& FormattedText::endLine() {
 
 void FormattedText::flushWhenFull() {
     // Only between lines, so that a column is still counted from its line's start.
-    if (m_sink && m_size >= kChunk && m_lineStart == m_size)
+    if (!m_sink || m_lineStart != m_size)
+        return;
+    if (!m_background && m_size >= kChunk)
         flush();
+    else if (m_background && m_size >= kBackgroundChunk)
+        handOver();
+}
+
+void FormattedText::handOver() {
+    if (!m_writer)
+        m_writer = std::make_unique<platform::BackgroundWriter>(m_sink);
+    platform::BackgroundWriter::Buffer next =
+        m_writer->handOver({std::move(m_data), m_capacity, m_size});
+    m_data = std::move(next.data);
+    m_capacity = next.capacity;
+    clear();
 }
 
 bool FormattedText::flush() {
+    if (m_writer) {
+        if (!m_writer->finish())
+            m_failed = true;
+    }
     if (m_sink && m_size > 0 && !m_failed && std::fwrite(m_data.get(), 1, m_size, m_sink) != m_size)
         m_failed = true;
     clear();

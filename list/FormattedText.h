@@ -3,6 +3,8 @@
 // per line: the storage is kept from line to line and handed to the file in large pieces.
 #pragma once
 
+#include "platform/BackgroundWriter.h"
+
 #include <array>
 #include <bit>
 #include <cmath>
@@ -17,11 +19,17 @@ class FormattedText {
 public:
     // With a `sink`, the text is written to it whenever a line ends with at least kChunk
     // bytes gathered, and by flush. With `crlf`, every "\n" (line ends, and any in a text
-    // or literal) is written as "\r\n", as a text-mode stream writes it.
-    explicit FormattedText(std::FILE* sink = nullptr, bool crlf = false)
-        : m_sink(sink), m_crlf(crlf) {}
+    // or literal) is written as "\r\n", as a text-mode stream writes it. With `background`,
+    // the pieces (of kBackgroundChunk) are written by a platform::BackgroundWriter while the
+    // next is formatted; the sink is then the writer's until flush has returned, and a
+    // FormattedText destroyed without a flush drops what was not written yet.
+    explicit FormattedText(std::FILE* sink = nullptr, bool crlf = false, bool background = false);
+    ~FormattedText();
+    FormattedText(const FormattedText&) = delete;
+    FormattedText& operator=(const FormattedText&) = delete;
 
     static constexpr std::size_t kChunk = 1 << 16;
+    static constexpr std::size_t kBackgroundChunk = 1 << 18;
 
     // "%W.Pf" (and "%W.Plf"): at least `width` characters (0: no width), `precision` digits
     // after the point (no point for 0).
@@ -100,7 +108,8 @@ public:
         m_size = 0;
         m_lineStart = 0;
     }
-    // Writes the text to the sink and empties it; false when a write so far was refused.
+    // Writes the text to the sink and empties it (waiting for the background writer); false
+    // when a write so far was refused.
     bool flush();
 
 private:
@@ -123,10 +132,14 @@ private:
     // backwards from the returned end.
     char* field(std::size_t length, int width);
     void flushWhenFull();
+    // Hands the text to the background writer and goes on in the buffer it gives back.
+    void handOver();
 
     std::FILE* m_sink;
     bool m_crlf;
+    bool m_background;
     bool m_failed = false;
+    std::unique_ptr<platform::BackgroundWriter> m_writer;
     std::unique_ptr<char[]> m_data;
     std::size_t m_size = 0;
     std::size_t m_capacity = 0;
