@@ -77,6 +77,17 @@ bool writeSectionLine(FormattedText& out, const kbtype& r) {
     return true;
 }
 
+// Whether a section has the extra line: an extra code other than 32 or a value other than
+// zero. Counted without branches, as the sections with one follow no pattern.
+bool hasExtraLine(const kbtype& r) {
+    int other = 0;
+    for (int i = 0; i < 6; ++i)
+        other |= r.extra[i] != 32 ? 1 : 0;
+    for (int i = 0; i < 5; ++i)
+        other |= r.extravarde[i] != 0 ? 1 : 0;
+    return other != 0;
+}
+
 } // namespace
 
 CKarnborr::CKarnborr(CProjPath* proj, const char* namn) : m_pProj(proj) {
@@ -221,12 +232,7 @@ int CKarnborr::Save(CHarnDbs* dbs, int del) {
                 text.put(' ').fixed(r.varde, 8, 3).put(' ').integer(r.tal1, 3);
                 text.literal("         ").column(60).text(r.text, sizeof r.text - 1).endLine();
             }
-            bool extra = false;
-            for (int i = 0; i < 6; ++i)
-                extra = extra || r.extra[i] != 32;
-            for (int i = 0; i < 5; ++i)
-                extra = extra || r.extravarde[i] != 0;
-            if (extra) {
+            if (hasExtraLine(r)) {
                 // "%.2f %.1lf %.2lf %.1lf %.1lf %.1lf %d %d %d %d %d %d"
                 text.fixed(-r.djup, 0, 2).put(' ').fixed(r.extravarde[0], 0, 1).put(' ');
                 text.fixed(r.extravarde[2], 0, 2).put(' ').fixed(r.extravarde[1], 0, 1).put(' ');
