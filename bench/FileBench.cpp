@@ -249,11 +249,13 @@ void BM_CTunDbs_Save(benchmark::State& state) {
 } // namespace
 
 #define FILE_SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond)
+// The saves write through a background thread: their CPU time is the whole process's.
+#define SAVE_SIZES FILE_SIZES->MeasureProcessCPUTime()
 BENCHMARK(BM_Floor_ReadSnd) FILE_SIZES;
 BENCHMARK(BM_CKarnborr_Init) FILE_SIZES;
-BENCHMARK(BM_Floor_SndFirstSave) FILE_SIZES;
-BENCHMARK(BM_CKarnborr_SaveFirst) FILE_SIZES;
-BENCHMARK(BM_Floor_SndResave) FILE_SIZES;
-BENCHMARK(BM_CKarnborr_Resave) FILE_SIZES;
+BENCHMARK(BM_Floor_SndFirstSave) SAVE_SIZES;
+BENCHMARK(BM_CKarnborr_SaveFirst) SAVE_SIZES;
+BENCHMARK(BM_Floor_SndResave) SAVE_SIZES;
+BENCHMARK(BM_CKarnborr_Resave) SAVE_SIZES;
 BENCHMARK(BM_Floor_TunnelSave) FILE_SIZES;
 BENCHMARK(BM_CTunDbs_Save) FILE_SIZES;

@@ -42,10 +42,11 @@ for name, t in times.items():
     f = times.get(f"{floor}/{arg}") if floor else None
     ratio = f"{t / f:7.2f}" if f else f"{'':7}"
     growth = ""
-    if family in previous and arg.isdigit():
+    size = arg.split("/")[0]  # without a suffix such as "/process_time"
+    if family in previous and size.isdigit():
         n0, t0 = previous[family]
-        growth = f"{math.log(t / t0) / math.log(int(arg) / n0):7.2f}"
-    if arg.isdigit():
-        previous[family] = (int(arg), t)
+        growth = f"{math.log(t / t0) / math.log(int(size) / n0):7.2f}"
+    if size.isdigit():
+        previous[family] = (int(size), t)
     floor_text = f"{f:12.1f}" if f else f"{'':12}"
     print(f"{name:36} {t:12.1f} {floor_text} {ratio} {growth:>7}")

@@ -28,6 +28,66 @@ bool sameText(const char* field, std::size_t size, const char* text) {
     return std::strncmp(field, text, size) == 0;
 }
 
+// The section line "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d", nine
+// blanks, cut or padded to 60 characters, and the text from there on, written in one piece
+// when FormattedText's direct conversions cover every number. False, with nothing written,
+// when they do not or the text holds a line end: the line is then written conversion by
+// conversion.
+bool writeSectionLine(FormattedText& out, const kbtype& r) {
+    constexpr std::size_t kColumn = 60;
+    // At most 9 + 15 * 5 + 1 + 4 characters of numbers, the blanks after them, and the text.
+    char* const line = out.lineRoom(128 + sizeof r.text);
+    char* p = line;
+    bool covered = true;
+    auto number = [&](std::size_t written) {
+        covered = covered & (written != 0);
+        p += written;
+    };
+    number(FormattedText::putFixed<2>(p, r.djup, 6));
+    auto integer = [&](long value, int width) {
+        *p++ = ' ';
+        number(FormattedText::putInteger(p, value, width));
+    };
+    integer(r.kod2, 2);
+    integer(r.underkod2, 2);
+    integer(r.vinkel1, 3);
+    integer(r.vinkel2, 3);
+    integer(r.kod3, 1);
+    integer(r.underkod3, 1);
+    integer(r.kod1, 2);
+    integer(r.underkod1, 2);
+    integer(r.klass, 1);
+    integer(r.tal2, 4);
+    integer(r.procent, 3);
+    integer(r.val, 1);
+    integer(r.flagga, 1);
+    *p++ = ' ';
+    number(FormattedText::putFixed<3>(p, r.varde, 8));
+    integer(r.tal1, 3);
+    if (!covered)
+        return false;
+    const std::size_t length = strnlen(r.text, sizeof r.text - 1);
+    if (std::memchr(r.text, '\n', length))
+        return false;
+    // The numbers take at least 58 characters: blanks up to the column, or the numbers cut
+    // there, and the text after it.
+    std::memcpy(p, "                ", 16);
+    std::memcpy(line + kColumn, r.text, sizeof r.text);
+    out.endLineAt(line + kColumn + length);
+    return true;
+}
+
+// Whether a section has the extra line: an extra code other than 32 or a value other than
+// zero. Counted without branches, as the sections with one follow no pattern.
+bool hasExtraLine(const kbtype& r) {
+    int other = 0;
+    for (int i = 0; i < 6; ++i)
+        other |= r.extra[i] != 32 ? 1 : 0;
+    for (int i = 0; i < 5; ++i)
+        other |= r.extravarde[i] != 0 ? 1 : 0;
+    return other != 0;
+}
+
 } // namespace
 
 CKarnborr::CKarnborr(CProjPath* proj, const char* namn) : m_pProj(proj) {
@@ -154,25 +214,25 @@ int CKarnborr::Save(CHarnDbs* dbs, int del) {
         text.endLine();
         if (Home() != 0)
             return;
+        // Each section's remarks lie in cache lines of their own, read for every section.
+        Prefetcher ahead(m_aktel, 4);
         do {
+            ahead.step();
             const kbtype& r = *m_pael;
-            // "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d" and nine
-            // blanks; the text stands at position 60 over whatever the numbers left there.
-            text.fixed(r.djup, 6, 2);
-            const int16_t numbers[13] = {r.kod2,      r.underkod2, r.vinkel1,   r.vinkel2, r.kod3,
-                                         r.underkod3, r.kod1,      r.underkod1, r.klass,   r.tal2,
-                                         r.procent,   r.val,       r.flagga};
-            const int widths[13] = {2, 2, 3, 3, 1, 1, 2, 2, 1, 4, 3, 1, 1};
-            for (int i = 0; i < 13; ++i)
-                text.put(' ').integer(numbers[i], widths[i]);
-            text.put(' ').fixed(r.varde, 8, 3).put(' ').integer(r.tal1, 3).literal("         ");
-            text.column(60).text(r.text, sizeof r.text - 1).endLine();
-            bool extra = false;
-            for (int i = 0; i < 6; ++i)
-                extra = extra || r.extra[i] != 32;
-            for (int i = 0; i < 5; ++i)
-                extra = extra || r.extravarde[i] != 0;
-            if (extra) {
+            if (!writeSectionLine(text, r)) {
+                // "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d" and nine
+                // blanks; the text stands at position 60 over whatever the numbers left there.
+                text.fixed(r.djup, 6, 2);
+                const int16_t numbers[13] = {
+                    r.kod2,      r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3, r.kod1,
+                    r.underkod1, r.klass,     r.tal2,    r.procent, r.val,  r.flagga};
+                const int widths[13] = {2, 2, 3, 3, 1, 1, 2, 2, 1, 4, 3, 1, 1};
+                for (int i = 0; i < 13; ++i)
+                    text.put(' ').integer(numbers[i], widths[i]);
+                text.put(' ').fixed(r.varde, 8, 3).put(' ').integer(r.tal1, 3);
+                text.literal("         ").column(60).text(r.text, sizeof r.text - 1).endLine();
+            }
+            if (hasExtraLine(r)) {
                 // "%.2f %.1lf %.2lf %.1lf %.1lf %.1lf %d %d %d %d %d %d"
                 text.fixed(-r.djup, 0, 2).put(' ').fixed(r.extravarde[0], 0, 1).put(' ');
                 text.fixed(r.extravarde[2], 0, 2).put(' ').fixed(r.extravarde[1], 0, 1).put(' ');

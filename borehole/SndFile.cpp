@@ -102,15 +102,16 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
     }
 
     const int metod = bhd->metod;
-    FormattedText text(out, true);
-    auto writeBlock = [&] {
-        text.literal("*\n").integer(metod).put(' ');
-        text.text(bhd->metodtext, sizeof bhd->metodtext - 1).endLine();
-        writeBody(text);
-        text.literal("*\n");
-    };
-
     try {
+        // Written by a background writer while the next piece is formatted; when something
+        // below throws, `text` is gone (its writer stopped) before the stream is abandoned.
+        FormattedText text(out, true, true);
+        auto writeBlock = [&] {
+            text.literal("*\n").integer(metod).put(' ');
+            text.text(bhd->metodtext, sizeof bhd->metodtext - 1).endLine();
+            writeBody(text);
+            text.literal("*\n");
+        };
         {
             platform::MemoryStream head;
             CHarnDbs::SkrivHead(head.stream(), bhd);

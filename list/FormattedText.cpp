@@ -1,35 +1,23 @@
 #include "list/FormattedText.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace {
 
-constexpr double kScale[] = {1, 10, 100, 1000, 10000};
-constexpr uint64_t kPower[] = {1, 10, 100, 1000, 10000};
-
-// "00" to "99".
-constexpr char kPairs[] = "0001020304050607080910111213141516171819"
-                          "2021222324252627282930313233343536373839"
-                          "4041424344454647484950515253545556575859"
-                          "6061626364656667686970717273747576777879"
-                          "8081828384858687888990919293949596979899";
-
 // Writes the decimal digits of n backwards, ending at `end`, at least `minimum` of them
 // (leading zeros); returns where they begin.
-char* digitsBefore(char* end, uint64_t n, int minimum) {
+char* digitsBefore(char* end, uint64_t n, int minimum, const char* pairs) {
     char* p = end;
     while (n >= 100) {
         const auto pair = static_cast<std::size_t>(n % 100) * 2;
         n /= 100;
-        *--p = kPairs[pair + 1];
-        *--p = kPairs[pair];
+        *--p = pairs[pair + 1];
+        *--p = pairs[pair];
     }
     if (n >= 10) {
-        *--p = kPairs[n * 2 + 1];
-        *--p = kPairs[n * 2];
+        *--p = pairs[n * 2 + 1];
+        *--p = pairs[n * 2];
     } else {
         *--p = static_cast<char>('0' + n);
     }
@@ -38,41 +26,37 @@ char* digitsBefore(char* end, uint64_t n, int minimum) {
     return p;
 }
 
-// |value| * 10^precision rounded to the nearest integer as printf rounds it (exact halves to
-// even), when that can be found here; false for the values left to the C library.
-bool scaledToInteger(double value, int precision, uint64_t& n) {
-    if (precision < 0 || precision > 4 || !std::isfinite(value))
-        return false;
-    // The product is within half a unit in its last place of the exact one, so it rounds to
-    // the same integer unless it lies that close to a half.
-    const double scaled = std::fabs(value) * kScale[precision];
-    if (!(scaled < 0x1p52))
-        return false;
-    const uint64_t whole = static_cast<uint64_t>(scaled);        // truncated: the floor
-    const double fraction = scaled - static_cast<double>(whole); // exact below 2^52
-    if (std::fabs(fraction - 0.5) > scaled * 0x1p-51) {
-        n = whole + (fraction > 0.5 ? 1 : 0);
-        return true;
-    }
-    // Close to a half: a mantissa of 64 bits holds the exact product (53 bits times 10^4 =
-    // 2^4 * 625, 10 bits), and the exact comparison decides.
-    if constexpr (std::numeric_limits<long double>::digits >= 64) {
-        const long double exact = static_cast<long double>(std::fabs(value)) *
-                                  static_cast<long double>(kScale[precision]);
-        const long double floorExact = std::floor(exact);
-        const long double rest = exact - floorExact;
-        n = static_cast<uint64_t>(floorExact);
-        if (rest > 0.5L || (rest == 0.5L && (n & 1) != 0))
-            ++n;
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
+constexpr std::array<char, FormattedText::kNumbersSize> FormattedText::numberTable() {
+    std::array<char, kNumbersSize> table{};
+    for (char& c : table)
+        c = ' ';
+    for (long v = kTableLow; v <= kTableHigh; ++v) {
+        const std::size_t entry = kEntry * static_cast<std::size_t>(v - kTableLow);
+        std::size_t at = entry + kEntry - 1;
+        long n = v < 0 ? -v : v;
+        do {
+            table[at--] = static_cast<char>('0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        if (v < 0)
+            table[at--] = '-';
+        table[entry] = static_cast<char>(entry + kEntry - 1 - at);
+    }
+    return table;
+}
+
+const std::array<char, FormattedText::kNumbersSize> FormattedText::kNumbersTable = numberTable();
+
+FormattedText::FormattedText(std::FILE* sink, bool crlf, bool background)
+    : m_sink(sink), m_crlf(crlf), m_background(background && sink) {}
+
+FormattedText::~FormattedText() = default;
+
 void FormattedText::grow(std::size_t n) {
-    const std::size_t capacity = std::max({m_size + n, 2 * m_capacity, kChunk + 4096});
+    const std::size_t capacity =
+        std::max({m_size + n, 2 * m_capacity, (m_background ? kBackgroundChunk : kChunk) + 4096});
     std::unique_ptr<char[]> data(new char[capacity]);
     if (m_size > 0)
         std::memcpy(data.get(), m_data.get(), m_size);
@@ -103,20 +87,20 @@ char* FormattedText::field(std::size_t length, int width) {
     return p + blanks + length;
 }
 
-FormattedText& FormattedText::fixed(double value, int width, int precision) {
+FormattedText& FormattedText::fixedInGeneral(double value, int width, int precision) {
     uint64_t n;
     if (scaledToInteger(value, precision, n)) {
-        const uint64_t whole = n / kPower[precision];
+        const uint64_t whole = n / kPowers10[precision];
         const bool minus = std::signbit(value);
         const std::size_t length = static_cast<std::size_t>((minus ? 1 : 0) + digitCount(whole) +
                                                             (precision > 0 ? 1 + precision : 0));
         // Written backwards from the field's end, straight into the text.
         char* p = field(length, width);
         if (precision > 0) {
-            p = digitsBefore(p, n % kPower[precision], precision);
+            p = digitsBefore(p, n % kPowers10[precision], precision, kPairs);
             *--p = '.';
         }
-        p = digitsBefore(p, whole, 1);
+        p = digitsBefore(p, whole, 1, kPairs);
         // printf shows the sign of a negative value even when it rounds to zero.
         if (minus)
             *--p = '-';
@@ -129,12 +113,12 @@ FormattedText& FormattedText::fixed(double value, int width, int precision) {
     return *this;
 }
 
-FormattedText& FormattedText::integer(long value, int width) {
+FormattedText& FormattedText::integerInGeneral(long value, int width) {
     const uint64_t magnitude =
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     const std::size_t length =
         static_cast<std::size_t>((value < 0 ? 1 : 0) + digitCount(magnitude));
-    char* p = digitsBefore(field(length, width), magnitude, 1);
+    char* p = digitsBefore(field(length, width), magnitude, 1, kPairs);
     if (value < 0)
         *--p = '-';
     return *this;
@@ -187,11 +171,29 @@ FormattedText& FormattedText::endLine() {
 
 void FormattedText::flushWhenFull() {
     // Only between lines, so that a column is still counted from its line's start.
-    if (m_sink && m_size >= kChunk && m_lineStart == m_size)
+    if (!m_sink || m_lineStart != m_size)
+        return;
+    if (!m_background && m_size >= kChunk)
         flush();
+    else if (m_background && m_size >= kBackgroundChunk)
+        handOver();
+}
+
+void FormattedText::handOver() {
+    if (!m_writer)
+        m_writer = std::make_unique<platform::BackgroundWriter>(m_sink);
+    platform::BackgroundWriter::Buffer next =
+        m_writer->handOver({std::move(m_data), m_capacity, m_size});
+    m_data = std::move(next.data);
+    m_capacity = next.capacity;
+    clear();
 }
 
 bool FormattedText::flush() {
+    if (m_writer) {
+        if (!m_writer->finish())
+            m_failed = true;
+    }
     if (m_sink && m_size > 0 && !m_failed && std::fwrite(m_data.get(), 1, m_size, m_sink) != m_size)
         m_failed = true;
     clear();

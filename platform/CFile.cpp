@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <stdio_ext.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -32,8 +33,8 @@ int causeOf(int err) {
     }
 }
 
-// Stream buffer of a binary file opened for reading only. Such files are read whole, in
-// records: a larger buffer than the stream's default (8 KiB) reads the file in fewer
+// Stream buffer of a file opened for reading only. Such files are read whole, in records
+// or lines: a larger buffer than the stream's default (8 KiB) reads the file in fewer
 // calls. Files opened for writing keep the default, so that their writes reach the file
 // as before.
 constexpr size_t kReadBufferSize = 64 * 1024;
@@ -95,7 +96,10 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
             ::flock(lockFd, LOCK_EX | LOCK_NB);
     }
     m_lockFd = lockFd;
-    if (!m_text && access == modeRead) {
+    // A CFile is used by one thread at a time, like the object itself: its stream need not
+    // take the stream lock in every call (one atomic exchange per line read, per ferror).
+    __fsetlocking(m_stream, FSETLOCKING_BYCALLER);
+    if (access == modeRead) {
         m_readBuffer.reset(new char[kReadBufferSize]);
         std::setvbuf(m_stream, m_readBuffer.get(), _IOFBF, kReadBufferSize);
     }

@@ -78,7 +78,7 @@ public:
 protected:
     [[noreturn]] void raise(int cause) const;
     FILE* m_stream = nullptr;
-    // The stream's buffer while a binary file is open for reading only (freed after it).
+    // The stream's buffer while a file is open for reading only (freed after it).
     std::unique_ptr<char[]> m_readBuffer;
     CString m_path;
     int m_lockFd = -1; // held while opened with shareExclusive

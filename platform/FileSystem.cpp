@@ -44,6 +44,58 @@ struct Stream {
     int writeError = 0;     // errno of a failed write, reported again when closing
 };
 
+// Text mode: CR LF is read as LF and a lone CR stays. The bytes are read straight into
+// `buf` and translated in place, block by block between the CRs. A CR that ends what was
+// read waits for the next read (pendingCR), which tells whether an LF follows it. Nothing
+// is read ahead, so the file's position stays that of the bytes delivered.
+ssize_t readText(Stream* s, char* buf, size_t size) {
+    size_t out = 0;
+    while (out == 0 && size > 0) {
+        size_t have = 0;
+        if (s->pendingCR) {
+            if (size == 1) {
+                // Room for one character: the byte after the CR decides which.
+                char c;
+                const ssize_t n = ::read(s->fd, &c, 1);
+                if (n < 0)
+                    return -1;
+                s->pendingCR = false;
+                if (n == 1 && c != '\n' && ::lseek(s->fd, -1, SEEK_CUR) < 0)
+                    return -1; // c is given back for the next read
+                buf[0] = n == 1 && c == '\n' ? '\n' : '\r';
+                return 1;
+            }
+            buf[0] = '\r';
+            have = 1;
+        }
+        const ssize_t n = ::read(s->fd, buf + have, size - have);
+        if (n < 0)
+            return -1; // a waiting CR still waits
+        s->pendingCR = false;
+        if (n == 0)
+            return static_cast<ssize_t>(have); // at the end, a waiting CR stays a CR
+        const size_t length = have + static_cast<size_t>(n);
+        size_t from = 0;
+        while (from < length) {
+            const auto* cr = static_cast<const char*>(std::memchr(buf + from, '\r', length - from));
+            const size_t end = cr ? static_cast<size_t>(cr - buf) : length;
+            if (out != from)
+                std::memmove(buf + out, buf + from, end - from);
+            out += end - from;
+            if (!cr)
+                break;
+            if (end + 1 == length) {
+                s->pendingCR = true;
+                break;
+            }
+            const bool pair = buf[end + 1] == '\n';
+            buf[out++] = pair ? '\n' : '\r';
+            from = end + (pair ? 2 : 1);
+        }
+    }
+    return static_cast<ssize_t>(out);
+}
+
 ssize_t streamRead(void* cookie, char* buf, size_t size) {
     auto* s = static_cast<Stream*>(cookie);
     if (FaultInjector::shouldFail(FileOp::Read)) {
@@ -52,43 +104,7 @@ ssize_t streamRead(void* cookie, char* buf, size_t size) {
     }
     if (!s->text)
         return ::read(s->fd, buf, size);
-    char raw[4096];
-    size_t out = 0;
-    while (out == 0 && size > 0) {
-        size_t want = size < sizeof raw ? size : sizeof raw;
-        ssize_t n = ::read(s->fd, raw, want);
-        if (n < 0)
-            return -1;
-        if (n == 0) {
-            if (s->pendingCR) {
-                s->pendingCR = false;
-                buf[out++] = '\r';
-            }
-            break;
-        }
-        ssize_t i = 0;
-        for (; i < n && out < size; ++i) {
-            char c = raw[i];
-            if (s->pendingCR) {
-                s->pendingCR = false;
-                if (c == '\n') {
-                    buf[out++] = '\n';
-                    continue;
-                }
-                buf[out++] = '\r'; // a CR on its own stays
-                if (out == size)
-                    break; // no room for c: it is given back below
-            }
-            if (c == '\r')
-                s->pendingCR = true;
-            else
-                buf[out++] = c;
-        }
-        // Bytes that did not fit go back to the file for the next read.
-        if (i < n && ::lseek(s->fd, static_cast<off_t>(i - n), SEEK_CUR) < 0)
-            return -1;
-    }
-    return static_cast<ssize_t>(out);
+    return readText(s, buf, size);
 }
 
 bool writeAll(int fd, const char* p, size_t n) {

@@ -20,7 +20,8 @@ using platform::FileOp;
 
 namespace {
 
-// Blocks large enough that reading and writing take several system calls each.
+// Blocks large enough that reading and writing take several system calls each (the
+// stream reads 64 KiB at a time).
 std::string bigBlock(int number, int lines) {
     std::string block = "*\n" + std::to_string(number) + " block\n0.000000 0 0 0 1 0\n";
     for (int i = 0; i < lines; ++i)
@@ -41,7 +42,7 @@ protected:
         ASSERT_EQ(dbs.Filnamn(), 0);
         ASSERT_EQ(dbs.Uppdat(0), 0);
         slot = dbs.Get_aktel()->filpos;
-        writeSnd(kHead + bigBlock(3, 150) + bigBlock(2, 100) + bigBlock(7, 150));
+        writeSnd(kHead + bigBlock(3, 1500) + bigBlock(2, 1000) + bigBlock(7, 1500));
         ui.clear();
     }
 

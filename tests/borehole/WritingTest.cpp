@@ -5,7 +5,10 @@
 #include "platform/Cp1252Literal.h"
 #include "tests/borehole/BoreholeFixture.h"
 
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <random>
 
 using namespace borehole_test;
 
@@ -95,6 +98,78 @@ TEST_F(WritingTest, WaterLossBlockAppendedWithItsTitleCut) {
     EXPECT_EQ(sndBlocks(), crlf("*\n0 KB\n0.000000 0 0 0 1 0 0\n*\n*\n2 Vattenförlu\n"
                                 "0.000000 0 0 0 1\n"
                                 " 20.000  25.000 1.0 2.0 3.0 4.000 -3              \n*\n"_cp));
+}
+
+// The section lines of any values, against the C library's printf of the line's format: the
+// numbers padded to their widths or wider than them (then cut at the text's column), both
+// signs, halves at the last digit and their neighbours, values too large for the direct
+// conversions, negative zero, NaN, texts of every length, one with a line end.
+TEST_F(WritingTest, SectionLinesAsPrintfForAnyValues) {
+    std::mt19937_64 random(13);
+    const int16_t edges[] = {0,  1,   9,   10,   99,   100,   999,   1000,  9999,  -1,
+                             -9, -10, -99, -100, -999, -1000, 10000, 32767, -32768};
+    auto number = [&]() -> int16_t {
+        switch (random() % 3) {
+        case 0:
+            return edges[random() % std::size(edges)];
+        case 1:
+            return static_cast<int16_t>(random() % 20);
+        default:
+            return static_cast<int16_t>(random());
+        }
+    };
+    auto value = [&](int precision) {
+        const double unit = std::pow(10.0, -precision);
+        const double whole = static_cast<double>(static_cast<int64_t>(random() % 40000) - 20000);
+        switch (random() % 6) {
+        case 0:
+            return (whole + 0.5) * unit; // a half at the last digit
+        case 1:
+            return std::nextafter((whole + 0.5) * unit, random() % 2 ? 1e300 : -1e300);
+        case 2:
+            return std::ldexp(static_cast<double>(random() >> 11),
+                              -40 + static_cast<int>(random() % 80));
+        case 3:
+            return random() % 2 ? -0.0 : std::nan("");
+        default:
+            return static_cast<double>(static_cast<int64_t>(random() % 2000000) - 1000000) / 1000;
+        }
+    };
+    writeSnd(kHead);
+    CKarnborr kb(&proj, "B1");
+    kb.m_bhd.metod = CKarnborr::KB;
+    std::string want;
+    for (int i = 0; i < 3000; ++i) {
+        kbtype r{.djup = value(2), .varde = value(3), .extra = {32, 32, 32, 32, 32, 32}};
+        int16_t* fields[] = {&r.kod2,      &r.underkod2, &r.vinkel1,   &r.vinkel2, &r.kod3,
+                             &r.underkod3, &r.kod1,      &r.underkod1, &r.klass,   &r.tal2,
+                             &r.procent,   &r.val,       &r.flagga,    &r.tal1};
+        for (int16_t* f : fields)
+            *f = number();
+        const std::size_t length = random() % (sizeof r.text + 1); // 20: no terminating zero
+        for (std::size_t k = 0; k < length && k < sizeof r.text; ++k)
+            r.text[k] = static_cast<char>('a' + random() % 26);
+        if (i % 500 == 7)
+            r.text[length / 2] = '\n';
+        kb.Ny(1, &r);
+        char numbers[512];
+        std::snprintf(
+            numbers, sizeof numbers,
+            "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d         ", r.djup,
+            r.kod2, r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3, r.kod1, r.underkod1,
+            r.klass, r.tal2, r.procent, r.val, r.flagga, r.varde, r.tal1);
+        std::string line(numbers);
+        line.resize(60, ' ');
+        line += std::string(r.text, strnlen(r.text, sizeof r.text - 1));
+        want += line + "\n";
+    }
+    ASSERT_EQ(kb.Save(nullptr, 0), 0);
+    const std::string blocks = sndBlocks();
+    // After the block's "*", title and parameter lines.
+    std::size_t at = 0;
+    for (int k = 0; k < 3; ++k)
+        at = blocks.find("\r\n", at) + 2;
+    EXPECT_EQ(blocks.substr(at), crlf(want + "*\n"));
 }
 
 } // namespace

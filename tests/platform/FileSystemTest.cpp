@@ -19,6 +19,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -81,6 +82,44 @@ TEST_F(FileSystemTest, TextModeWritesCrLfAndReadsEitherEnd) {
     // Rewinding starts over cleanly, also with a CR left waiting at the end of a chunk.
     writeBytes(dir.file("s.txt"), std::string(4095, 'x') + "\r\nab\r\n");
     EXPECT_EQ(read("s.txt", "r", 4096, 4095), std::string(4095, 'x') + "\nab\n");
+}
+
+// The text-mode translation against a plain one (CR LF to LF, every other byte as it is)
+// over random files dense in CRs and LFs, read through stream buffers of every size (one
+// byte too, where a CR's successor must be read alone and given back), in pieces of random
+// lengths.
+TEST_F(FileSystemTest, TextModeReadsTheSameWhateverTheSizeOfTheReads) {
+    std::mt19937 random(5);
+    const char alphabet[] = {'a', '\r', '\n', '\0', 'x'};
+    for (int i = 0; i < 300; ++i) {
+        std::string bytes;
+        const int length = std::uniform_int_distribution<int>(0, i < 200 ? 40 : 200000)(random);
+        for (int k = 0; k < length; ++k)
+            bytes += alphabet[std::uniform_int_distribution<int>(0, 4)(random)];
+        std::string want;
+        for (size_t k = 0; k < bytes.size(); ++k)
+            if (!(bytes[k] == '\r' && k + 1 < bytes.size() && bytes[k + 1] == '\n'))
+                want += bytes[k];
+        writeBytes(dir.file("R.TXT"), bytes);
+        const size_t buffers[] = {0, 1, 2, 3, 7, 4096, 65536};
+        const size_t buffer = buffers[std::uniform_int_distribution<int>(0, 6)(random)];
+        FILE* f = platform::fopen(path("R.TXT").c_str(), "r");
+        ASSERT_NE(f, nullptr);
+        std::setvbuf(f, nullptr, buffer ? _IOFBF : _IONBF, buffer);
+        std::string got;
+        std::vector<char> piece(70000);
+        for (;;) {
+            const size_t want = std::uniform_int_distribution<size_t>(1, i % 2 ? 5 : 70000)(random);
+            const size_t n = std::fread(piece.data(), 1, want, f);
+            got.append(piece.data(), n);
+            if (n < want)
+                break;
+        }
+        EXPECT_FALSE(std::ferror(f));
+        std::fclose(f);
+        ASSERT_EQ(got, want) << "file " << i << " of " << bytes.size() << " bytes, buffer "
+                             << buffer;
+    }
 }
 
 TEST_F(FileSystemTest, NamesAreFoundWithoutCaseAndStoredAsUtf8) {
