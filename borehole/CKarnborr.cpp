@@ -1,11 +1,15 @@
 #include "borehole/CKarnborr.h"
 
+#include "list/PlainNumbers.h"
+
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
 #include "list/FormattedText.h"
+#include "list/PlainNumbers.h"
 #include "platform/CStdioFile.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -75,6 +79,26 @@ bool writeSectionLine(FormattedText& out, const kbtype& r) {
     std::memcpy(line + kColumn, r.text, sizeof r.text);
     out.endLineAt(line + kColumn + length);
     return true;
+}
+
+// The numbers of a section line as sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld")
+// reads them into depth, v[0..12], value and v[13], and its result; plain lines are read
+// without sscanf.
+int scanSection(const char* line, double& depth, long* v, double& value) {
+    PlainNumbers numbers(line);
+    int got = 0;
+    for (; got < 16; ++got) {
+        if (numbers.atEnd())
+            return got == 0 ? EOF : got;
+        const bool read = got == 0    ? numbers.real(depth)
+                          : got == 14 ? numbers.real(value)
+                                      : numbers.integer(v[got < 14 ? got - 1 : 13]);
+        if (!read)
+            return std::sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld", &depth,
+                               &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9],
+                               &v[10], &v[11], &v[12], &value, &v[13]);
+    }
+    return got;
 }
 
 // Whether a section has the extra line: an extra code other than 32 or a value other than
@@ -149,7 +173,7 @@ void CKarnborr::ReadLine(char* line) {
         return;
     }
     double first;
-    if (std::sscanf(line, "%lf", &first) != 1)
+    if (!PlainNumbers(line).real(first) && std::sscanf(line, "%lf", &first) != 1)
         return;
     // A negative first number (the writer's "-0.00" included) makes an extra line.
     if (std::signbit(first)) {
@@ -171,9 +195,7 @@ void CKarnborr::ReadLine(char* line) {
     kbtype* r = m_pael;
     long v[15] = {};
     double varde = 0;
-    int got = std::sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld", &r->djup, &v[0],
-                          &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10],
-                          &v[11], &v[12], &varde, &v[13]);
+    const int got = scanSection(line, r->djup, v, varde);
     int16_t* fields[14] = {&r->kod2,      &r->underkod2, &r->vinkel1,   &r->vinkel2, &r->kod3,
                            &r->underkod3, &r->kod1,      &r->underkod1, &r->klass,   &r->tal2,
                            &r->procent,   &r->val,       &r->flagga,    &r->tal1};

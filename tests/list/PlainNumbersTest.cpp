@@ -1,0 +1,116 @@
+// The plain-number reader against sscanf over random lines: plain tokens of every sign,
+// length and precision (halves and long fractions included) mixed with tokens it must leave
+// to sscanf (exponents, hexadecimal, inf and nan, lone signs and points, letters after the
+// digits, overlong integers) and every kind of white space. Wherever it reads, it must read
+// what sscanf reads, bit for bit; where it stops at the end of the line, sscanf must too.
+#include "list/PlainNumbers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string digits(std::mt19937& rng, int most) {
+    std::string d;
+    for (int n = 1 + static_cast<int>(rng() % static_cast<unsigned>(most)); n > 0; --n)
+        d += static_cast<char>('0' + rng() % 10);
+    return d;
+}
+
+// A token and whether it is plain for "%lf" and for "%ld".
+struct Token {
+    std::string text;
+    bool plainReal;
+    bool plainInteger;
+};
+
+Token randomToken(std::mt19937& rng) {
+    const char* signs[] = {"", "", "-", "+"};
+    const std::string sign = signs[rng() % 4];
+    switch (rng() % 12) {
+    case 0:
+    case 1:
+    case 2:
+        return {sign + digits(rng, 6), true, true};
+    case 3:
+    case 4:
+        return {sign + digits(rng, 5) + "." + digits(rng, 4), true, false};
+    case 5: // many digits: exact rounding of long fractions, integers past 18 digits
+        return {sign + digits(rng, 22) + "." + digits(rng, 25), true, false};
+    case 6: {
+        const std::string d = digits(rng, 24);
+        return {sign + d, true, d.size() <= 18};
+    }
+    case 7: // halves and the values either side of them
+        return {sign + digits(rng, 3) + "." + digits(rng, 2) + (rng() % 2 ? "5" : "49999999"), true,
+                false};
+    default: {
+        const char* other[] = {"1e5", "2.5E-3", "0x1A", "inf", "nan",   "-",   "+",
+                               ".",   ".5",     "5.",   "12a", "3.4.5", "--1", "1,5",
+                               "abc", "0X",     "-inf", "1e",  "7-",    "\xe5"};
+        return {other[rng() % (sizeof other / sizeof *other)], false, false};
+    }
+    }
+}
+
+const char* const kSpaces[] = {" ", "  ", "\t", " \r", "\n", "\v\f "};
+
+TEST(PlainNumbersTest, ReadsWhatSscanfReads) {
+    std::mt19937 rng(17);
+    long fastReads = 0;
+    for (int line = 0; line < 60000; ++line) {
+        std::vector<Token> tokens;
+        std::string text = rng() % 3 ? "" : kSpaces[rng() % 6];
+        for (int n = static_cast<int>(rng() % 7); n > 0; --n) {
+            tokens.push_back(randomToken(rng));
+            text += tokens.back().text;
+            if (n > 1 || rng() % 2)
+                text += kSpaces[rng() % 6];
+        }
+        SCOPED_TRACE("line \"" + text + "\"");
+        PlainNumbers numbers(text.c_str());
+        for (size_t k = 0;; ++k) {
+            if (numbers.atEnd()) {
+                // Only white space is left: every token was read, and on an empty line
+                // sscanf finds no number either.
+                ASSERT_EQ(k, tokens.size());
+                double d;
+                if (k == 0) {
+                    ASSERT_EQ(std::sscanf(text.c_str(), "%lf", &d), EOF);
+                }
+                break;
+            }
+            ASSERT_LT(k, tokens.size());
+            const bool asReal = rng() % 2 != 0;
+            const Token& t = tokens[k];
+            if (asReal) {
+                double mine = 0;
+                const bool read = numbers.real(mine);
+                ASSERT_EQ(read, t.plainReal) << "token " << t.text;
+                if (!read)
+                    break;
+                double theirs = 0;
+                ASSERT_EQ(std::sscanf(t.text.c_str(), "%lf", &theirs), 1);
+                ASSERT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << "token " << t.text;
+            } else {
+                long mine = 0;
+                const bool read = numbers.integer(mine);
+                ASSERT_EQ(read, t.plainInteger) << "token " << t.text;
+                if (!read)
+                    break;
+                long theirs = 0;
+                ASSERT_EQ(std::sscanf(t.text.c_str(), "%ld", &theirs), 1);
+                ASSERT_EQ(mine, theirs) << "token " << t.text;
+            }
+            ++fastReads;
+        }
+    }
+    EXPECT_GT(fastReads, 30000);
+}
+
+} // namespace
