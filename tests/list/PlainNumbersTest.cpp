@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -58,6 +59,26 @@ Token randomToken(std::mt19937& rng) {
     }
 }
 
+// Reads the next token as "%lf" (T double) or "%ld" (T long): it must be read exactly when
+// it is plain, and then as sscanf reads it, bit for bit. Whether it was read.
+template <class T>
+bool readAndCompare(PlainNumbers& numbers, const std::string& token, bool plain,
+                    const char* format) {
+    T mine = 0;
+    bool read = false;
+    if constexpr (std::is_same_v<T, double>)
+        read = numbers.real(mine);
+    else
+        read = numbers.integer(mine);
+    EXPECT_EQ(read, plain) << "token " << token;
+    if (!read)
+        return false;
+    T theirs = 0;
+    EXPECT_EQ(std::sscanf(token.c_str(), format, &theirs), 1);
+    EXPECT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << "token " << token;
+    return true;
+}
+
 const char* const kSpaces[] = {" ", "  ", "\t", " \r", "\n", "\v\f "};
 
 TEST(PlainNumbersTest, ReadsWhatSscanfReads) {
@@ -86,27 +107,13 @@ TEST(PlainNumbersTest, ReadsWhatSscanfReads) {
                 break;
             }
             ASSERT_LT(k, tokens.size());
-            const bool asReal = rng() % 2 != 0;
             const Token& t = tokens[k];
-            if (asReal) {
-                double mine = 0;
-                const bool read = numbers.real(mine);
-                ASSERT_EQ(read, t.plainReal) << "token " << t.text;
-                if (!read)
-                    break;
-                double theirs = 0;
-                ASSERT_EQ(std::sscanf(t.text.c_str(), "%lf", &theirs), 1);
-                ASSERT_EQ(std::memcmp(&mine, &theirs, sizeof mine), 0) << "token " << t.text;
-            } else {
-                long mine = 0;
-                const bool read = numbers.integer(mine);
-                ASSERT_EQ(read, t.plainInteger) << "token " << t.text;
-                if (!read)
-                    break;
-                long theirs = 0;
-                ASSERT_EQ(std::sscanf(t.text.c_str(), "%ld", &theirs), 1);
-                ASSERT_EQ(mine, theirs) << "token " << t.text;
-            }
+            const bool read = rng() % 2
+                                  ? readAndCompare<double>(numbers, t.text, t.plainReal, "%lf")
+                                  : readAndCompare<long>(numbers, t.text, t.plainInteger, "%ld");
+            ASSERT_FALSE(HasFailure());
+            if (!read)
+                break;
             ++fastReads;
         }
     }
