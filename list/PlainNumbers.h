@@ -56,11 +56,12 @@ public:
         if (*p == '+' || *p == '-')
             ++p;
         const char* digits = p;
-        long v = 0;
-        for (; *p >= '0' && *p <= '9'; ++p)
-            v = v * 10 + (*p - '0');
+        p = skipDigits(p);
         if (p == digits || p - digits > kMostDigits || !endsToken(p))
             return false;
+        long v = 0; // at most 18 digits: no overflow
+        for (const char* d = digits; d < p; ++d)
+            v = v * 10 + (*d - '0');
         value = negative ? -v : v;
         m_p = p;
         return true;
