@@ -173,15 +173,6 @@ JsonWriter& JsonWriter::unpreparedKey(Keys& keys, std::size_t index) {
     return key(keys.m_names[index]);
 }
 
-JsonWriter& JsonWriter::longKey(std::string_view name) {
-    m_end = separator(room(kPieceSize));
-    put('"');
-    putEscaped(kUtf8, name);
-    put(m_pretty ? std::string_view("\": ") : std::string_view("\":"));
-    m_afterKey = true;
-    return *this;
-}
-
 JsonWriter& JsonWriter::longText(const ByteTable& table, std::string_view text) {
     m_end = separator(room(kPieceSize));
     put('"');

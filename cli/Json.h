@@ -32,13 +32,8 @@ public:
     JsonWriter& endArray();
     // The key of the next value inside an object.
     JsonWriter& key(std::string_view name) {
-        if (name.size() > kShortText)
-            return longKey(name);
-        char* to = separator(room(kPieceSize + kMostPerByte * name.size()));
-        *to++ = '"';
-        to = escaped(kUtf8, name, to);
-        std::memcpy(to, "\": ", 3);
-        m_end = to + (m_pretty ? 3 : 2);
+        quoted(kUtf8, name);
+        put(m_pretty ? std::string_view(": ") : std::string_view(":"));
         m_afterKey = true;
         return *this;
     }
@@ -223,7 +218,6 @@ private:
     }
     char* deepLineBreak(char* to);
     JsonWriter& unpreparedKey(Keys& keys, std::size_t index);
-    JsonWriter& longKey(std::string_view name);
     JsonWriter& longText(const ByteTable& table, std::string_view text);
     void putEscaped(const ByteTable& table, std::string_view text);
     void put(std::string_view bytes);

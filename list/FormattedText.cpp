@@ -3,21 +3,17 @@
 #include <algorithm>
 #include <cstdint>
 
-namespace {
-
-// Writes the decimal digits of n backwards, ending at `end`, at least `minimum` of them
-// (leading zeros); returns where they begin.
-char* digitsBefore(char* end, uint64_t n, int minimum, const char* pairs) {
+char* FormattedText::digitsBefore(char* end, uint64_t n, int minimum) {
     char* p = end;
     while (n >= 100) {
         const auto pair = static_cast<std::size_t>(n % 100) * 2;
         n /= 100;
-        *--p = pairs[pair + 1];
-        *--p = pairs[pair];
+        *--p = kPairs[pair + 1];
+        *--p = kPairs[pair];
     }
     if (n >= 10) {
-        *--p = pairs[n * 2 + 1];
-        *--p = pairs[n * 2];
+        *--p = kPairs[n * 2 + 1];
+        *--p = kPairs[n * 2];
     } else {
         *--p = static_cast<char>('0' + n);
     }
@@ -25,8 +21,6 @@ char* digitsBefore(char* end, uint64_t n, int minimum, const char* pairs) {
         *--p = '0';
     return p;
 }
-
-} // namespace
 
 constexpr std::array<char, FormattedText::kNumbersSize> FormattedText::numberTable() {
     std::array<char, kNumbersSize> table{};
@@ -97,10 +91,10 @@ FormattedText& FormattedText::fixedInGeneral(double value, int width, int precis
         // Written backwards from the field's end, straight into the text.
         char* p = field(length, width);
         if (precision > 0) {
-            p = digitsBefore(p, n % kPowers10[precision], precision, kPairs);
+            p = digitsBefore(p, n % kPowers10[precision], precision);
             *--p = '.';
         }
-        p = digitsBefore(p, whole, 1, kPairs);
+        p = digitsBefore(p, whole, 1);
         // printf shows the sign of a negative value even when it rounds to zero.
         if (minus)
             *--p = '-';
@@ -118,7 +112,7 @@ FormattedText& FormattedText::integerInGeneral(long value, int width) {
         value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
     const std::size_t length =
         static_cast<std::size_t>((value < 0 ? 1 : 0) + digitCount(magnitude));
-    char* p = digitsBefore(field(length, width), magnitude, 1, kPairs);
+    char* p = digitsBefore(field(length, width), magnitude, 1);
     if (value < 0)
         *--p = '-';
     return *this;

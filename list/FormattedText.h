@@ -128,6 +128,9 @@ private:
     }
     FormattedText& fixedInGeneral(double value, int width, int precision);
     FormattedText& integerInGeneral(long value, int width);
+    // Writes the decimal digits of n backwards, ending at `end`, at least `minimum` of them
+    // (leading zeros); returns where they begin.
+    static char* digitsBefore(char* end, uint64_t n, int minimum);
     // Blanks up to `width` before a field of `length` characters, which the caller writes
     // backwards from the returned end.
     char* field(std::size_t length, int width);
