@@ -335,6 +335,12 @@ int remove(const char* path) {
     return 0;
 }
 
+void removeScratchFile(const char* path) {
+    const std::string p = nativePath(path);
+    ::unlink(p.c_str());
+    changed(p);
+}
+
 int rename(const char* from, const char* to) {
     if (FaultInjector::shouldFail(FileOp::Rename)) {
         errno = EACCES;

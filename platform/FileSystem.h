@@ -37,6 +37,10 @@ int access(const char* path, int mode);
 int remove(const char* path);
 int rename(const char* from, const char* to);
 
+// Removes a scratch file this program made (a temporary file of its own), not through the
+// fault injector: it goes even while removals are made to fail.
+void removeScratchFile(const char* path);
+
 // Replaces `to` by `from` in one step (the old `to` stays complete until then); 0 or -1.
 // The rename step of SafeReplace; writers use SafeReplace, which also makes the new file
 // durable and never leaves a temporary file behind.

@@ -2,7 +2,6 @@
 
 #include "platform/FaultInjection.h"
 #include "platform/FileSystem.h"
-#include "platform/FolderCache.h"
 
 #include <atomic>
 #include <cerrno>
@@ -77,9 +76,7 @@ int SafeReplace::commit() {
     else if (replaceFile(m_temp.c_str(), m_target.c_str()) != 0)
         m_failure = Failure::Replace;
     if (m_failure != Failure::None) {
-        ::unlink(temp.c_str());
-        FolderCache::instance().changed(temp);
-        m_created = false;
+        abandon();
         return -1;
     }
     m_created = false;
@@ -95,9 +92,7 @@ void SafeReplace::abandon() {
         m_file = nullptr;
     }
     if (m_created) {
-        const std::string temp = nativePath(m_temp.c_str());
-        ::unlink(temp.c_str());
-        FolderCache::instance().changed(temp);
+        removeScratchFile(m_temp.c_str());
         m_created = false;
     }
 }

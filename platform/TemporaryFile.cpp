@@ -1,7 +1,6 @@
 #include "platform/TemporaryFile.h"
 
 #include "platform/FileSystem.h"
-#include "platform/FolderCache.h"
 
 #include <atomic>
 #include <cerrno>
@@ -58,10 +57,7 @@ void TemporaryFile::remove() {
         m_file = nullptr;
     }
     if (m_created) {
-        // Not through platform::remove: a scratch file goes even when removals are made to fail.
-        const std::string posix = nativePath(m_path.c_str());
-        ::unlink(posix.c_str());
-        FolderCache::instance().changed(posix);
+        removeScratchFile(m_path.c_str());
         m_created = false;
     }
 }
