@@ -53,7 +53,7 @@ int runDemo(const std::vector<std::string>& argsIn) {
         }
     }
     CHarnDbs list(proj.get(), nullptr);
-    if (cli::openDatabase(list, *proj, 1) != 0)
+    if (cli::openSnapshot(list, *proj) != 0)
         return cli::kFailed;
     std::cout << "\n";
     cli::printListing(list, 0, false, std::cout);

@@ -20,8 +20,7 @@ int runLs(const std::vector<std::string>& argsIn) {
         return cli::kUsage;
     auto proj = cli::projectFor(args[0]);
     CHarnDbs dbs(proj.get(), nullptr);
-    dbs.SetListingOnly(true);
-    if (cli::openDatabase(dbs, *proj, 1) != 0)
+    if (cli::openSnapshot(dbs, *proj) != 0)
         return cli::kFailed;
     const bool written = cli::streamOutput(
         cmd, "", [&](std::ostream& out) { cli::printListing(dbs, typ, json, out); });

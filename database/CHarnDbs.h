@@ -59,11 +59,6 @@ public:
     // opened for writing keep the lock protocol whatever this says. Off by default.
     void SetReadWithoutLock(bool on) { m_readWithoutLock = on; }
     bool ReadsWithoutLock() const { return m_readWithoutLock && m_mode == 1; }
-    // A read-only object (mode 1) told so does not keep the identity on disk of the records
-    // it reads (what a write checks a record's slot against): for a reader that only lists,
-    // a table entry per record less. Objects opened for writing keep them whatever this
-    // says. Off by default.
-    void SetListingOnly(bool on) { m_listingOnly = on; }
 
     // Searches; the found element becomes current. `typ` 0 to 8, 0 = any type.
     // Findid upper-cases `id` in place.
@@ -200,7 +195,6 @@ private:
     dbshdtype m_foreignHd{};
     bool m_lockHeld = false;        // this object created the lock file and has not removed it
     bool m_readWithoutLock = false; // SetReadWithoutLock
-    bool m_listingOnly = false;     // SetListingOnly
     int m_otherRecords = 0;         // records other programs added (less those they deleted)
     // For each record of the list read from or written to the project's database: its
     // identity on disk (DiskKey) at that time. Records without an entry are written at their

@@ -350,8 +350,7 @@ int CHarnDbs::ReadSlots() {
         pack ? static_cast<long>(image.size()) : static_cast<long>(m_dbsfil.GetLength());
     const long slots = length > kDbsFirstSlot ? (length - kDbsFirstSlot) / kDbsRecordSize : 0;
     const size_t expected = static_cast<size_t>(std::clamp<long>(m_hd.antal, 0, slots));
-    const bool identities = m_haveDiskHd && !(m_listingOnly && m_mode == 1);
-    if (identities)
+    if (m_haveDiskHd)
         m_onDisk.reserve(m_onDisk.size() + expected);
     // Packing moves each live record down to the write position w; the moves are collected
     // and the packed file replaces the database in one step below.
@@ -365,7 +364,7 @@ int CHarnDbs::ReadSlots() {
         if (kind == SlotKind::Live) {
             Ny(1, &slot);
             m_pael->id[sizeof slot.id - 1] = 0; // an id is at most 15 characters
-            if (identities)
+            if (m_haveDiskHd)
                 m_onDisk.set(m_pael, DiskKey(*m_pael));
             if (pack) {
                 moves.emplace_back(m_pael, w);

@@ -264,30 +264,6 @@ TEST_F(TrustTest, ProgramsThatKeepTheDatabaseOpenSeeEachOthersWrites) {
     EXPECT_EQ(events(), "");
 }
 
-// A reader told it only lists reads the same records; an object opened for writing and told
-// so still finds the slot of a record another program moved.
-TEST_F(TrustTest, ListingOnlyCountsOnlyForReaders) {
-    create();
-    add(*open(), {record(4, "A1", "A1", 0, 0, 0), record(4, "A2", "A2", 1, 1, 1),
-                  record(4, "B1", "B1", 2, 2, 2)});
-    TestDbs lister(proj.get(), &ini);
-    lister.SetListingOnly(true);
-    ASSERT_EQ(lister.Init(1, 0, nullptr, nullptr), 0);
-    EXPECT_EQ(lister.ids(), "A1@600 A2@724 B1@848");
-    auto b = std::make_unique<TestDbs>(proj.get(), &ini);
-    b->SetListingOnly(true);
-    ASSERT_EQ(b->Init(0, 0, nullptr, nullptr), 0);
-    // Another program deletes A1 and a third packs: B1 moves from 848 to 724.
-    ASSERT_EQ(current(open(), 4, "A1")->Delete(), 0);
-    EXPECT_EQ(open()->ids(), "A2@600 B1@724");
-    b = current(std::move(b), 4, "B1");
-    b->cur()->x = 60;
-    ASSERT_EQ(b->Uppdat(0), 0);
-    EXPECT_EQ(b->cur()->filpos, 724);
-    EXPECT_EQ(dbsContent(), "ok hal=0 slut=848\n4 A2 x=1 dx=0\n4 B1 x=60 dx=0");
-    EXPECT_EQ(events(), "");
-}
-
 // Where a described caller ignores a failed step, the step is also told to FailureLog.
 TEST_F(TrustTest, FailuresTheCallersIgnoreGoToTheFailureLog) {
     auto d = project();
