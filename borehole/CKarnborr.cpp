@@ -101,6 +101,28 @@ int scanSection(const char* line, double& depth, long* v, double& value) {
     return got;
 }
 
+// The extra line as sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d") reads it into
+// skip, values[0..4] and codes[0..5]; plain lines are read without sscanf. What the line does
+// not hold is left as it was.
+void scanExtra(const char* line, double* values[5], int* codes) {
+    PlainNumbers numbers(line);
+    double skip;
+    for (int got = 0; got < 12 && !numbers.atEnd(); ++got) {
+        long code = 0;
+        const bool read = got == 0  ? numbers.real(skip)
+                          : got < 6 ? numbers.real(*values[got - 1])
+                                    : numbers.integer(code);
+        if (!read) {
+            std::sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d", &skip, values[0],
+                        values[1], values[2], values[3], values[4], &codes[0], &codes[1], &codes[2],
+                        &codes[3], &codes[4], &codes[5]);
+            return;
+        }
+        if (got >= 6)
+            codes[got - 6] = static_cast<int>(code); // "%d" keeps the low 32 bits of the long
+    }
+}
+
 // Whether a section has the extra line: an extra code other than 32 or a value other than
 // zero. Counted without branches, as the sections with one follow no pattern.
 bool hasExtraLine(const kbtype& r) {
@@ -180,13 +202,12 @@ void CKarnborr::ReadLine(char* line) {
         if (!m_pael || std::fabs(first + m_pael->djup) > 0.01)
             return;
         kbtype* r = m_pael;
-        double skip;
         int e[6];
         for (int i = 0; i < 6; ++i)
             e[i] = r->extra[i];
-        std::sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d", &skip, &r->extravarde[0],
-                    &r->extravarde[2], &r->extravarde[1], &r->extravarde[3], &r->extravarde[4],
-                    &e[0], &e[1], &e[2], &e[3], &e[4], &e[5]);
+        double* values[5] = {&r->extravarde[0], &r->extravarde[2], &r->extravarde[1],
+                             &r->extravarde[3], &r->extravarde[4]};
+        scanExtra(line, values, e);
         for (int i = 0; i < 6; ++i)
             r->extra[i] = static_cast<int8_t>(e[i]);
         return;

@@ -47,7 +47,7 @@ TEST_F(ReadingTest, EveryCaseOfTheDataFile) {
         EXPECT_TRUE(ui.messages().empty());
         at = next;
     }
-    EXPECT_EQ(cases, 17);
+    EXPECT_EQ(cases, 18);
 }
 
 } // namespace
