@@ -67,10 +67,6 @@ template <size_t N> void oemField(char (&field)[N]) {
     std::memcpy(field, copy, N);
 }
 
-bool slotFree(const dbstype& r) {
-    return r.typ == 0 || r.id[0] == 0;
-}
-
 } // namespace
 
 CString CHarnDbs::ProjFile(const char* name) const {
@@ -389,9 +385,10 @@ int CHarnDbs::InitSnapshot(const char* path) {
         return -1;
     const CString dbs = m_dbsfil.GetFilePath();
     auto snap = std::make_unique<DbsSnapshot>();
+    SlotCensus census;
     bool taken = false;
     try {
-        taken = snap->take(m_dbsfil);
+        taken = snap->take(m_dbsfil, census);
     } catch (...) {
         AbandonOpen();
         throw;
@@ -406,24 +403,18 @@ int CHarnDbs::InitSnapshot(const char* path) {
     if (!taken)
         return failed("not written");
     try {
-        // The checks and messages of Init, on the copy: one pass that counts, then the
-        // records are given from a second one.
+        // The checks and messages of Init, on the copy: the slots were counted while they
+        // were copied; the records are given from the copy.
         if (const int r = ReadHead(snap->file()); r != 0)
             return r;
-        SlotReader slots(snap->file());
-        long p = kDbsFirstSlot;
-        long freed = 0;
-        dbstype slot{};
-        while (const char* bytes = slots.next()) {
-            const SlotKind kind = TakeSlot(bytes, p, slot, freed);
-            if (kind == SlotKind::End)
-                break;
-            if (kind == SlotKind::Live)
-                ++m_snapshotRecords;
-            p += kDbsRecordSize;
+        if (census.ended) {
+            dbstype slot{};
+            long freed = 0;
+            TakeSlot(census.endSlot, census.endAt, slot, freed); // shows where the reading stopped
         }
-        CheckCounts(m_snapshotRecords, freed);
-        snap->rereadSlots((p - kDbsFirstSlot) / kDbsRecordSize);
+        m_snapshotRecords = static_cast<int>(census.live);
+        CheckCounts(census.live, census.freed);
+        snap->rereadSlots(census.slots);
     } catch (const CFileException&) {
         return failed("not read");
     }

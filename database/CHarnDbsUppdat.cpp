@@ -20,10 +20,6 @@ namespace {
 
 constexpr const char* kUppCaption = "Uppdatering av Harnoplan - databas";
 
-bool slotFree(const dbstype& r) {
-    return r.typ == 0 || r.id[0] == 0;
-}
-
 } // namespace
 
 bool CHarnDbs::WidenExtent() {

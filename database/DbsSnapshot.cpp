@@ -4,18 +4,54 @@
 
 #include <vector>
 
-bool DbsSnapshot::take(CFile& from) {
+#include <cstring>
+
+void SlotCensus::head(const char* bytes, std::size_t size) {
+    m_haveHead = size >= static_cast<std::size_t>(kDbsHeadSize);
+    if (m_haveHead) {
+        int32_t slut;
+        std::memcpy(&slut, bytes + offsetof(dbshdtype, slut), sizeof slut);
+        m_slut = slut;
+    }
+}
+
+bool SlotCensus::slot(const char* bytes, long p) {
+    if (!m_haveHead || ended)
+        return false;
+    if (slotFree(bytes)) {
+        if (p < m_slut)
+            ++freed;
+    } else if (p >= m_slut) {
+        ended = true;
+        endAt = p;
+        std::memcpy(endSlot, bytes, kDbsRecordSize);
+        return false;
+    } else {
+        ++live;
+    }
+    ++slots;
+    return true;
+}
+
+bool DbsSnapshot::take(CFile& from, SlotCensus& census) {
     m_copy.Abort();
     FILE* out = m_temp.create("harn-dbs");
     if (!out)
         return false;
-    std::vector<char> block(64 * 1024);
+    // The area before the first slot, then whole slots in blocks as SlotReader reads them.
+    std::vector<char> block(SlotReader::kSlotsPerRead * kDbsRecordSize);
     from.Seek(0, CFile::begin);
-    bool ok = true;
-    while (ok) {
-        const UINT n = from.Read(block.data(), static_cast<UINT>(block.size()));
-        if (n == 0)
-            break;
+    UINT n = from.Read(block.data(), kDbsFirstSlot);
+    census.head(block.data(), n);
+    bool ok = std::fwrite(block.data(), 1, n, out) == n;
+    bool counting = n == static_cast<UINT>(kDbsFirstSlot);
+    long p = kDbsFirstSlot;
+    while (ok && n > 0) {
+        n = from.Read(block.data(), static_cast<UINT>(block.size()));
+        for (UINT at = 0; counting && at + kDbsRecordSize <= n;
+             at += kDbsRecordSize, p += kDbsRecordSize)
+            counting = census.slot(block.data() + at, p);
+        counting = counting && n == block.size();
         ok = std::fwrite(block.data(), 1, n, out) == n;
     }
     if (!m_temp.close() || !ok ||

@@ -107,3 +107,11 @@ static_assert(offsetof(dbstype, text) == 105);
 static_assert(sizeof(dbstype::text) == 19);
 static_assert(offsetof(dbstype, filpos) == kDbsRecordSize);
 static_assert(sizeof(dbstype) == kDbsRecordSize + 4);
+
+// A slot on file is free when its type or the first character of its id is 0.
+inline bool slotFree(const char* bytes) {
+    return bytes[offsetof(dbstype, typ)] == 0 || bytes[offsetof(dbstype, id)] == 0;
+}
+inline bool slotFree(const dbstype& r) {
+    return r.typ == 0 || r.id[0] == 0;
+}

@@ -140,6 +140,10 @@ TEST_F(SnapshotTest, GivesWhatTheReadOnlyInitGivesHealthyOrDamaged) {
     std::strcpy(old.version, "0.9");
     old.verdel = 0;
     const std::string healthy = databaseOf(2000, 7); // several blocks, freed slots between
+    // The head's end put at slot 550, in the second block of slots read.
+    std::string endInSecondBlock = databaseOf(600, 0);
+    const int32_t slut = kDbsFirstSlot + 550 * kDbsRecordSize;
+    std::memcpy(endInSecondBlock.data() + offsetof(dbshdtype, slut), &slut, sizeof slut);
     const struct {
         const char* name;
         std::string file; // empty: no database
@@ -156,7 +160,9 @@ TEST_F(SnapshotTest, GivesWhatTheReadOnlyInitGivesHealthyOrDamaged) {
          fileOf(head(1, 724, 0, "1"),
                 {record(1, "T1", "T1"), record(4, "", "OLD"), record(2, "H9", "H9")}),
          0, "stopp på id"_cp},
+        {"live slot past the end, in a later block", endInSecondBlock, 0, "stopp på id"_cp},
         {"last record cut short", healthy.substr(0, healthy.size() - 50), 0, "Osäker databas"_cp},
+        {"a head and no slot", healthy.substr(0, 400), 0, "Osäker databas antal=(2000 0)"_cp},
         {"a 16-letter id", fileOf(head(1, 724), {longId}), 0, ""},
         {"DOS-page texts", fileOf(oem, {record(2, "H1", "H1")}), 0, ""},
         {"head cut short", healthy.substr(0, 200), -4, "Fel vid läsning av databas"_cp},
