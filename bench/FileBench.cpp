@@ -127,19 +127,6 @@ void BM_CKarnborr_Init(benchmark::State& state) {
     }
 }
 
-// The first save reads the head-only file and writes the whole new one.
-void BM_Floor_SndFirstSave(benchmark::State& state) {
-    Borehole b(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        replaceWith(b.snd(), b.headOnly);
-        state.ResumeTiming();
-        std::string old = readAll(b.snd());
-        benchmark::DoNotOptimize(old.data());
-        replaceWith(b.snd(), b.saved);
-    }
-}
-
 // The bytes of the records read from memory once, in one pass over an array: one load per
 // cache line. A save cannot do with less; at 100 000 sections it is 43 MB.
 unsigned readRecords(const std::vector<kbtype>& records) {
@@ -151,18 +138,29 @@ unsigned readRecords(const std::vector<kbtype>& records) {
     return sum;
 }
 
-// The first save's floor with the records read as well.
-void BM_Floor_SndWalkWrite(benchmark::State& state) {
+// A save's floor: the old file read whole (the head only, before a first save) and the new
+// bytes put in place; `withRecords`: every record also read once.
+void saveFloor(benchmark::State& state, bool firstSave, bool withRecords) {
     Borehole b(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        state.PauseTiming();
-        replaceWith(b.snd(), b.headOnly);
-        state.ResumeTiming();
+        if (firstSave) {
+            state.PauseTiming();
+            replaceWith(b.snd(), b.headOnly);
+            state.ResumeTiming();
+        }
         std::string old = readAll(b.snd());
         benchmark::DoNotOptimize(old.data());
-        benchmark::DoNotOptimize(readRecords(b.records));
+        if (withRecords)
+            benchmark::DoNotOptimize(readRecords(b.records));
         replaceWith(b.snd(), b.saved);
     }
+}
+
+void BM_Floor_SndFirstSave(benchmark::State& state) {
+    saveFloor(state, true, false);
+}
+void BM_Floor_SndWalkWrite(benchmark::State& state) {
+    saveFloor(state, true, true);
 }
 
 void BM_CKarnborr_SaveFirst(benchmark::State& state) {
@@ -178,25 +176,11 @@ void BM_CKarnborr_SaveFirst(benchmark::State& state) {
         state.SkipWithError("the save wrote other bytes");
 }
 
-// A save over an existing block reads the whole old file and writes the whole new one.
 void BM_Floor_SndResave(benchmark::State& state) {
-    Borehole b(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        std::string old = readAll(b.snd());
-        benchmark::DoNotOptimize(old.data());
-        replaceWith(b.snd(), b.saved);
-    }
+    saveFloor(state, false, false);
 }
-
-// The re-save's floor with the records read as well.
 void BM_Floor_SndWalkResave(benchmark::State& state) {
-    Borehole b(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        std::string old = readAll(b.snd());
-        benchmark::DoNotOptimize(old.data());
-        benchmark::DoNotOptimize(readRecords(b.records));
-        replaceWith(b.snd(), b.saved);
-    }
+    saveFloor(state, false, true);
 }
 
 void BM_CKarnborr_Resave(benchmark::State& state) {
