@@ -223,7 +223,7 @@ void CKarnborr::ReadLine(char* line) {
     for (int i = 0; i < 14; ++i)
         *fields[i] = static_cast<int16_t>(v[i]);
     r->varde = varde;
-    borehole::copyField(r->text, std::strlen(line) >= 61 ? line + 60 : "");
+    borehole::copyField(r->text, strnlen(line, 61) >= 61 ? line + 60 : "");
     ApplyRules(r);
     if (got < 14)
         Delete();

@@ -11,6 +11,7 @@
 #include "platform/CString.h"
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -72,9 +73,13 @@ void writeRecord(CHarnDbs* dbs, const CProjPath* proj, const char* namn);
 // Sets (del not 1) or clears (del 1) a flag bit of the record.
 void setFlag(dbstype* rec, int bit, int del);
 
-// Copies a text into a fixed field, cut to the field.
+// Copies a text into a fixed field, cut to the field: at most N - 1 characters and the
+// terminator, as snprintf with "%s" gives them (a call per section line of a log).
 template <std::size_t N> void copyField(char (&field)[N], const char* text) {
-    std::snprintf(field, N, "%s", text ? text : "");
+    const std::size_t n = text ? strnlen(text, N - 1) : 0;
+    if (n > 0)
+        std::memmove(field, text, n);
+    field[n] = 0;
 }
 
 } // namespace borehole
