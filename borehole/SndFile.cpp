@@ -5,6 +5,7 @@
 #include "list/Utilities.h"
 #include "platform/Cp1252Literal.h"
 #include "platform/FileSystem.h"
+#include "platform/LineReader.h"
 #include "platform/MemoryStream.h"
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
@@ -24,7 +25,7 @@ CString dataFile(const CProjPath* proj, const char* namn, const char* ext) {
     return path;
 }
 
-bool isStar(const std::string& line) {
+bool isStar(std::string_view line) {
     return !line.empty() && line[0] == '*';
 }
 
@@ -90,9 +91,11 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
             const std::function<void(FormattedText& out)>& writeBody) {
     CString snd = sndPath(proj, namn);
 
-    CStdioFile in;
-    if (!openForReading(in, snd))
+    // The old file's lines as a text-mode stream gives them, read in blocks.
+    CFile in;
+    if (platform::access(snd, 0) != 0 || !in.Open(snd, CFile::modeRead | CFile::typeBinary))
         return fileMessage("Fel: Hittar inte %s", snd);
+    platform::LineReader old(in);
     platform::SafeReplace replacement(snd);
     // Written in binary with CR LF line ends: the bytes a text-mode stream would write.
     FILE* out = replacement.open("wb");
@@ -117,22 +120,22 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
             CHarnDbs::SkrivHead(head.stream(), bhd);
             text.literal(head.take());
         }
-        std::string line;
+        std::string_view line;
         bool have;
         // The old head, up to and including its closing "*".
-        while ((have = in.ReadLine(line)) && !isStar(line)) {
+        while ((have = old.next(line)) && !isStar(line)) {
         }
         bool found = false;
         while (have) {
             // Any number of "*" lines may stand between blocks.
             while (have && isStar(line))
-                have = in.ReadLine(line);
+                have = old.next(line);
             if (!have)
                 break;
             // A block without a number matches no method, as for the readers, so it is
             // copied and never taken for (and lost with) the object's block.
             int number;
-            if (std::sscanf(line.c_str(), "%d", &number) != 1)
+            if (std::sscanf(std::string(line).c_str(), "%d", &number) != 1)
                 number = -1;
             if (metod >= 0 && number == metod) {
                 // A damaged file may hold the object's block twice; the readers took the
@@ -140,11 +143,11 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
                 if (!del && !found)
                     writeBlock();
                 found = true;
-                while ((have = in.ReadLine(line)) && !isStar(line)) {
+                while ((have = old.next(line)) && !isStar(line)) {
                 }
             } else {
                 text.literal("*\n").literal(line).endLine();
-                while ((have = in.ReadLine(line))) {
+                while ((have = old.next(line))) {
                     text.literal(line).endLine();
                     if (isStar(line))
                         break;

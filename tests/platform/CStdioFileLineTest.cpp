@@ -1,8 +1,10 @@
 // CStdioFile::ReadLine against ReadString: the same lines from the same bytes in text and
 // binary mode (line ends of every kind, lone CRs, zero bytes, lines longer than any buffer,
-// no final line end), and a disk error raised as by ReadString.
+// no final line end), and a disk error raised as by ReadString. The block line reader
+// (platform::LineReader) on the file opened in binary mode gives the lines of text mode.
 #include "platform/CStdioFile.h"
 #include "platform/FaultInjection.h"
+#include "platform/LineReader.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -16,16 +18,28 @@ namespace {
 
 using testing_support::writeBytes;
 
+// Not a mode of the file: the lines by platform::LineReader from the file in binary mode.
+constexpr UINT kBlocks = 0x80000000u;
+
 class CStdioFileLineTest : public ::testing::Test {
 protected:
     platform::FaultScope faults;
     testing_support::TempDir dir;
     std::string path() const { return dir.winPath() + "\\L.TXT"; }
 
-    // Every line of the file by ReadString (false) or ReadLine (true).
+    // Every line of the file by ReadString (false) or ReadLine (true); by LineReader for
+    // kBlocks.
     std::vector<std::string> lines(UINT mode, bool readLine) const {
-        CStdioFile f(path().c_str(), CFile::modeRead | mode);
         std::vector<std::string> out;
+        if (mode == kBlocks) {
+            CFile binary(path().c_str(), CFile::modeRead | CFile::typeBinary);
+            platform::LineReader reader(binary);
+            std::string_view line;
+            while (reader.next(line))
+                out.emplace_back(line);
+            return out;
+        }
+        CStdioFile f(path().c_str(), CFile::modeRead | mode);
         if (readLine) {
             std::string line = "left over";
             while (f.ReadLine(line))
@@ -67,6 +81,7 @@ TEST_F(CStdioFileLineTest, SameLinesAsReadStringInBothModes) {
         for (UINT mode : {0u, unsigned(CFile::typeBinary)})
             EXPECT_EQ(lines(mode, true), lines(mode, false))
                 << testing::PrintToString(bytes) << " mode " << mode;
+        EXPECT_EQ(lines(kBlocks, true), lines(0, false)) << testing::PrintToString(bytes);
     }
     for (std::string bytes : {"rad 1\r\n\r\nsista", "rad 1\n\nsista", "rad 1\r\n\nsista"}) {
         writeBytes(dir.file("L.TXT"), bytes);

@@ -1,0 +1,31 @@
+// The lines of a file opened in binary mode as a text-mode stream gives them to
+// CStdioFile::ReadLine: each without its line end, CR LF ending a line as LF does and any
+// other CR kept in its line, zero bytes kept. The file is read in blocks of 64 KiB and each
+// line is a view into the block, without a copy or a call into the stream per line.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+class CFile;
+
+namespace platform {
+
+class LineReader {
+public:
+    // Reads `file` from where it stands.
+    explicit LineReader(CFile& file);
+    // The next line, valid until the next call; false at the end with nothing read. A read
+    // error raises CFileException.
+    bool next(std::string_view& line);
+
+private:
+    CFile& m_file;
+    std::vector<char> m_block;
+    std::size_t m_begin = 0; // the first byte not given yet
+    std::size_t m_end = 0;   // the end of the bytes read
+    bool m_atEnd = false;    // the file has no more bytes
+};
+
+} // namespace platform
