@@ -2,9 +2,8 @@
 
 #include "database/dbstype.h"
 
-#include <vector>
-
 #include <cstring>
+#include <vector>
 
 void SlotCensus::head(const char* bytes, std::size_t size) {
     m_haveHead = size >= static_cast<std::size_t>(kDbsHeadSize);
