@@ -1,7 +1,5 @@
 #include "borehole/CKarnborr.h"
 
-#include "list/PlainNumbers.h"
-
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
 #include "list/FormattedText.h"
@@ -32,6 +30,14 @@ bool sameText(const char* field, std::size_t size, const char* text) {
     return std::strncmp(field, text, size) == 0;
 }
 
+// The integers of a section line in their order on it, after the depth: thirteen before the
+// value, tal1 after it; with their widths in the line's format.
+constexpr int16_t kbtype::*kSectionIntegers[14] = {
+    &kbtype::kod2,      &kbtype::underkod2, &kbtype::vinkel1,   &kbtype::vinkel2, &kbtype::kod3,
+    &kbtype::underkod3, &kbtype::kod1,      &kbtype::underkod1, &kbtype::klass,   &kbtype::tal2,
+    &kbtype::procent,   &kbtype::val,       &kbtype::flagga,    &kbtype::tal1};
+constexpr int kSectionWidths[14] = {2, 2, 3, 3, 1, 1, 2, 2, 1, 4, 3, 1, 1, 3};
+
 // The section line "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d", nine
 // blanks, cut or padded to 60 characters, and the text from there on, written in one piece
 // when FormattedText's direct conversions cover every number. False, with nothing written,
@@ -52,22 +58,12 @@ bool writeSectionLine(FormattedText& out, const kbtype& r) {
         *p++ = ' ';
         number(FormattedText::putInteger(p, value, width));
     };
-    integer(r.kod2, 2);
-    integer(r.underkod2, 2);
-    integer(r.vinkel1, 3);
-    integer(r.vinkel2, 3);
-    integer(r.kod3, 1);
-    integer(r.underkod3, 1);
-    integer(r.kod1, 2);
-    integer(r.underkod1, 2);
-    integer(r.klass, 1);
-    integer(r.tal2, 4);
-    integer(r.procent, 3);
-    integer(r.val, 1);
-    integer(r.flagga, 1);
+#pragma GCC unroll 13 // each field's offset and width then a constant
+    for (int i = 0; i < 13; ++i)
+        integer(r.*kSectionIntegers[i], kSectionWidths[i]);
     *p++ = ' ';
     number(FormattedText::putFixed<3>(p, r.varde, 8));
-    integer(r.tal1, 3);
+    integer(r.*kSectionIntegers[13], kSectionWidths[13]);
     if (!covered)
         return false;
     const std::size_t length = strnlen(r.text, sizeof r.text - 1);
@@ -217,11 +213,8 @@ void CKarnborr::ReadLine(char* line) {
     long v[15] = {};
     double varde = 0;
     const int got = scanSection(line, r->djup, v, varde);
-    int16_t* fields[14] = {&r->kod2,      &r->underkod2, &r->vinkel1,   &r->vinkel2, &r->kod3,
-                           &r->underkod3, &r->kod1,      &r->underkod1, &r->klass,   &r->tal2,
-                           &r->procent,   &r->val,       &r->flagga,    &r->tal1};
     for (int i = 0; i < 14; ++i)
-        *fields[i] = static_cast<int16_t>(v[i]);
+        r->*kSectionIntegers[i] = static_cast<int16_t>(v[i]);
     r->varde = varde;
     borehole::copyField(r->text, strnlen(line, 61) >= 61 ? line + 60 : "");
     ApplyRules(r);
@@ -266,13 +259,10 @@ int CKarnborr::Save(CHarnDbs* dbs, int del) {
                 // "%6.2f %2d %2d %3d %3d %1d %1d %2d %2d %1d %4d %3d %1d %1d %8.3lf %3d" and nine
                 // blanks; the text stands at position 60 over whatever the numbers left there.
                 text.fixed(r.djup, 6, 2);
-                const int16_t numbers[13] = {
-                    r.kod2,      r.underkod2, r.vinkel1, r.vinkel2, r.kod3, r.underkod3, r.kod1,
-                    r.underkod1, r.klass,     r.tal2,    r.procent, r.val,  r.flagga};
-                const int widths[13] = {2, 2, 3, 3, 1, 1, 2, 2, 1, 4, 3, 1, 1};
                 for (int i = 0; i < 13; ++i)
-                    text.put(' ').integer(numbers[i], widths[i]);
-                text.put(' ').fixed(r.varde, 8, 3).put(' ').integer(r.tal1, 3);
+                    text.put(' ').integer(r.*kSectionIntegers[i], kSectionWidths[i]);
+                text.put(' ').fixed(r.varde, 8, 3);
+                text.put(' ').integer(r.*kSectionIntegers[13], kSectionWidths[13]);
                 text.literal("         ").column(60).text(r.text, sizeof r.text - 1).endLine();
             }
             if (hasExtraLine(r)) {
