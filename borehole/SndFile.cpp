@@ -46,10 +46,10 @@ CString crdPath(const CProjPath* proj, const char* namn) {
     return dataFile(proj, namn, ".CRD");
 }
 
-bool openForReading(CStdioFile& file, const char* path) {
+bool openForReading(CFile& file, const char* path, UINT type) {
     if (platform::access(path, 0) != 0)
         return false;
-    return file.Open(path, CFile::modeRead | CFile::typeText) != FALSE;
+    return file.Open(path, CFile::modeRead | type) != FALSE;
 }
 
 bool readHead(CStdioFile& file, const CProjPath* proj, const char* namn, harnbhdtype* bhd,
@@ -93,7 +93,7 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
 
     // The old file's lines as a text-mode stream gives them, read in blocks.
     CFile in;
-    if (platform::access(snd, 0) != 0 || !in.Open(snd, CFile::modeRead | CFile::typeBinary))
+    if (!openForReading(in, snd, CFile::typeBinary))
         return fileMessage("Fel: Hittar inte %s", snd);
     platform::LineReader old(in);
     platform::SafeReplace replacement(snd);

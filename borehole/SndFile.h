@@ -23,9 +23,9 @@ namespace borehole {
 CString sndPath(const CProjPath* proj, const char* namn);
 CString crdPath(const CProjPath* proj, const char* namn);
 
-// Opens an existing borehole file for reading as text; false when it is missing or cannot
-// be opened.
-bool openForReading(CStdioFile& file, const char* path);
+// Opens an existing borehole file for reading, as text unless `type` is CFile::typeBinary;
+// false when it is missing or cannot be opened.
+bool openForReading(CFile& file, const char* path, UINT type = CFile::typeText);
 // Opens the borehole file of `namn` and reads its head into `bhd` (closing the file again when
 // `close` is 1, else leaving it after the head's "*" line); false when the file is missing or
 // cannot be opened.
