@@ -374,23 +374,22 @@ void printListing(CHarnDbs& dbs, int typ, bool json, std::ostream& out) {
                   "ID", "FILE", "X", "Y", "Z", "DX", "DY", "DZ", "FLAGS");
     out << line;
     int rows = 0;
-    dbstype record;
-    while (dbs.NextRecord(record)) {
-        const dbstype* r = &record;
-        if (typ != 0 && r->typ != typ)
+    dbstype r;
+    while (dbs.NextRecord(r)) {
+        if (typ != 0 && r.typ != typ)
             continue;
         ++rows;
         // Identifiers and names are padded by their width on the terminal, not in bytes.
-        std::string id = shown(field(r->id));
-        std::string fil = shown(field(r->filnamn));
+        std::string id = shown(field(r.id));
+        std::string fil = shown(field(r.filnamn));
         const std::string idCol = padded(id, 15);
         const std::string filCol = padded(fil, 8);
         std::snprintf(line, sizeof line, "%-10s %s %s %12s %12s %10s %9s %9s %9s",
-                      typeName(r->typ).c_str(), idCol.c_str(), filCol.c_str(),
-                      millimetres(r->x).c_str(), millimetres(r->y).c_str(),
-                      millimetres(r->z).c_str(), millimetres(r->dx).c_str(),
-                      millimetres(r->dy).c_str(), millimetres(r->dz).c_str());
-        std::string words = flagWords(r->flagg);
+                      typeName(r.typ).c_str(), idCol.c_str(), filCol.c_str(),
+                      millimetres(r.x).c_str(), millimetres(r.y).c_str(), millimetres(r.z).c_str(),
+                      millimetres(r.dx).c_str(), millimetres(r.dy).c_str(),
+                      millimetres(r.dz).c_str());
+        std::string words = flagWords(r.flagg);
         out << line << (words.empty() ? "" : " ") << words << "\n";
     }
     out << rows << (rows == 1 ? " object\n" : " objects\n");
