@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -172,12 +173,34 @@ private:
     // True when no byte of `text` needs escaping or converting.
     static bool plainAscii(std::string_view text) {
         std::uint64_t special = 0;
-        for (std::size_t at = 0; at < text.size(); at += 8) {
-            std::uint64_t w = 0x2020202020202020u;
-            std::memcpy(&w, text.data() + at, std::min<std::size_t>(8, text.size() - at));
+        std::size_t at = 0;
+        for (; at + 8 <= text.size(); at += 8) {
+            std::uint64_t w;
+            std::memcpy(&w, text.data() + at, 8);
             special |= specialBytes(w);
         }
-        return special == 0;
+        return (special | specialBytes(tailWord(text.data() + at, text.size() - at))) == 0;
+    }
+    // The last `n` (< 8) bytes of a text at `p` as one word, the rest blanks. Loaded in at
+    // most two overlapping pieces straight into a register: a word assembled byte by byte
+    // in memory and then loaded whole waits for every byte's store.
+    static std::uint64_t tailWord(const char* p, std::size_t n) {
+        static_assert(std::endian::native == std::endian::little);
+        std::uint64_t w = 0;
+        if (n >= 4) {
+            std::uint32_t lo, hi;
+            std::memcpy(&lo, p, 4);
+            std::memcpy(&hi, p + n - 4, 4);
+            w = lo | static_cast<std::uint64_t>(hi) << (8 * (n - 4));
+        } else if (n >= 2) {
+            std::uint16_t lo, hi;
+            std::memcpy(&lo, p, 2);
+            std::memcpy(&hi, p + n - 2, 2);
+            w = lo | static_cast<std::uint64_t>(hi) << (8 * (n - 2));
+        } else if (n == 1) {
+            w = static_cast<unsigned char>(*p);
+        }
+        return w | 0x2020202020202020u << (8 * n);
     }
     // Writes `text` at `to` through `table`; room for kMostPerByte bytes a byte and 8 more.
     // Most texts are plain ASCII: copied eight bytes at a time while they are checked (the
@@ -192,9 +215,7 @@ private:
             special |= specialBytes(w);
         }
         if (at < text.size()) {
-            std::uint64_t w = 0x2020202020202020u;
-            for (std::size_t i = at; i < text.size(); ++i)
-                reinterpret_cast<unsigned char*>(&w)[i - at] = static_cast<unsigned char>(text[i]);
+            const std::uint64_t w = tailWord(text.data() + at, text.size() - at);
             std::memcpy(to + at, &w, 8);
             special |= specialBytes(w);
         }

@@ -168,6 +168,45 @@ TEST(JsonWriterTest, DocumentsPrettyAndCompact) {
     EXPECT_EQ(cli::JsonWriter::escape(std::string("q\"\x02\\", 4)), "q\\\"\\u0002\\\\");
 }
 
+// Texts are checked and copied eight bytes at a time, the last few bytes as one word: a byte
+// to escape or convert is found at every place of texts of every length around a word, and
+// bytes past a text's end are never taken into it.
+TEST(JsonWriterTest, EveryPlaceOfShortTexts) {
+    const struct {
+        char byte;
+        const char* utf8; // inside a JSON string, from UTF-8 text
+        const char* cp1252;
+    } kSpecial[] = {{'"', "\\\"", "\\\""},
+                    {'\\', "\\\\", "\\\\"},
+                    {'\x01', "\\u0001", "\\u0001"},
+                    {'\xe5', "\xe5", "\xc3\xa5"},
+                    {' ', " ", " "}};
+    for (std::size_t length = 0; length <= 19; ++length) {
+        for (const auto& special : kSpecial) {
+            for (std::size_t at = 0; at <= length; ++at) {
+                // Cut from a longer text whose next bytes must not show.
+                std::string text = std::string(length, 'x') + "y\"\x01yyyyyyyy";
+                std::string utf8 = std::string(length, 'x'), cp1252 = utf8;
+                if (at < length) {
+                    text[at] = special.byte;
+                    utf8 = utf8.substr(0, at) + special.utf8 + utf8.substr(at + 1);
+                    cp1252 = cp1252.substr(0, at) + special.cp1252 + cp1252.substr(at + 1);
+                }
+                std::ostringstream out;
+                {
+                    cli::JsonWriter w(out, false);
+                    w.beginArray()
+                        .value(std::string_view(text.data(), length))
+                        .text(std::string_view(text.data(), length))
+                        .endArray();
+                }
+                EXPECT_EQ(out.str(), "[\"" + utf8 + "\",\"" + cp1252 + "\"]")
+                    << "length " << length << ", byte " << at;
+            }
+        }
+    }
+}
+
 // Texts longer than the writer's buffer, escaped and converted, and nesting deeper than its
 // prepared indentation come out whole, in order.
 TEST(JsonWriterTest, LongTextsAndDeepNesting) {
