@@ -78,11 +78,14 @@ bool writeSectionLine(FormattedText& out, const kbtype& r) {
 }
 
 // The numbers of a section line as sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld")
-// reads them into depth, v[0..12], value and v[13], and its result; plain lines are read
-// without sscanf.
-int scanSection(const char* line, double& depth, long* v, double& value) {
-    PlainNumbers numbers(line);
+// reads them into depth, v[0..12], value and v[13], and its result. `numbers` has read the
+// depth already when `depthRead` (the line's first number is read once); plain lines are
+// read without sscanf.
+int scanSection(const char* line, PlainNumbers numbers, bool depthRead, double& depth, long* v,
+                double& value) {
     int got = 0;
+    if (depthRead)
+        got = 1;
     for (; got < 16; ++got) {
         if (numbers.atEnd())
             return got == 0 ? EOF : got;
@@ -191,7 +194,9 @@ void CKarnborr::ReadLine(char* line) {
         return;
     }
     double first;
-    if (!PlainNumbers(line).real(first) && std::sscanf(line, "%lf", &first) != 1)
+    PlainNumbers numbers(line);
+    const bool plainFirst = numbers.real(first);
+    if (!plainFirst && std::sscanf(line, "%lf", &first) != 1)
         return;
     // A negative first number (the writer's "-0.00" included) makes an extra line.
     if (std::signbit(first)) {
@@ -212,7 +217,9 @@ void CKarnborr::ReadLine(char* line) {
     kbtype* r = m_pael;
     long v[15] = {};
     double varde = 0;
-    const int got = scanSection(line, r->djup, v, varde);
+    r->djup = first;
+    const int got =
+        scanSection(line, plainFirst ? numbers : PlainNumbers(line), plainFirst, r->djup, v, varde);
     for (int i = 0; i < 14; ++i)
         r->*kSectionIntegers[i] = static_cast<int16_t>(v[i]);
     r->varde = varde;
