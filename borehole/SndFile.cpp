@@ -10,6 +10,7 @@
 #include "platform/SafeReplace.h"
 #include "platform/UserInterface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -64,10 +65,14 @@ void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* lin
                 const std::function<void(char* line)>& body) {
     bool nextOpens = true;
     int current = -1;
-    std::string line;
-    while (file.ReadLine(line)) {
+    // On from the head, in blocks (the lines ReadLine gives).
+    platform::LineReader lines(file);
+    std::string_view line;
+    while (lines.next(line)) {
         // The line up to a zero byte, cut to the buffer.
-        const std::size_t length = strnlen(line.c_str(), kScratchSize - 1);
+        std::size_t length = std::min(line.size(), kScratchSize - 1);
+        if (const void* zero = std::memchr(line.data(), 0, length))
+            length = static_cast<std::size_t>(static_cast<const char*>(zero) - line.data());
         std::memcpy(g_lineBuffer, line.data(), length);
         g_lineBuffer[length] = 0;
         if (g_lineBuffer[0] == '*') {

@@ -71,6 +71,8 @@ public:
     void Flush();
 
     bool IsOpen() const { return m_stream != nullptr; }
+    // Opened in text mode: its reads give CR LF as LF.
+    bool IsTextMode() const { return m_text; }
     CString GetFilePath() const { return m_path; }
     void SetFilePath(const char* path) { m_path = path; }
     CString GetFileName() const;

@@ -6,14 +6,15 @@
 
 namespace platform {
 
-LineReader::LineReader(CFile& file) : m_file(file), m_block(64 * 1024) {}
+LineReader::LineReader(CFile& file)
+    : m_file(file), m_block(64 * 1024), m_pairsTurned(file.IsTextMode()) {}
 
 bool LineReader::next(std::string_view& line) {
     for (;;) {
         const char* from = m_block.data() + m_begin;
         if (const auto* lf = static_cast<const char*>(std::memchr(from, '\n', m_end - m_begin))) {
             std::size_t length = static_cast<std::size_t>(lf - from);
-            if (length > 0 && from[length - 1] == '\r')
+            if (!m_pairsTurned && length > 0 && from[length - 1] == '\r')
                 --length; // the CR of a CR LF pair
             line = std::string_view(from, length);
             m_begin += static_cast<std::size_t>(lf - from) + 1;

@@ -1,7 +1,8 @@
 // CStdioFile::ReadLine against ReadString: the same lines from the same bytes in text and
 // binary mode (line ends of every kind, lone CRs, zero bytes, lines longer than any buffer,
 // no final line end), and a disk error raised as by ReadString. The block line reader
-// (platform::LineReader) on the file opened in binary mode gives the lines of text mode.
+// (platform::LineReader) gives the lines of text mode from the file opened in binary mode,
+// and in text mode taking over from ReadLine where it stopped.
 #include "platform/CStdioFile.h"
 #include "platform/FaultInjection.h"
 #include "platform/LineReader.h"
@@ -18,8 +19,10 @@ namespace {
 
 using testing_support::writeBytes;
 
-// Not a mode of the file: the lines by platform::LineReader from the file in binary mode.
+// Not modes of the file: the lines by platform::LineReader from the file in binary mode, and
+// in text mode after the first line by ReadLine.
 constexpr UINT kBlocks = 0x80000000u;
+constexpr UINT kTextBlocks = 0x40000000u;
 
 class CStdioFileLineTest : public ::testing::Test {
 protected:
@@ -28,12 +31,16 @@ protected:
     std::string path() const { return dir.winPath() + "\\L.TXT"; }
 
     // Every line of the file by ReadString (false) or ReadLine (true); by LineReader for
-    // kBlocks.
+    // kBlocks and kTextBlocks.
     std::vector<std::string> lines(UINT mode, bool readLine) const {
         std::vector<std::string> out;
-        if (mode == kBlocks) {
-            CFile binary(path().c_str(), CFile::modeRead | CFile::typeBinary);
-            platform::LineReader reader(binary);
+        if (mode == kBlocks || mode == kTextBlocks) {
+            CStdioFile file(path().c_str(),
+                            CFile::modeRead | (mode == kBlocks ? UINT{CFile::typeBinary} : 0u));
+            std::string first;
+            if (mode == kTextBlocks && file.ReadLine(first))
+                out.push_back(first);
+            platform::LineReader reader(file);
             std::string_view line;
             while (reader.next(line))
                 out.emplace_back(line);
@@ -81,7 +88,9 @@ TEST_F(CStdioFileLineTest, SameLinesAsReadStringInBothModes) {
         for (UINT mode : {0u, unsigned(CFile::typeBinary)})
             EXPECT_EQ(lines(mode, true), lines(mode, false))
                 << testing::PrintToString(bytes) << " mode " << mode;
-        EXPECT_EQ(lines(kBlocks, true), lines(0, false)) << testing::PrintToString(bytes);
+        for (UINT blocks : {kBlocks, kTextBlocks})
+            EXPECT_EQ(lines(blocks, true), lines(0, false))
+                << testing::PrintToString(bytes) << " mode " << blocks;
     }
     for (std::string bytes : {"rad 1\r\n\r\nsista", "rad 1\n\nsista", "rad 1\r\n\nsista"}) {
         writeBytes(dir.file("L.TXT"), bytes);
