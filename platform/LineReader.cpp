@@ -6,12 +6,17 @@
 
 namespace platform {
 
+namespace {
+constexpr std::size_t kBlockSize = 64 * 1024;
+}
+
 LineReader::LineReader(CFile& file)
-    : m_file(file), m_block(64 * 1024), m_pairsTurned(file.IsTextMode()) {}
+    : m_file(file), m_block(new char[kBlockSize]), m_size(kBlockSize),
+      m_pairsTurned(file.IsTextMode()) {}
 
 bool LineReader::next(std::string_view& line) {
     for (;;) {
-        const char* from = m_block.data() + m_begin;
+        const char* from = m_block.get() + m_begin;
         if (const auto* lf = static_cast<const char*>(std::memchr(from, '\n', m_end - m_begin))) {
             std::size_t length = static_cast<std::size_t>(lf - from);
             if (!m_pairsTurned && length > 0 && from[length - 1] == '\r')
@@ -28,13 +33,18 @@ bool LineReader::next(std::string_view& line) {
             return any;
         }
         // Keep the start of the line; a line longer than the block makes it larger.
-        std::memmove(m_block.data(), from, m_end - m_begin);
-        m_end -= m_begin;
+        const std::size_t kept = m_end - m_begin;
+        if (kept == m_size) {
+            std::unique_ptr<char[]> larger(new char[2 * m_size]);
+            std::memcpy(larger.get(), from, kept);
+            m_block = std::move(larger);
+            m_size *= 2;
+        } else {
+            std::memmove(m_block.get(), from, kept);
+        }
         m_begin = 0;
-        if (m_end == m_block.size())
-            m_block.resize(2 * m_block.size());
-        const UINT n =
-            m_file.Read(m_block.data() + m_end, static_cast<UINT>(m_block.size() - m_end));
+        m_end = kept;
+        const UINT n = m_file.Read(m_block.get() + m_end, static_cast<UINT>(m_size - m_end));
         m_end += n;
         m_atEnd = n == 0;
     }

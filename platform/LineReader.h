@@ -5,8 +5,8 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 class CFile;
 
@@ -22,7 +22,9 @@ public:
 
 private:
     CFile& m_file;
-    std::vector<char> m_block;
+    // Not cleared: a reader is made for every file read, most of them far smaller.
+    std::unique_ptr<char[]> m_block;
+    std::size_t m_size;
     std::size_t m_begin = 0; // the first byte not given yet
     std::size_t m_end = 0;   // the end of the bytes read
     bool m_atEnd = false;    // the file has no more bytes
