@@ -16,6 +16,20 @@
 #include <type_traits>
 #include <vector>
 
+// A record's bytes copied in 32-byte pieces: a plain copy of a record of some hundred bytes
+// becomes a string instruction, whose start-up costs more than the copy.
+template <class T> void copyRecordBytes(T* to, const T* from) {
+    constexpr std::size_t kPiece = 32;
+    auto* d = reinterpret_cast<unsigned char*>(to);
+    const auto* s = reinterpret_cast<const unsigned char*>(from);
+#pragma GCC unroll 16
+    for (std::size_t at = 0; at + kPiece <= sizeof(T); at += kPiece)
+        std::memcpy(d + at, s + at, kPiece);
+    constexpr std::size_t kRest = sizeof(T) % kPiece;
+    if constexpr (kRest != 0)
+        std::memcpy(d + sizeof(T) - kRest, s + sizeof(T) - kRest, kRest);
+}
+
 template <class T> class list0 {
     static_assert(std::is_trivially_copyable_v<T>, "list0 records are plain data");
 
@@ -199,22 +213,8 @@ public:
         int r = mode == 1 ? Add() : Insert();
         if (r < 0)
             return r;
-        copyRecord(m_pael, rec ? rec : &m_noll);
+        copyRecordBytes(m_pael, rec ? rec : &m_noll);
         return 0;
-    }
-
-    // A record's bytes copied in 32-byte pieces: a plain copy of a record this size becomes a
-    // string instruction, whose start-up costs more than the copy.
-    static void copyRecord(T* to, const T* from) {
-        constexpr std::size_t kPiece = 32;
-        auto* d = reinterpret_cast<unsigned char*>(to);
-        const auto* s = reinterpret_cast<const unsigned char*>(from);
-#pragma GCC unroll 16
-        for (std::size_t at = 0; at + kPiece <= sizeof(T); at += kPiece)
-            std::memcpy(d + at, s + at, kPiece);
-        constexpr std::size_t kRest = sizeof(T) % kPiece;
-        if constexpr (kRest != 0)
-            std::memcpy(d + sizeof(T) - kRest, s + sizeof(T) - kRest, kRest);
     }
 
     // Removes the current element. Without a current element the result is -1.
@@ -411,9 +411,7 @@ protected:
         m_touched.clear();
         m_dropped.clear();
     }
-    bool tracking() const {
-        return m_tracking;
-    }
+    bool tracking() const { return m_tracking; }
     template <class F, class G> void takeChanges(F dropped, G touched) {
         for (Node* p : m_dropped)
             dropped(p);
