@@ -4,13 +4,14 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace fileimage {
 
 // Appends the rest of an open binary stream to `bytes`; false when a read fails.
 inline bool readRest(std::FILE* f, std::string& bytes) {
-    char buf[4096];
+    char buf[1 << 16];
     std::size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
         bytes.append(buf, n);
@@ -21,7 +22,7 @@ inline bool readRest(std::FILE* f, std::string& bytes) {
 inline void put(std::string& image, std::size_t offset, const void* data, std::size_t size) {
     if (image.size() < offset + size)
         image.resize(offset + size, '\0');
-    image.replace(offset, size, static_cast<const char*>(data), size);
+    std::memcpy(image.data() + offset, data, size);
 }
 
 // Reads one whole line (without its end) from a text stream; false at the end of the file.

@@ -6,6 +6,7 @@
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
 #include "host/CVaglinje.h"
+#include "list/FileImage.h"
 #include "list/FormattedText.h"
 #include "list/Utilities.h"
 #include "platform/Cp1252Literal.h"
@@ -20,8 +21,10 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
-#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -67,11 +70,7 @@ int CTunDbs::Save(CHarnDbs* dbs) {
     // image is complete.
     Rewrite rewrite;
     if (std::FILE* f = platform::fopen(odbPath, "r+b")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            rewrite.bytes.append(buf, n);
-        rewrite.loaded = !std::ferror(f);
+        rewrite.loaded = fileimage::readRest(f, rewrite.bytes);
         std::fclose(f);
         if (!rewrite.loaded)
             rewrite.bytes.clear();
@@ -84,14 +83,22 @@ int CTunDbs::Save(CHarnDbs* dbs) {
     // When the file keeps its old contents, so do its head and offsets in memory, so that
     // later writes in place still fit the file.
     const tunhdtype fileHead = m_hd;
-    std::unordered_map<const todbtype*, int32_t> fileOffsets;
+    // Records keep their place in memory through the deletions and the sort below: each
+    // record's offset is kept beside its address, looked up only when the file stays.
+    std::vector<std::pair<const todbtype*, int32_t>> fileOffsets;
+    fileOffsets.reserve(static_cast<std::size_t>(m_antal));
     for (Node* n = m_forst; n; n = n->next)
-        fileOffsets[&n->rec] = n->rec.filpos;
+        fileOffsets.emplace_back(&n->rec, n->rec.filpos);
     auto keepFileState = [&] {
         m_hd = fileHead;
+        auto byAddress = [](const auto& a, const auto& b) {
+            return std::less<const todbtype*>()(a.first, b.first);
+        };
+        std::sort(fileOffsets.begin(), fileOffsets.end(), byAddress);
         for (Node* n = m_forst; n; n = n->next) {
-            auto it = fileOffsets.find(&n->rec);
-            n->rec.filpos = it == fileOffsets.end() ? 0 : it->second;
+            const std::pair<const todbtype*, int32_t> key(&n->rec, 0);
+            auto it = std::lower_bound(fileOffsets.begin(), fileOffsets.end(), key, byAddress);
+            n->rec.filpos = it != fileOffsets.end() && it->first == &n->rec ? it->second : 0;
         }
     };
 

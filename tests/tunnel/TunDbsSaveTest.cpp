@@ -337,7 +337,16 @@ TEST_F(TunDbsSaveTest, SaveMessages) {
         std::remove(file("TUN1.ODB").c_str());
         ui.clear();
         platform::FailureLog::reset();
+        // The records keep the offsets of the file they came from, for later writes in place.
+        auto offsets = [&h] {
+            std::vector<int32_t> at;
+            for (bool more = h->Home() == 0; more; more = (*h)++)
+                at.push_back(h->Get_aktel()->filpos);
+            return at;
+        };
+        const std::vector<int32_t> before = offsets();
         EXPECT_EQ(h->Save(dbs.get()), hole ? -1 : 0);
+        EXPECT_EQ(offsets(), before);
         const auto m = ui.messages();
         EXPECT_EQ(m.size(), hole ? 4u : 5u);
         for (const auto& e : m)
