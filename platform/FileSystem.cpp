@@ -9,6 +9,7 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio_ext.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -303,6 +304,13 @@ FILE* openStream(const char* path, const char* mode, mode_t permissions) {
 
 FILE* fopen(const char* path, const char* mode) {
     return openStream(path, mode, 0644);
+}
+
+void readThrough(FILE* f) {
+    if (!f)
+        return;
+    __fsetlocking(f, FSETLOCKING_BYCALLER);
+    std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
 }
 
 FILE* createPrivateFile(const char* path) {

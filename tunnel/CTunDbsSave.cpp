@@ -230,6 +230,7 @@ int CTunDbs::SaveLat(const char* alignment) {
         showAboutFile("Fel: Hittar inte %s", lat);
         return -3;
     }
+    platform::readThrough(in);
     CString tempName;
     tempName.Format("%s%s%s%st$us.lat", m_pProj->ProjKat(), "\\",
                     static_cast<const char*>(CProjPath::HarnDbfKat), "\\");
