@@ -61,10 +61,14 @@ bool readHead(CStdioFile& file, const CProjPath* proj, const char* namn, harnbhd
     return true;
 }
 
-void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
+namespace {
+
+// The lines after the head, block by block: `opened` gets each block's number and first line
+// and says whether the block's further lines go to `body`.
+void walkBlocks(CStdioFile& file, const std::function<bool(int number, char* line)>& opened,
                 const std::function<void(char* line)>& body) {
     bool nextOpens = true;
-    int current = -1;
+    bool wanted = false;
     // On from the head, in blocks (the lines ReadLine gives).
     platform::LineReader lines(file);
     std::string_view line;
@@ -81,15 +85,43 @@ void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* lin
         }
         if (nextOpens) {
             nextOpens = false;
-            if (std::sscanf(g_lineBuffer, "%d", &current) != 1)
-                current = -1;
-            if (wanted >= 0 && current == wanted)
-                opened(g_lineBuffer);
+            int number = -1;
+            if (std::sscanf(g_lineBuffer, "%d", &number) != 1)
+                number = -1;
+            wanted = opened(number, g_lineBuffer);
             continue;
         }
-        if (wanted >= 0 && current == wanted)
+        if (wanted)
             body(g_lineBuffer);
     }
+}
+
+} // namespace
+
+void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
+                const std::function<void(char* line)>& body) {
+    walkBlocks(
+        file,
+        [&](int number, char* line) {
+            if (wanted < 0 || number != wanted)
+                return false;
+            opened(line);
+            return true;
+        },
+        body);
+}
+
+unsigned blocksPresent(CStdioFile& file) {
+    unsigned present = 0;
+    walkBlocks(
+        file,
+        [&](int number, char*) {
+            if (number >= 0 && number < 32)
+                present |= 1u << number;
+            return false;
+        },
+        [](char*) {});
+    return present;
 }
 
 int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,

@@ -38,6 +38,9 @@ bool readHead(CStdioFile& file, const CProjPath* proj, const char* namn, harnbhd
 // line end and cut to the buffer. A negative `wanted` finds no block.
 void scanBlocks(CStdioFile& file, int wanted, const std::function<void(char* line)>& opened,
                 const std::function<void(char* line)>& body);
+// Walks the lines after the head as scanBlocks does and gives the numbers of the blocks it
+// holds, bit n for block n (numbers 0 to 31; others are not counted).
+unsigned blocksPresent(CStdioFile& file);
 
 // Writes the head lines and the blocks of the old file to a new file (platform::SafeReplace):
 // every block of another number unchanged, the block numbered bhd->metod replaced by a new

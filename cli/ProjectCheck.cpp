@@ -188,15 +188,16 @@ void ProjectCheck::checkBorehole(const dbstype& r, const std::string& object,
                               {CRegBorr::JB1, "registered drilling JB1"},
                               {CVattenF::VF, "water-loss tests"},
                               {CRegBorr::RB, "registered drilling RB"}};
+    // The file read once for the blocks of all four methods.
+    CStdioFile sf;
+    harnbhdtype bhd;
+    std::memset(&bhd, 0, sizeof bhd);
+    if (!borehole::readHead(sf, &m_proj, name.c_str(), &bhd, 0))
+        return;
+    const unsigned blocks = borehole::blocksPresent(sf);
+    sf.Abort();
     for (const Method& m : methods) {
-        CStdioFile sf;
-        harnbhdtype bhd;
-        std::memset(&bhd, 0, sizeof bhd);
-        if (!borehole::readHead(sf, &m_proj, name.c_str(), &bhd, 0))
-            return;
-        bool present = false;
-        borehole::scanBlocks(
-            sf, m.number, [&](char*) { present = true; }, [](char*) {});
+        const bool present = blocks & (1u << m.number);
         const bool flagged = r.flagg & (1 << m.number);
         if (present != flagged)
             m_out.add("borehole-flag", Severity::Error, object, userPath(path), 0,
