@@ -217,10 +217,9 @@ void checkLibraryFile(const char* path, int recordLength, FindingList& out) {
                       std::to_string(dead) + " are free");
 }
 
-void checkBoreholeHead(const char* path, const std::string& object, FindingList& out) {
-    FileCheck f(path, object, out);
-    if (!f)
-        return;
+namespace {
+
+void boreholeHeadFindings(FileCheck& f) {
     const std::vector<std::string>& text = f.text;
     size_t end = 0;
     while (end < text.size() && !starLine(text[end]))
@@ -237,6 +236,13 @@ void checkBoreholeHead(const char* path, const std::string& object, FindingList&
             f.error("borehole-head", static_cast<int>(i) + 1,
                     "head line " + std::to_string(i + 1) + " \"" + shown(text[i]) +
                         "\" does not start with a number");
+}
+
+} // namespace
+
+void checkBoreholeHead(const char* path, const std::string& object, FindingList& out) {
+    if (FileCheck f(path, object, out); f)
+        boreholeHeadFindings(f);
 }
 
 void checkLineFile(const char* path, const std::string& object, FindingList& out) {
@@ -362,10 +368,9 @@ void checkSurveyFile(const char* path, const std::string& object, FindingList& o
                         " does not hold four numbers (the reader skips it)");
 }
 
-void checkBoreholeBlocks(const char* path, const std::string& object, FindingList& out) {
-    FileCheck f(path, object, out);
-    if (!f)
-        return;
+namespace {
+
+void boreholeBlockFindings(FileCheck& f) {
     const std::vector<std::string>& text = f.text;
     size_t i = 0;
     while (i < text.size() && !starLine(text[i]))
@@ -392,6 +397,15 @@ void checkBoreholeBlocks(const char* path, const std::string& object, FindingLis
             f.error("borehole-line", static_cast<int>(i) + 1,
                     std::string(bodyLine == 1 ? "parameter" : "data") + " line " + quoted(l) +
                         " of block " + std::to_string(block) + " does not start with a number");
+    }
+}
+
+} // namespace
+
+void checkBoreholeFile(const char* path, const std::string& object, FindingList& out) {
+    if (FileCheck f(path, object, out); f) {
+        boreholeHeadFindings(f);
+        boreholeBlockFindings(f);
     }
 }
 

@@ -55,9 +55,9 @@ void checkLineFile(const char* path, const std::string& object, FindingList& out
 void checkOutcropFile(const char* path, const std::string& object, FindingList& out);
 // A deviation survey (.CRD): four numbers on every line.
 void checkSurveyFile(const char* path, const std::string& object, FindingList& out);
-// The method blocks of a borehole file: the lines of the blocks 0 to 3 begin with a number
-// (or "%", a core remark).
-void checkBoreholeBlocks(const char* path, const std::string& object, FindingList& out);
+// A borehole file read once: its head as checkBoreholeHead checks it, then its method
+// blocks: the lines of the blocks 0 to 3 begin with a number (or "%", a core remark).
+void checkBoreholeFile(const char* path, const std::string& object, FindingList& out);
 
 // A bolt (.ODF) or drainage (.ODD) file: its head, version and end offset against the
 // 144-byte records from offset 300.

@@ -173,8 +173,7 @@ void ProjectCheck::checkBorehole(const dbstype& r, const std::string& object,
         return;
     const CString path = borehole::sndPath(&m_proj, name.c_str());
     const int before = m_out.errors();
-    checkBoreholeHead(path, object, m_out);
-    checkBoreholeBlocks(path, object, m_out);
+    checkBoreholeFile(path, object, m_out);
     const CString survey = m_proj.DataPath((name + ".CRD").c_str());
     if (platform::access(survey, 0) == 0)
         checkSurveyFile(survey, object, m_out);
