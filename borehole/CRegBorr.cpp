@@ -3,6 +3,7 @@
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
 #include "list/FormattedText.h"
+#include "list/PlainNumbers.h"
 #include "list/Utilities.h"
 #include "platform/CStdioFile.h"
 #include "platform/Cp1252Literal.h"
@@ -82,13 +83,17 @@ void CRegBorr::ReadRecord(const char* line) {
     rbtype* r = m_pael;
     long time = 0;
     std::size_t length = std::strlen(line);
+    // Plain lines are read without sscanf.
     if (m_bhd.metod == JB1) {
-        std::sscanf(line, "%f%ld", &r->djup, &time);
+        if (!PlainNumbers::scanLine(line, r->djup, time))
+            std::sscanf(line, "%f%ld", &r->djup, &time);
         borehole::copyField(r->text, length >= 23 ? line + 22 : "");
     } else {
-        std::sscanf(line, "%f%ld%lf%lf%lf%lf%lf%lf%lf", &r->djup, &time, &r->hastighet,
-                    &r->rbvarde[0], &r->rbvarde[2], &r->rbvarde[1], &r->rbvarde[3], &r->rbvarde[4],
-                    &r->rbvarde[5]);
+        double* v = r->rbvarde;
+        if (!PlainNumbers::scanLine(line, r->djup, time, r->hastighet, v[0], v[2], v[1], v[3], v[4],
+                                    v[5]))
+            std::sscanf(line, "%f%ld%lf%lf%lf%lf%lf%lf%lf", &r->djup, &time, &r->hastighet, &v[0],
+                        &v[2], &v[1], &v[3], &v[4], &v[5]);
         borehole::copyField(r->text, length >= 66 ? line + 65 : "");
     }
     r->sjunktid = static_cast<int32_t>(time);

@@ -3,6 +3,7 @@
 #include "borehole/SndFile.h"
 #include "database/CHarnDbs.h"
 #include "list/FormattedText.h"
+#include "list/PlainNumbers.h"
 #include "list/Utilities.h"
 #include "platform/CStdioFile.h"
 
@@ -47,8 +48,10 @@ void CVattenF::ReadRecord(const char* line) {
     Ny(1, nullptr);
     vftype* r = m_pael;
     long kod = 0;
-    std::sscanf(line, "%lf%lf%lf%lf%lf%lf%ld", &r->vfvarde[0], &r->vfvarde[1], &r->vfvarde[2],
-                &r->vfvarde[3], &r->vfvarde[4], &r->vfvarde[5], &kod);
+    double* v = r->vfvarde;
+    // Plain lines are read without sscanf.
+    if (!PlainNumbers::scanLine(line, v[0], v[1], v[2], v[3], v[4], v[5], kod))
+        std::sscanf(line, "%lf%lf%lf%lf%lf%lf%ld", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &kod);
     r->vfkod = static_cast<int16_t>(kod);
     borehole::copyField(r->text, std::strlen(line) >= 51 ? line + 50 : "");
     // Texts of this block may be in the DOS code page.

@@ -1,4 +1,4 @@
-// Reads white-space separated numbers of a line as sscanf's "%lf" and "%ld" read them, for
+// Reads white-space separated numbers of a line as sscanf's "%lf", "%f" and "%ld" read them, for
 // lines made of plain decimal numbers only ("-12", "+3", "45.125"): a file the program wrote
 // holds nothing else, and reading it this way costs a fraction of sscanf. A token of any other
 // form (an exponent, hexadecimal, "inf", a sign or point without digits, letters right after
@@ -8,6 +8,7 @@
 
 #include <charconv>
 #include <cstddef>
+#include <type_traits>
 
 class PlainNumbers {
 public:
@@ -19,8 +20,9 @@ public:
         return *m_p == 0;
     }
 
-    // The next token as "%lf" reads it, when it is plain.
-    bool real(double& value) {
+    // The next token as "%lf" (a double) or "%f" (a float) reads it, when it is plain.
+    template <class Real> bool real(Real& value) {
+        static_assert(std::is_floating_point_v<Real>);
         skipSpace();
         const char* p = m_p;
         if (*p == '+' || *p == '-')
@@ -39,7 +41,7 @@ public:
             return false;
         // from_chars takes no '+'; it rounds exactly as strtod does.
         const char* from = *m_p == '+' ? m_p + 1 : m_p;
-        double v = 0;
+        Real v = 0;
         const auto [end, error] = std::from_chars(from, p, v);
         if (error != std::errc() || end != p)
             return false;
@@ -65,6 +67,33 @@ public:
         value = negative ? -v : v;
         m_p = p;
         return true;
+    }
+
+    // Reads `values` in order from `line` as sscanf reads them with "%ld" for a long and "%lf"
+    // or "%f" for a double or a float, when every token it comes to is plain: true, with as
+    // many values assigned as the line holds. False at a token that is not plain; the caller
+    // then reads the line with sscanf.
+    template <class... Value> static bool scanLine(const char* line, Value&... values) {
+        PlainNumbers numbers(line);
+        bool plain = true;
+        bool more = true;
+        auto one = [&](auto& value) {
+            if (!more || numbers.atEnd()) {
+                more = false;
+                return;
+            }
+            using T = std::remove_reference_t<decltype(value)>;
+            static_assert(std::is_same_v<T, long> || std::is_floating_point_v<T>);
+            bool read = false;
+            if constexpr (std::is_same_v<T, long>)
+                read = numbers.integer(value);
+            else
+                read = numbers.real(value);
+            if (!read)
+                plain = more = false;
+        };
+        (one(values), ...);
+        return plain;
     }
 
 private:

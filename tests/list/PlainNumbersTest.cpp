@@ -59,14 +59,14 @@ Token randomToken(std::mt19937& rng) {
     }
 }
 
-// Reads the next token as "%lf" (T double) or "%ld" (T long): it must be read exactly when
-// it is plain, and then as sscanf reads it, bit for bit. Whether it was read.
+// Reads the next token as "%lf" (T double), "%f" (T float) or "%ld" (T long): it must be read
+// exactly when it is plain, and then as sscanf reads it, bit for bit. Whether it was read.
 template <class T>
 bool readAndCompare(PlainNumbers& numbers, const std::string& token, bool plain,
                     const char* format) {
     T mine = 0;
     bool read = false;
-    if constexpr (std::is_same_v<T, double>)
+    if constexpr (std::is_floating_point_v<T>)
         read = numbers.real(mine);
     else
         read = numbers.integer(mine);
@@ -108,9 +108,11 @@ TEST(PlainNumbersTest, ReadsWhatSscanfReads) {
             }
             ASSERT_LT(k, tokens.size());
             const Token& t = tokens[k];
-            const bool read = rng() % 2
-                                  ? readAndCompare<double>(numbers, t.text, t.plainReal, "%lf")
-                                  : readAndCompare<long>(numbers, t.text, t.plainInteger, "%ld");
+            const unsigned kind = rng() % 3;
+            const bool read =
+                kind == 0   ? readAndCompare<double>(numbers, t.text, t.plainReal, "%lf")
+                : kind == 1 ? readAndCompare<float>(numbers, t.text, t.plainReal, "%f")
+                            : readAndCompare<long>(numbers, t.text, t.plainInteger, "%ld");
             ASSERT_FALSE(HasFailure());
             if (!read)
                 break;
@@ -118,6 +120,34 @@ TEST(PlainNumbersTest, ReadsWhatSscanfReads) {
         }
     }
     EXPECT_GT(fastReads, 30000);
+}
+
+// A whole line read by scanLine, or by sscanf where scanLine gives up, leaves every value as
+// sscanf alone does: those the line holds assigned, the others as they were.
+TEST(PlainNumbersTest, WholeLinesAsSscanfLeavesThem) {
+    std::mt19937 rng(29);
+    struct Values {
+        float f = -7.5f;
+        long l = 99;
+        double d[2] = {-1.25, 3.5};
+    };
+    int plainLines = 0;
+    for (int line = 0; line < 20000; ++line) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 6); n > 0; --n)
+            text += randomToken(rng).text + kSpaces[rng() % 6];
+        SCOPED_TRACE("line \"" + text + "\"");
+        Values mine, theirs;
+        if (PlainNumbers::scanLine(text.c_str(), mine.f, mine.l, mine.d[0], mine.d[1]))
+            ++plainLines;
+        else
+            std::sscanf(text.c_str(), "%f%ld%lf%lf", &mine.f, &mine.l, &mine.d[0], &mine.d[1]);
+        std::sscanf(text.c_str(), "%f%ld%lf%lf", &theirs.f, &theirs.l, &theirs.d[0], &theirs.d[1]);
+        ASSERT_EQ(std::memcmp(&mine.f, &theirs.f, sizeof mine.f), 0);
+        ASSERT_EQ(mine.l, theirs.l);
+        ASSERT_EQ(std::memcmp(mine.d, theirs.d, sizeof mine.d), 0);
+    }
+    EXPECT_GT(plainLines, 2000);
 }
 
 } // namespace
