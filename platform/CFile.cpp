@@ -33,12 +33,6 @@ int causeOf(int err) {
     }
 }
 
-// Stream buffer of a file opened for reading only. Such files are read whole, in records
-// or lines: a larger buffer than the stream's default (8 KiB) reads the file in fewer
-// calls. Files opened for writing keep the default, so that their writes reach the file
-// as before.
-constexpr size_t kReadBufferSize = 64 * 1024;
-
 } // namespace
 
 CFile::CFile(const char* path, UINT flags) {
@@ -98,11 +92,13 @@ BOOL CFile::Open(const char* path, UINT flags, CFileException* error) {
     m_lockFd = lockFd;
     // A CFile is used by one thread at a time, like the object itself: its stream need not
     // take the stream lock in every call (one atomic exchange per line read, per ferror).
-    __fsetlocking(m_stream, FSETLOCKING_BYCALLER);
-    if (access == modeRead) {
-        m_readBuffer.reset(new char[kReadBufferSize]);
-        std::setvbuf(m_stream, m_readBuffer.get(), _IOFBF, kReadBufferSize);
-    }
+    // A file opened for reading only is read whole, in records or lines: a larger buffer
+    // reads it in fewer calls. Files opened for writing keep the default, so that their
+    // writes reach the file as before.
+    if (access == modeRead)
+        platform::readThrough(m_stream, m_readBuffer);
+    else
+        __fsetlocking(m_stream, FSETLOCKING_BYCALLER);
     return TRUE;
 }
 

@@ -306,11 +306,14 @@ FILE* fopen(const char* path, const char* mode) {
     return openStream(path, mode, 0644);
 }
 
-void readThrough(FILE* f) {
+void readThrough(FILE* f, std::unique_ptr<char[]>& buffer) {
     if (!f)
         return;
+    // The C library takes a size only with a buffer of the caller's.
+    constexpr size_t kSize = 64 * 1024;
     __fsetlocking(f, FSETLOCKING_BYCALLER);
-    std::setvbuf(f, nullptr, _IOFBF, 1 << 16);
+    buffer.reset(new char[kSize]);
+    std::setvbuf(f, buffer.get(), _IOFBF, kSize);
 }
 
 FILE* createPrivateFile(const char* path) {

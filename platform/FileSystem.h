@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,9 +26,10 @@ std::string windowsPath(const std::string& posixPath);
 // open fails (errno EEXIST) when it exists already.
 FILE* fopen(const char* path, const char* mode);
 
-// Prepares a stream just opened for one thread to read from start to end, line by line: a
-// 64 KiB buffer, and no stream lock taken in every call.
-void readThrough(FILE* f);
+// Prepares a stream just opened for one thread to read from start to end, in records or
+// lines: no stream lock taken in every call, and a 64 KiB buffer (the default is 4 to 8 KiB)
+// made in `buffer`, which must outlive the stream.
+void readThrough(FILE* f, std::unique_ptr<char[]>& buffer);
 
 // Creates the file exclusively (as mode "w+bx"), readable and writable by its owner only, and
 // opens it for reading and writing in binary; null when it cannot (errno tells why).

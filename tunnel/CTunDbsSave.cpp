@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -225,12 +226,13 @@ int CTunDbs::Save(CHarnDbs* dbs) {
 
 int CTunDbs::SaveLat(const char* alignment) {
     const CString lat = Sokvag(".lat");
+    std::unique_ptr<char[]> inBuffer; // outlives `in`, closed below on every path
     std::FILE* in = platform::fopen(lat, "r+");
     if (!in) {
         showAboutFile("Fel: Hittar inte %s", lat);
         return -3;
     }
-    platform::readThrough(in);
+    platform::readThrough(in, inBuffer);
     CString tempName;
     tempName.Format("%s%s%s%st$us.lat", m_pProj->ProjKat(), "\\",
                     static_cast<const char*>(CProjPath::HarnDbfKat), "\\");
