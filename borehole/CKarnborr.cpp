@@ -77,51 +77,6 @@ bool writeSectionLine(FormattedText& out, const kbtype& r) {
     return true;
 }
 
-// The numbers of a section line as sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld")
-// reads them into depth, v[0..12], value and v[13], and its result. `numbers` has read the
-// depth already when `depthRead` (the line's first number is read once); plain lines are
-// read without sscanf.
-int scanSection(const char* line, PlainNumbers numbers, bool depthRead, double& depth, long* v,
-                double& value) {
-    int got = 0;
-    if (depthRead)
-        got = 1;
-    for (; got < 16; ++got) {
-        if (numbers.atEnd())
-            return got == 0 ? EOF : got;
-        const bool read = got == 0    ? numbers.real(depth)
-                          : got == 14 ? numbers.real(value)
-                                      : numbers.integer(v[got < 14 ? got - 1 : 13]);
-        if (!read)
-            return std::sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld", &depth,
-                               &v[0], &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9],
-                               &v[10], &v[11], &v[12], &value, &v[13]);
-    }
-    return got;
-}
-
-// The extra line as sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d") reads it into
-// skip, values[0..4] and codes[0..5]; plain lines are read without sscanf. What the line does
-// not hold is left as it was.
-void scanExtra(const char* line, double* values[5], int* codes) {
-    PlainNumbers numbers(line);
-    double skip;
-    for (int got = 0; got < 12 && !numbers.atEnd(); ++got) {
-        long code = 0;
-        const bool read = got == 0  ? numbers.real(skip)
-                          : got < 6 ? numbers.real(*values[got - 1])
-                                    : numbers.integer(code);
-        if (!read) {
-            std::sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d", &skip, values[0],
-                        values[1], values[2], values[3], values[4], &codes[0], &codes[1], &codes[2],
-                        &codes[3], &codes[4], &codes[5]);
-            return;
-        }
-        if (got >= 6)
-            codes[got - 6] = static_cast<int>(code); // "%d" keeps the low 32 bits of the long
-    }
-}
-
 // Whether a section has the extra line: an extra code other than 32 or a value other than
 // zero. Counted without branches, as the sections with one follow no pattern.
 bool hasExtraLine(const kbtype& r) {
@@ -202,13 +157,23 @@ void CKarnborr::ReadLine(char* line) {
     if (std::signbit(first)) {
         if (!m_pael || std::fabs(first + m_pael->djup) > 0.01)
             return;
+        // "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d", the first number read above; what the
+        // line does not hold is left as it was.
         kbtype* r = m_pael;
+        double* x = r->extravarde;
         int e[6];
+        long c[6];
         for (int i = 0; i < 6; ++i)
-            e[i] = r->extra[i];
-        double* values[5] = {&r->extravarde[0], &r->extravarde[2], &r->extravarde[1],
-                             &r->extravarde[3], &r->extravarde[4]};
-        scanExtra(line, values, e);
+            c[i] = e[i] = r->extra[i];
+        if (plainFirst &&
+            numbers.scan(x[0], x[2], x[1], x[3], x[4], c[0], c[1], c[2], c[3], c[4], c[5]) >= 0) {
+            for (int i = 0; i < 6; ++i)
+                e[i] = static_cast<int>(c[i]); // "%d" keeps the low 32 bits of the long
+        } else {
+            double skip;
+            std::sscanf(line, "%lf %lf %lf %lf %lf %lf %d %d %d %d %d %d", &skip, &x[0], &x[2],
+                        &x[1], &x[3], &x[4], &e[0], &e[1], &e[2], &e[3], &e[4], &e[5]);
+        }
         for (int i = 0; i < 6; ++i)
             r->extra[i] = static_cast<int8_t>(e[i]);
         return;
@@ -217,9 +182,18 @@ void CKarnborr::ReadLine(char* line) {
     kbtype* r = m_pael;
     long v[15] = {};
     double varde = 0;
+    // "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld" into depth, v[0..12], value and v[13],
+    // the depth read above.
     r->djup = first;
-    const int got =
-        scanSection(line, plainFirst ? numbers : PlainNumbers(line), plainFirst, r->djup, v, varde);
+    int got = plainFirst ? numbers.scan(v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9],
+                                        v[10], v[11], v[12], varde, v[13])
+                         : -1;
+    if (got >= 0)
+        ++got;
+    else
+        got = std::sscanf(line, "%lf%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%ld%lf%ld", &r->djup, &v[0],
+                          &v[1], &v[2], &v[3], &v[4], &v[5], &v[6], &v[7], &v[8], &v[9], &v[10],
+                          &v[11], &v[12], &varde, &v[13]);
     for (int i = 0; i < 14; ++i)
         r->*kSectionIntegers[i] = static_cast<int16_t>(v[i]);
     r->varde = varde;

@@ -69,16 +69,15 @@ public:
         return true;
     }
 
-    // Reads `values` in order from `line` as sscanf reads them with "%ld" for a long and "%lf"
-    // or "%f" for a double or a float, when every token it comes to is plain: true, with as
-    // many values assigned as the line holds. False at a token that is not plain; the caller
-    // then reads the line with sscanf.
-    template <class... Value> static bool scanLine(const char* line, Value&... values) {
-        PlainNumbers numbers(line);
-        bool plain = true;
+    // Reads `values` in order, on from where the reader stands, as sscanf reads them with
+    // "%ld" for a long and "%lf" or "%f" for a double or a float, when every token it comes to
+    // is plain: how many it read before the line ended (the others are left as they were).
+    // -1 at a token that is not plain; the caller then reads the whole line with sscanf.
+    template <class... Value> int scan(Value&... values) {
+        int got = 0;
         bool more = true;
         auto one = [&](auto& value) {
-            if (!more || numbers.atEnd()) {
+            if (!more || atEnd()) {
                 more = false;
                 return;
             }
@@ -86,14 +85,22 @@ public:
             static_assert(std::is_same_v<T, long> || std::is_floating_point_v<T>);
             bool read = false;
             if constexpr (std::is_same_v<T, long>)
-                read = numbers.integer(value);
+                read = integer(value);
             else
-                read = numbers.real(value);
-            if (!read)
-                plain = more = false;
+                read = real(value);
+            if (read) {
+                ++got;
+            } else {
+                got = -1;
+                more = false;
+            }
         };
         (one(values), ...);
-        return plain;
+        return got;
+    }
+    // scan from the start of `line`: false at a token that is not plain.
+    template <class... Value> static bool scanLine(const char* line, Value&... values) {
+        return PlainNumbers(line).scan(values...) >= 0;
     }
 
 private:
