@@ -139,7 +139,6 @@ protected:
     // Reads the head from `from` (the database, or a snapshot of it) into m_hd with its
     // checks and messages. 0, -4 head unreadable, -1 wrong version (the pair closed).
     int ReadHead(CFile& from);
-    enum class SlotKind { Free, Live, End };
     // A slot read at `p` into `slot` (filpos p when live, else 0): freed (counted in `freed`
     // before the head's end), live, or live at or past the end, which ends the reading (shown
     // on the status line).

@@ -281,15 +281,16 @@ int CHarnDbs::ReadHead(CFile& from) {
     return 0;
 }
 
-CHarnDbs::SlotKind CHarnDbs::TakeSlot(const char* bytes, long p, dbstype& slot, long& freed) {
+SlotKind CHarnDbs::TakeSlot(const char* bytes, long p, dbstype& slot, long& freed) {
     std::memcpy(&slot, bytes, kDbsRecordSize);
     slot.filpos = 0;
-    if (slotFree(slot)) {
+    const SlotKind kind = slotKind(bytes, p, m_hd.slut);
+    if (kind == SlotKind::Free) {
         if (p < m_hd.slut)
             ++freed;
-        return SlotKind::Free;
+        return kind;
     }
-    if (p >= m_hd.slut) {
+    if (kind == SlotKind::End) {
         char id[sizeof slot.id + 1] = {};
         std::memcpy(id, slot.id, sizeof slot.id);
         CString text;

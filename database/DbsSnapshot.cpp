@@ -17,16 +17,19 @@ void SlotCensus::head(const char* bytes, std::size_t size) {
 bool SlotCensus::slot(const char* bytes, long p) {
     if (!m_haveHead || ended)
         return false;
-    if (slotFree(bytes)) {
+    switch (slotKind(bytes, p, m_slut)) {
+    case SlotKind::Free:
         if (p < m_slut)
             ++freed;
-    } else if (p >= m_slut) {
+        break;
+    case SlotKind::End:
         ended = true;
         endAt = p;
         std::memcpy(endSlot, bytes, kDbsRecordSize);
         return false;
-    } else {
+    case SlotKind::Live:
         ++live;
+        break;
     }
     ++slots;
     return true;

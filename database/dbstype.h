@@ -115,3 +115,12 @@ inline bool slotFree(const char* bytes) {
 inline bool slotFree(const dbstype& r) {
     return r.typ == 0 || r.id[0] == 0;
 }
+
+// What reading the slots makes of the slot at `p`, the head's end being `slut`: a free
+// slot, a live record, or a live slot at or past the end, where the reading stops.
+enum class SlotKind { Free, Live, End };
+inline SlotKind slotKind(const char* bytes, long p, long slut) {
+    if (slotFree(bytes))
+        return SlotKind::Free;
+    return p >= slut ? SlotKind::End : SlotKind::Live;
+}
