@@ -312,6 +312,20 @@ int CHarnDbs::Restore(const char* path, const char* projnamn, CHarnKonvertera* d
         ShowMessage("Konverteringen avbruten !", MB_OK, MB_ICONEXCLAMATION);
         return -1;
     }
+    // The object now holds what one that has read no head holds. The records it held
+    // describe slots of the file just replaced: the searches below would find them before the
+    // new ones and write them over the new slots. The head is this object's own write: the
+    // next Uppdat must not take it for another program's (whose records would be subtracted
+    // from the counters and keep the extent from following the records written below).
+    DropIndexes();
+    if (Home() == 0)
+        while (list0<dbstype>::Delete() == 0) {
+        }
+    m_onDisk.clear();
+    m_diskHd = m_hd;
+    m_haveDiskHd = std::strcmp(path, ProjFile(CProjPath::HarnDbsNamn)) == 0;
+    m_otherRecords = 0;
+    m_foreignExtent = false;
 
     int borrhal = 0, linjer = 0, hallar = 0, tunnlar = 0;
     CString pattern;

@@ -48,12 +48,11 @@ int CHarnKonvertera::LasVersion(const char* path, double* version) {
 }
 
 int CHarnKonvertera::OnInitDialog() {
-    char text[64];
-    std::snprintf(text, sizeof text, "Konvertera projekt: %s", m_projnamn ? m_projnamn : "");
-    SetWindowText(text);
+    SetWindowText((std::string("Konvertera projekt: ") + (m_projnamn ? m_projnamn : "")).c_str());
     SetDlgItemText(IDC_TILL_VERSION, CHarnDbs::m_Dbsver);
     double version = 0;
     const bool readable = LasVersion(m_path, &version) != -1;
+    char text[16];
     if (readable)
         std::snprintf(text, sizeof text, "%.1f", version);
     else

@@ -298,6 +298,32 @@ TEST_F(ConversionTest, VersionsAreReadConvertedOrRefused) {
     EXPECT_EQ(history(ui), "");
 }
 
+// The database object the host holds when it offers the conversion has read the head it
+// refused or doubted: the conversion on it writes what it writes on a fresh object.
+TEST_F(ConversionTest, AnObjectThatReadTheHeadConvertsAsAFreshOne) {
+    buildDirect();
+    std::string doubted = readBytes(dbsFile());
+    const int32_t antal = 5; // "Osäker databas": the file holds 7
+    std::memcpy(doubted.data() + offsetof(dbshdtype, antal), &antal, sizeof antal);
+    const std::string path = win("HARNPLAN.DBS");
+    for (const std::string& before : {oldDatabase("1.0", 0.4), doubted}) {
+        writeBytes(dbsFile(), before);
+        TestDbs fresh(proj.get(), nullptr);
+        ASSERT_EQ(fresh.Restore(path.c_str(), "PROJ1", nullptr), 1);
+        const std::string converted = readBytes(dbsFile());
+
+        writeBytes(dbsFile(), before);
+        TestDbs d(proj.get(), nullptr);
+        const int read = d.Init(0, 0, nullptr, nullptr); // refused, or read with the warning
+        ASSERT_EQ(d.Restore(path.c_str(), "PROJ1", nullptr), 1) << read;
+        EXPECT_EQ(readBytes(dbsFile()), converted) << read;
+        ui.clear();
+        TestDbs again(proj.get(), nullptr);
+        EXPECT_EQ(again.Init(0, 0, nullptr, nullptr), 0);
+        EXPECT_EQ(history(ui), "") << read;
+    }
+}
+
 TEST_F(ConversionTest, UnreadableFileLeavesOkDisabledAndNothingChanged) {
     // Missing, a single byte, and shorter than the head's texts.
     for (const std::string& bytes : {std::string(), std::string("x"), std::string(219, '1')}) {
@@ -404,12 +430,16 @@ TEST_F(ConversionTest, KonverteraRunsTheDialogOnTheProjectsDatabase) {
     EXPECT_EQ(std::string(fileHd().projnamn), "NYTT");
     EXPECT_EQ(summary(fileHd()).substr(0, 36), "antal=1 hal=0 slut=724 typ=000100000");
 
-    // Closed with "Avbryt": 1 all the same, the file as it was.
+    // Closed with "Avbryt": 1 all the same, the file as it was. The caption holds the whole
+    // name, however long.
     const std::string rebuilt = readBytes(dbsFile());
     ui.pressButton(IDCANCEL);
     TestDbs other(proj.get(), nullptr);
-    EXPECT_EQ(other.Konvertera("ANNAT"), 1);
+    const std::string longName = "Projektet för den nya järnvägen mellan Åre och Östersund"_cp;
+    EXPECT_EQ(other.Konvertera(longName.c_str()), 1);
     EXPECT_EQ(readBytes(dbsFile()), rebuilt);
+    EXPECT_NE(history(ui).find("caption Konvertera projekt: " + longName + "\n"),
+              std::string::npos);
 }
 
 TEST_F(ConversionTest, FailuresTheConversionGoesPastAreLogged) {
