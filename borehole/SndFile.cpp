@@ -138,7 +138,10 @@ int rewrite(const CProjPath* proj, const char* namn, harnbhdtype* bhd, int del,
     FILE* out = replacement.open("wb");
     if (!out) {
         in.Abort();
-        return fileMessage("Fel: Kan ej öppna %s"_cp, replacement.temporaryPath().c_str());
+        // A write-protected file is named itself: no temporary file was tried.
+        const bool prot = replacement.failure() == platform::SafeReplace::Failure::Protected;
+        return fileMessage("Fel: Kan ej öppna %s"_cp, prot ? static_cast<const char*>(snd)
+                                                           : replacement.temporaryPath().c_str());
     }
 
     const int metod = bhd->metod;

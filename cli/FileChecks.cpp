@@ -416,8 +416,10 @@ void checkBoltDrainFile(const char* path, const std::string& object, FindingList
     bulthdtype hd;
     std::memcpy(&hd, f.bytes.data(), sizeof hd);
     const std::string version = terminatedField(hd.version);
-    double v = 0;
-    if (std::sscanf(version.c_str(), "%lf", &v) != 1 || !tunnelfile::versionAccepted(v))
+    // As the reader: a text that is no number leaves the version number the head holds.
+    double v = hd.vernr;
+    std::sscanf(version.c_str(), "%lf", &v);
+    if (!tunnelfile::versionAccepted(v))
         f.error("bolt-drain-file", 0, "unsupported version \"" + shown(version) + "\"");
     f.endsARecord("bolt-drain-file", hd.slut, 300, kTodbRecordSize);
 }

@@ -36,6 +36,10 @@ SafeReplace::~SafeReplace() {
 FILE* SafeReplace::open(const char* mode) {
     abandon();
     m_failure = Failure::None;
+    if (platform::access(m_target.c_str(), 2) != 0 && (errno == EACCES || errno == EPERM)) {
+        m_failure = Failure::Protected;
+        return nullptr;
+    }
     const size_t cut = m_target.find_last_of('\\');
     const std::string folder =
         cut == std::string::npos ? std::string() : m_target.substr(0, cut + 1);

@@ -15,9 +15,10 @@ public:
     // The step that failed, for callers that tell the user which one.
     enum class Failure {
         None,
-        Create,  // the temporary file could not be created
-        Write,   // writing, flushing, closing or syncing it failed
-        Replace, // it could not be put in the target's place (e.g. a folder stands there)
+        Create,    // the temporary file could not be created
+        Protected, // the file at the target may not be written: it is not replaced
+        Write,     // writing, flushing, closing or syncing it failed
+        Replace,   // it could not be put in the target's place (e.g. a folder stands there)
     };
 
     // `target` is a Windows-form path (CP1252), like every path of the library.
@@ -27,7 +28,9 @@ public:
     SafeReplace& operator=(const SafeReplace&) = delete;
 
     // Creates the temporary file and opens it with `mode` ("w", "wb", "w+b", ...; text mode
-    // without "b", as platform::fopen). Null when it cannot be created.
+    // without "b", as platform::fopen). Null when it cannot be created, or when a file stands
+    // at the target that this program may not write: renaming over it would not ask, but
+    // every writer of such a file opens it for writing, which is refused.
     FILE* open(const char* mode);
     FILE* stream() const { return m_file; }
 

@@ -62,8 +62,8 @@ int BoltDrainFile::Read(bool pack) {
     m_hd = head;
     char version[sizeof m_hd.version + 1] = {};
     std::memcpy(version, m_hd.version, sizeof m_hd.version);
-    if (std::sscanf(version, "%lf", &m_hd.vernr) != 1)
-        m_hd.vernr = 0; // a version text that is no number is refused
+    // A version text that is no number leaves the version number the head holds.
+    std::sscanf(version, "%lf", &m_hd.vernr);
     if (!tunnelfile::versionAccepted(m_hd.vernr)) {
         std::snprintf(g_lineBuffer, kScratchSize, "Felaktig version: %s %s", version, m_namn);
         std::strcat(g_lineBuffer, "\nNu gäller version:"_cp);

@@ -284,7 +284,9 @@ int CTunDbs::SaveLat(const char* alignment) {
     for (int i = 0; i < 4 && std::fgets(line, kLatLine, in); ++i) {
     }
     // Everything before section 7 (or before the end mark) is copied; the "*" line that
-    // opens another section is written back without its line end and then with "\n".
+    // opens another section is written back without its line end and then with "\n". A piece
+    // of a long line that begins with "*" is written on behind the piece before it, so the
+    // line stays one line (and opens no section on the next reading).
     while (std::fgets(line, kLatLine, in)) {
         if (std::strncmp(line, "**", 2) == 0)
             break;
@@ -293,8 +295,8 @@ int CTunDbs::SaveLat(const char* alignment) {
             short kind = 0;
             if (std::sscanf(line + 1, "%hd", &kind) == 1 && kind == 7)
                 break;
-            closeLine();
             text.literal(line).endLine();
+            lineOpen = false;
         } else {
             copy(line);
         }

@@ -10,7 +10,10 @@
 
 #include <set>
 #include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -138,6 +141,37 @@ TEST_F(SafeReplaceTest, UniqueTemporaryNamesCaseInsensitiveTargetAndWhatStandsIn
     EXPECT_EQ(missing.temporaryPath().rfind(win("SAKNAS\\A.DAT."), 0), 0u);
     EXPECT_EQ(listNames(dir.path()), (Names{"B1.SND", "MAPP.LJE"}));
     EXPECT_TRUE(listNames(dir.file("MAPP.LJE")).empty());
+}
+
+// A file the program may not write is not replaced (a rename over it would not ask); one
+// beside it that it may write is. Run as an ordinary user: the superuser may write anything.
+TEST_F(SafeReplaceTest, AWriteProtectedFileIsNotReplaced) {
+    writeBytes(dir.file("RO.DAT"), "gammal");
+    writeBytes(dir.file("RW.DAT"), "gammal");
+    ASSERT_EQ(::chmod(dir.file("RO.DAT").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.file("RW.DAT").c_str(), 0666), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(3);
+        SafeReplace::Failure failure = SafeReplace::Failure::None;
+        const int refused = platform::replaceFileContents(win("ro.dat").c_str(), "ny", &failure);
+        const int replaced = platform::replaceFileContents(win("rw.dat").c_str(), "ny");
+        ::_exit(refused == -1 && failure == SafeReplace::Failure::Protected ? replaced == 0 ? 0 : 2
+                                                                            : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0); // 1: replaced or other failure; 2: RW.DAT not replaced
+    EXPECT_EQ(readBytes(dir.file("RO.DAT")), "gammal");
+    EXPECT_EQ(readBytes(dir.file("RW.DAT")), "ny");
+    struct stat st;
+    ASSERT_EQ(::stat(dir.file("RO.DAT").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0444u);
+    EXPECT_EQ(listNames(dir.path()), (Names{"RO.DAT", "RW.DAT"}));
 }
 
 } // namespace

@@ -224,15 +224,18 @@ TEST_F(BoltDrain, SortKeys) {
     }
 }
 
-// Reading: the version rule, the messages, and the records up to slut.
+// Reading: the version rule, the messages, and the records up to slut. A version text that
+// is no number leaves the version number the head holds.
 TEST_F(BoltDrain, InitRefusals) {
     const struct {
         const char* version;
+        double held; // the head's version number
         bool accepted;
-    } versions[] = {{"0.93", false}, {"abc", false}, {"0.94", true}, {"1.5", true}, {"2.7", true}};
+    } versions[] = {{"0.93", 1.5, false}, {"abc", 1.5, true}, {"abc", 0.5, false},
+                    {"0.94", 0.5, true},  {"1.5", 1.5, true}, {"2.7", 1.5, true}};
     for (const auto& c : versions) {
-        SCOPED_TRACE(c.version);
-        writeBytes(odd(), head(c.version, 1, 0, 444, 1.5, 2) + point('A', 1, 5, 1));
+        SCOPED_TRACE(std::string(c.version) + " " + std::to_string(c.held));
+        writeBytes(odd(), head(c.version, 1, 0, 444, c.held, 2) + point('A', 1, 5, 1));
         auto d = drains();
         EXPECT_EQ(d->Init(), c.accepted ? 0 : -1);
         EXPECT_EQ(elements(*d).size(), c.accepted ? 1u : 0u);

@@ -188,6 +188,10 @@ TEST_F(TunDbsSaveTest, LatSectionSevenInBothLayouts) {
              "\n* 7\n 99.000 0 0\nT9\ngammal\n\n"
              "*12 kept\nhost b\n**",
          "* 1\nhost a\n" + longLine + "\n" + s7new + "*12 kept\nhost b\n**"},
+        // A long line whose second piece begins with "*" stays one line.
+        {"star inside a long line", "1.1",
+         "h\nh\nh\n0 1\n* 3\n" + std::string(151, 'a') + "*3 x\n* 7\nold\n**",
+         "* 3\n" + std::string(151, 'a') + "*3 x\n" + s7old + "**"},
         {"no section 7", "1.1", "T\n\n\n0 1.5\n* 3\nabc\n*  8 x\n\ny\n**",
          "* 3\nabc\n*  8 x\n\ny\n" + s7old + "**"},
         {"new file", "1.5", "TUNNEL1\n\n\n0 1.5\n**", s7new + "**"},
