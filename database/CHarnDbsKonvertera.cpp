@@ -96,23 +96,30 @@ void registerBorehole(CHarnDbs& dbs, const char* base) {
     setField(dbs.Get_aktel()->id, id);
     setField(dbs.Get_aktel()->filnamn, base);
     check(dbs.Uppdat(0), "Uppdat(0)", id);
+    // The method classes are built for the head's id and read the file named after it. A
+    // file named otherwise (for an id that no file name could hold) is read by its own name,
+    // the stem the method classes otherwise take from the record's file name: built for the
+    // id, they would find no file and the object would keep none of its methods.
+    const bool idNamesFile =
+        platform::access(dbs.m_pProj->DataPath((std::string(id) + ".SND").c_str()), 0) == 0;
+    const char* namn = idNamesFile ? id : base;
     {
-        CRegBorr rb(dbs.m_pProj, id, CRegBorr::JB1);
+        CRegBorr rb(dbs.m_pProj, namn, CRegBorr::JB1);
         if (rb.Init(CRegBorr::JB1) == 0)
             check(rb.Save(&dbs, 0), "JB1 Save", id);
     }
     {
-        CRegBorr rb(dbs.m_pProj, id, CRegBorr::RB);
+        CRegBorr rb(dbs.m_pProj, namn, CRegBorr::RB);
         if (rb.Init(CRegBorr::RB) == 0)
             check(rb.Save(&dbs, 0), "RB Save", id);
     }
     {
-        CKarnborr kb(dbs.m_pProj, id);
+        CKarnborr kb(dbs.m_pProj, namn);
         if (kb.Init() == 0)
             check(kb.Save(&dbs, 0), "KB Save", id);
     }
     {
-        CVattenF vf(dbs.m_pProj, id);
+        CVattenF vf(dbs.m_pProj, namn);
         if (vf.Init() == 0)
             check(vf.Save(&dbs, 0), "VF Save", id);
     }

@@ -442,6 +442,36 @@ TEST_F(ConversionTest, KonverteraRunsTheDialogOnTheProjectsDatabase) {
               std::string::npos);
 }
 
+// A borehole file not named after its head's id (as the demo's KBH-Ö1 in KBH-O1.SND) is read
+// by its own name: its record gets what the core log gives, as it does in a direct build (the
+// method classes built for the id would find no file).
+TEST_F(ConversionTest, ABoreholeFileNotNamedAfterItsIdKeepsItsMethods) {
+    buildDirect();
+    dbstype direct{};
+    for (const std::string& bytes : fileRecords())
+        if (at<dbstype>(bytes, 0).typ == 3)
+            direct = at<dbstype>(bytes, 0);
+    ASSERT_EQ(direct.flagg & 1, 1); // the core log
+    std::string snd = readBytes(dataFile("AB1.SND"));
+    ASSERT_EQ(snd.substr(0, 5), "AB1  ");
+    snd.replace(0, 5, "AB-Ö1"_cp);
+    std::filesystem::remove(dataFile("AB1.SND"));
+    writeBytes(dataFile("AB-O1.SND"), snd);
+    writeBytes(dbsFile(), oldDatabase("1.0", 0.4));
+    TestDbs d(proj.get(), nullptr);
+    EXPECT_EQ(d.Restore(win("HARNPLAN.DBS").c_str(), "PROJ1", nullptr), 1);
+    EXPECT_EQ(platform::FailureLog::count(), 0);
+    dbstype converted{};
+    for (const std::string& bytes : fileRecords())
+        if (at<dbstype>(bytes, 0).typ == 3)
+            converted = at<dbstype>(bytes, 0);
+    EXPECT_EQ(std::string(converted.id), "AB-Ö1"_cp);
+    EXPECT_EQ(std::string(converted.filnamn), "AB-O1");
+    EXPECT_EQ(converted.flagg, direct.flagg);
+    EXPECT_EQ(bytesOf(converted).substr(offsetof(dbstype, x), 9 * sizeof(double)),
+              bytesOf(direct).substr(offsetof(dbstype, x), 9 * sizeof(double)));
+}
+
 TEST_F(ConversionTest, FailuresTheConversionGoesPastAreLogged) {
     writeBytes(dbsFile(), oldDatabase("1.0", 0.4));
     writeBytes(root + "/Harnplan.pkt", crlf("P1\n1 2 3 4 5 6 9 N1\nT\n\n*\n"));
