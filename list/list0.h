@@ -283,7 +283,10 @@ public:
         }
         if (!buf.reserveScratch())
             throw "Minnebrist (Sort-Class list0)";
-        mergeRuns(buf, key);
+        if (SortvalOrders(key))
+            mergeRuns(buf, key);
+        else
+            selectionPasses(buf, key);
         m_aktel = akt;
         m_mark = mark;
         relink(buf.order);
@@ -307,13 +310,17 @@ public:
         if (!buf.take(m_forst, m_antal) || !buf.reserveScratch())
             throw "Minnebrist (Sort-Class list0)";
         const long count = static_cast<long>(buf.order.size());
-        Node* last = buf.order.back();
-        mergeRuns(buf, key);
-        long at = 0;
-        while (buf.order[at] != last)
-            ++at;
-        m_mark = last;
-        m_aktel = at + 1 < count ? buf.order[at + 1] : buf.order[at - 1];
+        if (!SortvalOrders(key)) {
+            insertionInPlace(buf.order, key);
+        } else {
+            Node* last = buf.order.back();
+            mergeRuns(buf, key);
+            long at = 0;
+            while (buf.order[at] != last)
+                ++at;
+            m_mark = last;
+            m_aktel = at + 1 < count ? buf.order[at + 1] : buf.order[at - 1];
+        }
         relink(buf.order);
         Set_pael();
         Sort_mark();
@@ -353,6 +360,16 @@ protected:
     virtual int Sortval(int key) {
         (void)key;
         return 0;
+    }
+
+    // Whether Sortval(key) orders these records as keys do (a total order whose equal keys
+    // always give 0 or always 1), so that the sorts may merge runs and still give the order of
+    // the passes. A class whose keys can fail to be ordered (a chainage that is no number:
+    // every comparison with it says "not after") answers false, and its lists are then
+    // sorted by the passes themselves, comparison by comparison.
+    virtual bool SortvalOrders(int key) {
+        (void)key;
+        return true;
     }
 
     int Sort_mark() {
@@ -571,6 +588,54 @@ private:
                 next.push_back(starts[r]);
             next.push_back(n);
             starts.swap(next);
+        }
+    }
+
+    // Sortera's passes: each ranks the first unranked element that no later unranked one
+    // precedes (the best is current, the element looked at marked).
+    void selectionPasses(SortBuffers& buf, int key) {
+        std::vector<Node*>& v = buf.order;
+        std::vector<char> ranked(v.size(), 0);
+        std::size_t count = 0;
+        for (;;) {
+            long best = -1;
+            for (std::size_t i = 0; i < v.size(); ++i)
+                if (!ranked[i] &&
+                    (best < 0 || belongsAfter(v[static_cast<std::size_t>(best)], v[i], key)))
+                    best = static_cast<long>(i);
+            if (best < 0)
+                break;
+            ranked[static_cast<std::size_t>(best)] = 1;
+            buf.scratch[count++] = v[static_cast<std::size_t>(best)];
+        }
+        v.assign(buf.scratch.begin(), buf.scratch.begin() + static_cast<long>(count));
+    }
+
+    // Omsortera's insertion: an element that does not follow its predecessor in order goes
+    // before the first element that belongs after it, and the predecessor is compared with
+    // its new neighbour. Current and marked are left as the last comparison left them.
+    void insertionInPlace(std::vector<Node*>& v, int key) {
+        std::size_t p = 0;
+        while (p + 1 < v.size()) {
+            Node* q = v[p + 1];
+            if (!belongsAfter(v[p], q, key)) {
+                ++p;
+                continue;
+            }
+            v.erase(v.begin() + static_cast<long>(p) + 1);
+            std::size_t at = 0;
+            while (at < v.size() && !belongsAfter(v[at], q, key))
+                ++at;
+            if (at == v.size()) {
+                v.insert(v.begin() + static_cast<long>(p) + 1, q);
+                relink(v);
+                Set_pael();
+                Sort_mark();
+                throw "Internt sorteringsfel i Todbs::Sortera";
+            }
+            v.insert(v.begin() + static_cast<long>(at), q);
+            if (at <= p)
+                ++p;
         }
     }
 

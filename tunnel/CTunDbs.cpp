@@ -83,6 +83,13 @@ int CTunDbs::Sortval(int) {
     return m_pael->sekt > m_pmark->sekt ? 1 : 0;
 }
 
+bool CTunDbs::SortvalOrders(int) {
+    for (Node* n = m_forst; n; n = n->next)
+        if (std::isnan(n->rec.sekt))
+            return false;
+    return true;
+}
+
 int CTunDbs::FindNuel(unsigned long rec) {
     Set_mark();
     if (Where(nullptr) >= 0) {

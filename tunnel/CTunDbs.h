@@ -63,6 +63,8 @@ public:
 protected:
     // Ascending chainage; equal chainages keep their order. The key is not looked at.
     int Sortval(int key) override;
+    // False when a chainage is no number (a damaged file): no order of keys holds then.
+    bool SortvalOrders(int key) override;
 
 private:
     // Init (packing) or InitReadOnly.

@@ -2,6 +2,8 @@
 #include "tunnel/CTunDran.h"
 #include "platform/Cp1252Literal.h"
 
+#include <cmath>
+
 CTunDran::CTunDran(CProjPath* proj, const char* namn)
     : BoltDrainFile(proj, namn, ".ODD", "Kan ej öppna dränerings-databas"_cp) {}
 
@@ -22,6 +24,15 @@ int CTunDran::Sortval(int key) {
     default:
         return 0;
     }
+}
+
+bool CTunDran::SortvalOrders(int key) {
+    if (key != 1 && key != -1 && key != 2 && key != -2)
+        return true;
+    for (Node* n = m_forst; n; n = n->next)
+        if (std::isnan(key == 1 || key == -1 ? n->rec.sekt : n->rec.sekt2))
+            return false;
+    return true;
 }
 
 void CTunDran::Group() {

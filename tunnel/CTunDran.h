@@ -18,6 +18,10 @@ public:
     // (current ≥ mark), -2 (current ≤ mark); any other key never reorders.
     int Sortval(int key) override;
 
+protected:
+    // False when the chainage the key compares is no number in some point.
+    bool SortvalOrders(int key) override;
+
 private:
     // Start and end chainage and place in the drain for every point. Points before the
     // first one whose lnr is 1 form a drain of their own.

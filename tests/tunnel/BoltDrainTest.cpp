@@ -7,6 +7,7 @@
 #include "tunnel/CTunBult.h"
 #include "tunnel/CTunDran.h"
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <string>
@@ -222,6 +223,15 @@ TEST_F(BoltDrain, SortKeys) {
             order += e[0];
         EXPECT_EQ(order, c.order);
     }
+    // A chainage that is no number orders nothing: the insertion's own steps decide.
+    CTunDran d(&proj, "TUN1");
+    for (auto [tag, sekt] : {std::pair{'A', 5.0}, {'B', std::nan("")}, {'C', 4.0}, {'D', 3.0}})
+        add(d, point(tag, 1, 0, 0, sekt, 0));
+    d.Omsortera(1);
+    std::string order;
+    for (const std::string& e : elements(d))
+        order += e[0];
+    EXPECT_EQ(order, "DABC");
 }
 
 // Reading: the version rule, the messages, and the records up to slut. A version text that

@@ -156,6 +156,22 @@ TEST_F(TunDbsSaveTest, CompactRewriteInChainageOrder) {
     EXPECT_TRUE(ui.events.empty());
 }
 
+// A chainage that is no number (a damaged file) is after nothing and nothing is after it, so
+// no order of keys holds: the save orders the positions as its insertion, step by step, does.
+TEST_F(TunDbsSaveTest, ChainageThatIsNoNumberIsOrderedByTheInsertionItself) {
+    auto t = created(
+        {position(5, "A"), position(std::nan(""), "B"), position(4, "C"), position(3, "D")});
+    ASSERT_EQ(t->Save(dbs.get()), 0);
+    const std::string file = odb();
+    std::string names;
+    for (std::size_t at = 300; at + kTodbRecordSize <= file.size(); at += kTodbRecordSize) {
+        todbtype r{};
+        std::memcpy(&r, file.data() + at, kTodbRecordSize);
+        names += r.tvnamn[0];
+    }
+    EXPECT_EQ(names, "DABC");
+}
+
 // The text with every '#' made a zero byte.
 std::string zeros(std::string text) {
     std::replace(text.begin(), text.end(), '#', '\0');
