@@ -29,7 +29,8 @@ std::map<int, ShowFn>& showMap() {
     return map;
 }
 
-// An output stream buffer over a C stream, in blocks of 64 KiB.
+// An output stream buffer over a C stream, in blocks of 64 KiB, each written to the file in
+// one piece (a pipe's reader is woken once a block).
 class StdioBuffer : public std::streambuf {
 public:
     explicit StdioBuffer(FILE* f) : m_file(f), m_buffer(1 << 16) {
@@ -46,19 +47,11 @@ protected:
         return traits_type::not_eof(c);
     }
     int sync() override { return drain() && std::fflush(m_file) == 0 ? 0 : -1; }
-    // Blocks of a page or more go to the C stream without a copy.
-    std::streamsize xsputn(const char* s, std::streamsize n) override {
-        if (n < 4096)
-            return std::streambuf::xsputn(s, n);
-        if (!drain())
-            return 0;
-        return static_cast<std::streamsize>(std::fwrite(s, 1, static_cast<size_t>(n), m_file));
-    }
 
 private:
     bool drain() {
         const size_t n = static_cast<size_t>(pptr() - pbase());
-        const bool ok = n == 0 || std::fwrite(pbase(), 1, n, m_file) == n;
+        const bool ok = n == 0 || platform::writeThrough(m_file, pbase(), n);
         setp(m_buffer.data(), m_buffer.data() + m_buffer.size());
         return ok;
     }
@@ -165,6 +158,9 @@ bool streamOutput(const Command& cmd, const std::string& posixFile,
         std::ostream out(&buffer);
         write(out);
         out.flush();
+        // A failed write is told once, in main, which finds the stream in error.
+        if (!out.good())
+            std::cout.setstate(std::ios::badbit);
         return out.good() && !std::ferror(stdout);
     }
     const std::string file = platform::windowsPath(platform::absolutePath(posixFile));

@@ -6,6 +6,7 @@
 #include "platform/UserInterface.h"
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
@@ -82,5 +83,13 @@ int main(int argc, char** argv) {
     // failed although it printed what it could.
     if ((cli::failedMarked() || platform::shownFailureMessages() > 0) && code == cli::kOk)
         code = cli::kFailed;
+    // What the command printed must have reached standard output (a full disk, a closed
+    // file): otherwise the command has failed, whatever it found.
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "harn " << name << ": cannot write standard output\n";
+        if (code == cli::kOk)
+            code = cli::kFailed;
+    }
     return code;
 }

@@ -306,6 +306,13 @@ FILE* fopen(const char* path, const char* mode) {
     return openStream(path, mode, 0644);
 }
 
+bool writeThrough(FILE* f, const char* data, std::size_t n) {
+    const int fd = ::fileno(f);
+    if (fd < 0) // a stream of ours, whose writes go through the fault injector
+        return std::fwrite(data, 1, n, f) == n;
+    return std::fflush(f) == 0 && writeAll(fd, data, n);
+}
+
 void readThrough(FILE* f, std::unique_ptr<char[]>& buffer) {
     if (!f)
         return;

@@ -26,6 +26,12 @@ std::string windowsPath(const std::string& posixPath);
 // open fails (errno EEXIST) when it exists already.
 FILE* fopen(const char* path, const char* mode);
 
+// Writes `n` bytes to the stream: to a stream over a file of its own (standard output), what
+// it holds first and then the bytes straight to the file in one piece (the stream would cut
+// them at its own small buffer and write them in two); a stream of platform::fopen takes
+// them through its own writes. False when the write fails.
+bool writeThrough(FILE* f, const char* data, std::size_t n);
+
 // Prepares a stream just opened for one thread to read from start to end, in records or
 // lines: no stream lock taken in every call, and a 64 KiB buffer (the default is 4 to 8 KiB)
 // made in `buffer`, which must outlive the stream.

@@ -177,6 +177,25 @@ TEST_F(ExitCodeTest, DamagedInputsFailEveryCommand) {
 // the cause and the usage on standard error and nothing on standard output. A folder that is
 // no project is a failure (1), not wrong usage. Arguments are split at blanks; "P" is the
 // project folder, "N" one that does not exist, '' an empty argument.
+// Output that cannot be written (a full disk) fails every command, with one line that says so.
+TEST_F(ExitCodeTest, OutputThatCannotBeWrittenFailsEveryCommand) {
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const std::string p = project();
+    const std::vector<std::vector<std::string>> commands = {
+        {"ls", p},     {"ls", "--json", p}, {"info", p},     {"show", p, "FP1"},    {"check", p},
+        {"export", p}, {"codes", p},        {"sections", p}, {"tunnel", p, "TUN1"},
+    };
+    for (const std::vector<std::string>& args : commands) {
+        SCOPED_TRACE(args[0] + " " + args[1]);
+        const ToolResult r = runToolWritingTo("/dev/full", args);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("harn " + args[0] + ": cannot write standard output\n"),
+                  std::string::npos)
+            << r.err;
+    }
+}
+
 TEST_F(ExitCodeTest, WrongUsageShowsTheCommandsUsage) {
     const std::string draw =
         "harn draw DIR [-o FILE.svg|FILE.png] [--width PX] [--type T] [--only T,T,...] [--bbox "

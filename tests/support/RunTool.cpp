@@ -35,14 +35,14 @@ std::string quote(const std::string& s) {
 namespace {
 
 ToolResult run(const std::string& prefix, const std::vector<std::string>& args,
-               const std::string& input) {
+               const std::string& input, const std::string& stdoutPath = "") {
     TempDir io;
     std::string cmd = prefix + quote(toolPath());
     for (const std::string& a : args)
         cmd += " " + quote(a);
     writeBytes(io.file("in"), input);
-    cmd +=
-        " <" + quote(io.file("in")) + " >" + quote(io.file("out")) + " 2>" + quote(io.file("err"));
+    cmd += " <" + quote(io.file("in")) + " >" +
+           quote(stdoutPath.empty() ? io.file("out") : stdoutPath) + " 2>" + quote(io.file("err"));
     int status = std::system(cmd.c_str());
     ToolResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -68,6 +68,10 @@ ToolResult runToolWithEnvironment(const std::vector<std::string>& variables,
 ToolResult runToolUnprivileged(const std::vector<std::string>& args) {
     return run(::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "", args,
                "");
+}
+
+ToolResult runToolWritingTo(const std::string& stdoutPath, const std::vector<std::string>& args) {
+    return run("", args, "", stdoutPath);
 }
 
 std::string u(const std::string& cp1252) {

@@ -26,6 +26,8 @@ ToolResult runToolWithEnvironment(const std::vector<std::string>& variables,
 // Runs `harn args...` as a user without privileges (uid 65534 through setpriv when the tests
 // run as root), so that file permissions apply to it.
 ToolResult runToolUnprivileged(const std::vector<std::string>& args);
+// Runs the tool with its standard output going to `stdoutPath` (`out` stays empty).
+ToolResult runToolWritingTo(const std::string& stdoutPath, const std::vector<std::string>& args);
 
 // The source tree (samples and expected outputs).
 const std::filesystem::path kSource = std::filesystem::path(__FILE__).parent_path() / "../..";
