@@ -113,8 +113,11 @@ int CBergOrMateLista::Init() {
     if (fil.IsEmpty())
         return 0;
     std::FILE* f = platform::fopen(fil, "r");
-    if (!f)
+    if (!f) {
+        m_readFailed = true;
+        ReportFailure("code list not read: cannot open %s", fil);
         return 0;
+    }
 
     const int stars = m_typ == 0 ? 2 : 3;
     int seen = 0;
@@ -174,6 +177,11 @@ int CBergOrMateLista::Init() {
             }
         }
     }
+    // A read error ends the reading like the end of the file: the codes after it are missing.
+    if (std::ferror(f)) {
+        m_readFailed = true;
+        ReportFailure("code list not read whole: cannot read %s", fil);
+    }
     std::fclose(f);
     return 0;
 }
@@ -203,6 +211,10 @@ int CBergOrMateLista::Save(CBergOrMateLista* annan) {
     CString fil = Kodfil();
     if (fil.IsEmpty())
         return 0;
+    if (m_readFailed || (annan && annan->m_readFailed)) {
+        ReportFailure("code list not saved: %s was not read whole", fil);
+        return 0;
+    }
     // The file must be writable; its old contents are kept up to the blocks and behind them.
     std::string old;
     if (platform::access(fil, 6) != 0 || !platform::readFile(fil, old)) {

@@ -17,15 +17,21 @@ public:
     CBergOrMateLista(CAutoIni* ini, CProjPath* proj, int typ);
     virtual ~CBergOrMateLista();
 
-    // Builds the built-in codes and, for rock and infill lists, reads the code file. Always 0.
+    // Builds the built-in codes and, for rock and infill lists, reads the code file. Always 0;
+    // a code file that exists but cannot be opened or read to its end is reported to the
+    // failure log, and the list then never writes it (ReadWhole).
     int Init();
+    // False after an Init that could not read the code file whole.
+    bool ReadWhole() const { return !m_readFailed; }
     // The designation of the first code numbered `nr`; "??" when there is none.
     char* Find(int nr);
     // The number of the first code whose designation equals `text` without regard to case;
     // 0 when there is none.
     int FindNr(CString& text);
     // Writes this list, then `annan` (numbers and designations only), into the code file in
-    // place, from the block of this list on. Always 0.
+    // place, from the block of this list on. Always 0. When either list could not read the
+    // file whole, the file is left as it is (its codes would be lost) and the failure is
+    // reported.
     int Save(CBergOrMateLista* annan);
 
     // Path of the code file in use: the first existing one of the project folder, the second
@@ -44,4 +50,7 @@ protected:
     int m_typ;
     CAutoIni* m_pIni;
     CProjPath* m_pProj;
+
+private:
+    bool m_readFailed = false;
 };

@@ -172,5 +172,26 @@ TEST_F(BergOrMateLista, SaveLosesNothing) {
         EXPECT_EQ(onDisk(), original);
         EXPECT_EQ(testing_support::listNames(dir.path()), std::vector<std::string>{"Harnkod.dat"});
     }
+    // A code file that could not be read whole is never written from what was read: its
+    // codes would be lost. Both the reading and the save that is refused are reported.
+    const std::string win = dir.winPath() + "\\Harnkod.dat";
+    for (platform::FileOp op : {platform::FileOp::Open, platform::FileOp::Read}) {
+        platform::FailureLog::reset();
+        Lista unread(nullptr, &proj, op == platform::FileOp::Open ? 0 : 1);
+        platform::FaultInjector::failNth(op, 1, true);
+        EXPECT_EQ(unread.Init(), 0);
+        platform::FaultInjector::reset();
+        EXPECT_FALSE(unread.ReadWhole());
+        EXPECT_EQ(unread.Save(&infill), 0);
+        EXPECT_EQ(infill.Save(&unread), 0);
+        EXPECT_EQ(platform::FailureLog::entries(),
+                  (std::vector<std::string>{
+                      op == platform::FileOp::Open ? "code list not read: cannot open " + win
+                                                   : "code list not read whole: cannot read " + win,
+                      "code list not saved: " + win + " was not read whole",
+                      "code list not saved: " + win + " was not read whole"}));
+        EXPECT_EQ(onDisk(), original);
+    }
+    platform::FailureLog::reset();
     EXPECT_TRUE(ui.events.empty());
 }
