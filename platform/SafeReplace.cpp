@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace platform {
@@ -36,7 +38,19 @@ SafeReplace::~SafeReplace() {
 FILE* SafeReplace::open(const char* mode) {
     abandon();
     m_failure = Failure::None;
-    if (platform::access(m_target.c_str(), 2) != 0 && (errno == EACCES || errno == EPERM)) {
+    // A link is followed: the file it names is replaced, the link stays. What is not a file
+    // (a device, a pipe) is not replaced by one; nor is a file this program may not write.
+    const std::string native = nativePath(m_target.c_str());
+    struct stat st;
+    if (::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* real = ::realpath(native.c_str(), nullptr)) {
+            m_target = windowsPath(real);
+            std::free(real);
+        }
+    }
+    const bool standing = ::stat(nativePath(m_target.c_str()).c_str(), &st) == 0;
+    if ((standing && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) ||
+        (platform::access(m_target.c_str(), 2) != 0 && (errno == EACCES || errno == EPERM))) {
         m_failure = Failure::Protected;
         return nullptr;
     }

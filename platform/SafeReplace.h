@@ -16,7 +16,8 @@ public:
     enum class Failure {
         None,
         Create,    // the temporary file could not be created
-        Protected, // the file at the target may not be written: it is not replaced
+        Protected, // what stands at the target may not be replaced: a file this program may
+                   // not write, or no file at all (a device, a pipe)
         Write,     // writing, flushing, closing or syncing it failed
         Replace,   // it could not be put in the target's place (e.g. a folder stands there)
     };
@@ -29,8 +30,10 @@ public:
 
     // Creates the temporary file and opens it with `mode` ("w", "wb", "w+b", ...; text mode
     // without "b", as platform::fopen). Null when it cannot be created, or when a file stands
-    // at the target that this program may not write: renaming over it would not ask, but
-    // every writer of such a file opens it for writing, which is refused.
+    // at the target that this program may not write (renaming over it would not ask, but
+    // every writer of such a file opens it for writing, which is refused), or something that
+    // is no file (a device, a pipe). A link at the target is followed: the file it names is
+    // replaced (and `target` then names that file).
     FILE* open(const char* mode);
     FILE* stream() const { return m_file; }
 

@@ -174,4 +174,23 @@ TEST_F(SafeReplaceTest, AWriteProtectedFileIsNotReplaced) {
     EXPECT_EQ(listNames(dir.path()), (Names{"RO.DAT", "RW.DAT"}));
 }
 
+// A link at the target is followed: the file it names gets the new contents and the link
+// stays. What is no file (a pipe here, a device alike) is not replaced by one.
+TEST_F(SafeReplaceTest, LinksAreFollowedAndWhatIsNoFileIsNotReplaced) {
+    writeBytes(dir.file("REAL.DAT"), "gammal");
+    ASSERT_EQ(::symlink("REAL.DAT", dir.file("LINK.DAT").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("PIPE.DAT").c_str(), 0644), 0);
+    EXPECT_EQ(platform::replaceFileContents(win("link.dat").c_str(), "ny"), 0);
+    struct stat st;
+    ASSERT_EQ(::lstat(dir.file("LINK.DAT").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readBytes(dir.file("REAL.DAT")), "ny");
+    SafeReplace::Failure failure = SafeReplace::Failure::None;
+    EXPECT_EQ(platform::replaceFileContents(win("PIPE.DAT").c_str(), "ny", &failure), -1);
+    EXPECT_EQ(failure, SafeReplace::Failure::Protected);
+    ASSERT_EQ(::lstat(dir.file("PIPE.DAT").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(listNames(dir.path()), (Names{"LINK.DAT", "PIPE.DAT", "REAL.DAT"}));
+}
+
 } // namespace
