@@ -45,6 +45,22 @@ int runCommand(const cli::Command& cmd, const std::vector<std::string>& args) {
 
 } // namespace
 
+namespace {
+
+// The exit code once what was printed has reached standard output, or 1 with a line saying
+// that it could not (a full disk, a closed file).
+int written(const std::string& name, int code) {
+    std::cout.flush();
+    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::cerr << "harn " << name << ": cannot write standard output\n";
+        if (code == cli::kOk)
+            code = cli::kFailed;
+    }
+    return code;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "C");
     if (argc < 2) {
@@ -54,11 +70,11 @@ int main(int argc, char** argv) {
     std::string name = argv[1];
     if (name == "--help" || name == "-h" || name == "help") {
         printHelp(std::cout);
-        return cli::kOk;
+        return written(name, cli::kOk);
     }
     if (name == "--version") {
         std::cout << "harn 0.1\n";
-        return cli::kOk;
+        return written(name, cli::kOk);
     }
     const cli::Command* cmd = cli::findCommand(name);
     if (!cmd) {
@@ -69,7 +85,7 @@ int main(int argc, char** argv) {
     for (const std::string& a : args)
         if (a == "--help" || a == "-h") {
             std::cout << "usage: " << cmd->usage << "\n" << cmd->summary << "\n";
-            return cli::kOk;
+            return written(name, cli::kOk);
         }
     int code = runCommand(*cmd, args);
     // Failures the library reported while going on (a database update after a save, a code
@@ -83,13 +99,7 @@ int main(int argc, char** argv) {
     // failed although it printed what it could.
     if ((cli::failedMarked() || platform::shownFailureMessages() > 0) && code == cli::kOk)
         code = cli::kFailed;
-    // What the command printed must have reached standard output (a full disk, a closed
-    // file): otherwise the command has failed, whatever it found.
-    std::cout.flush();
-    if (!std::cout || std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        std::cerr << "harn " << name << ": cannot write standard output\n";
-        if (code == cli::kOk)
-            code = cli::kFailed;
-    }
-    return code;
+    // What the command printed must have reached standard output: otherwise the command has
+    // failed, whatever it found.
+    return written(name, code);
 }

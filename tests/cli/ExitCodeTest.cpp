@@ -184,10 +184,11 @@ TEST_F(ExitCodeTest, OutputThatCannotBeWrittenFailsEveryCommand) {
     const std::string p = project();
     const std::vector<std::vector<std::string>> commands = {
         {"ls", p},     {"ls", "--json", p}, {"info", p},     {"show", p, "FP1"},    {"check", p},
-        {"export", p}, {"codes", p},        {"sections", p}, {"tunnel", p, "TUN1"},
+        {"export", p}, {"codes", p},        {"sections", p}, {"tunnel", p, "TUN1"}, {"--help"},
+        {"--version"}, {"info", "--help"},
     };
     for (const std::vector<std::string>& args : commands) {
-        SCOPED_TRACE(args[0] + " " + args[1]);
+        SCOPED_TRACE(args[0] + " " + args.back());
         const ToolResult r = runToolWritingTo("/dev/full", args);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find("harn " + args[0] + ": cannot write standard output\n"),
