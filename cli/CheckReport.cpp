@@ -49,6 +49,7 @@ const std::vector<Rule>& checkRules() {
         {"record-no-file", S::Error, "an object with data files but no file name"},
         {"record-file-duplicate", S::Error, "a file name used by two objects of one type"},
         {"file-missing", S::Error, "a data file of an object is missing"},
+        {"file-unreadable", S::Error, "a data file that is there but cannot be read"},
         {"section-library", S::Error, "the cross-section type library TVTYP.LIS cannot be read"},
         {"section-outline-missing", S::Warning, "a cross-section type without its outline file"},
         {"section-outline", S::Error, "an outline file of a cross-section type cannot be read"},

@@ -36,22 +36,24 @@ std::vector<std::string> lines(const std::string& bytes) {
     return out;
 }
 
-bool readText(const char* path, std::string& bytes) {
-    return platform::access(path, 0) == 0 && platform::readFile(path, bytes);
-}
-
 // One data file under check: its bytes and lines, and its findings, which name the object
 // and the file in the user's form.
 class FileCheck {
 public:
+    // A file that is there but cannot be read (no permission, a folder in its place) is an
+    // error of its own; a missing one is the caller's to judge.
     FileCheck(const char* path, const std::string& object, FindingList& out)
-        : m_object(object), m_out(out), m_present(readText(path, bytes)) {
-        if (m_present) {
-            m_file = userPath(path);
+        : m_object(object), m_out(out) {
+        if (platform::access(path, 0) != 0)
+            return;
+        m_file = userPath(path);
+        m_present = platform::readFile(path, bytes);
+        if (m_present)
             text = lines(bytes);
-        }
+        else
+            error("file-unreadable", 0, "the file cannot be read");
     }
-    // False when the file is missing or cannot be read: nothing to check.
+    // False when the file is missing or cannot be read: nothing more to check.
     explicit operator bool() const { return m_present; }
 
     void error(const char* rule, int line, const std::string& message) {
@@ -90,7 +92,7 @@ private:
     std::string m_object;
     std::string m_file;
     FindingList& m_out;
-    bool m_present;
+    bool m_present = false;
 };
 
 } // namespace

@@ -159,10 +159,16 @@ void ProjectCheck::checkRecord(const dbstype& r) {
 bool ProjectCheck::requireFile(const std::string& object, const std::string& name, const char* rule,
                                Severity severity) {
     CString path = m_proj.DataPath(name.c_str());
-    if (platform::access(path, 0) == 0)
-        return true;
-    m_out.add(rule, severity, object, userPath(path), 0, "data file is missing");
-    return false;
+    if (platform::access(path, 0) != 0) {
+        m_out.add(rule, severity, object, userPath(path), 0, "data file is missing");
+        return false;
+    }
+    if (platform::isDirectory(path) || platform::access(path, 4) != 0) {
+        m_out.add("file-unreadable", Severity::Error, object, userPath(path), 0,
+                  "the file cannot be read");
+        return false;
+    }
+    return true;
 }
 
 void ProjectCheck::checkBorehole(const dbstype& r, const std::string& object,

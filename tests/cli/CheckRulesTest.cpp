@@ -150,6 +150,18 @@ TEST_F(CheckRulesTest, EachPlantedFaultGivesExactlyItsRule) {
          [&](const std::string& p) { fs::remove(data(p, "TUN1.LAT")); },
          {},
          {"HARNDB/TUN1.LAT\",", "\"message\": \"data file is missing\""}},
+        {"file-unreadable",
+         [&](const std::string& p) {
+             fs::remove(data(p, "KV1.LJE"));
+             fs::create_directory(data(p, "KV1.LJE")); // there, but cannot be read
+         }},
+        {"file-unreadable",
+         [&](const std::string& p) {
+             fs::remove(data(p, "TUN1.ODF"));
+             fs::create_directory(data(p, "TUN1.ODF"));
+         },
+         {},
+         {"HARNDB/TUN1.ODF\",", "\"message\": \"the file cannot be read\""}},
         {"alignment-file-missing",
          [&](const std::string& p) { fs::remove(data(p, "V\xC3\x84G2.VL")); }},
         {"alignment-file",
