@@ -154,8 +154,10 @@ int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {
         return 0;
     Stream stream{platform::fopen(path, "r")};
     FILE* f = stream.get();
-    if (!f)
+    if (!f) {
+        check(-1, "opening the point file", static_cast<const char*>(path));
         return 0;
+    }
     // The fields of a block; a "*" line inside a block leaves its field as it was.
     std::string id, name, text;
     double a[6] = {};
@@ -216,6 +218,10 @@ int readPoints(CHarnDbs& dbs, CHarnKonvertera* dialog) {
             dialog->SetPunkter(punkter);
         check(dbs.Uppdat(0), "Uppdat(0)", r->id);
     }
+    // A read error ends the reading as the end of the file would: the points after it are
+    // missing.
+    if (std::ferror(f))
+        check(-1, "reading the point file", static_cast<const char*>(path));
     return punkter;
 }
 
@@ -225,8 +231,10 @@ void readAlignments(CHarnDbs& dbs) {
         return;
     Stream stream{platform::fopen(path, "r")};
     FILE* f = stream.get();
-    if (!f)
+    if (!f) {
+        check(-1, "opening the alignment list", static_cast<const char*>(path));
         return;
+    }
     std::string line;
     bool started = false;
     while (fileimage::readLine(f, line)) {
@@ -249,6 +257,8 @@ void readAlignments(CHarnDbs& dbs) {
         setField(r->filnamn, w2.c_str());
         check(dbs.Uppdat(0), "Uppdat(0)", r->id);
     }
+    if (std::ferror(f))
+        check(-1, "reading the alignment list", static_cast<const char*>(path));
 }
 
 } // namespace
@@ -361,16 +371,21 @@ int CHarnDbs::Restore(const char* path, const char* projnamn, CHarnKonvertera* d
                     dialog->SetLinjer(linjer);
                 newRecord(*this, 5, id, base.c_str());
                 CLinjeData line(m_pProj, base.c_str(), 0);
-                if (line.Init(1) == 0)
+                // A line that cannot be read is not registered: said, not dropped.
+                if (const int read = line.Init(1); read == 0)
                     check(line.Save(this), "line Save", base.c_str());
+                else
+                    check(read, "line Init", base.c_str());
             } else if (strcasecmp(ext.c_str(), ".LAD") == 0) {
                 ++hallar;
                 if (dialog)
                     dialog->SetHallar(hallar);
                 newRecord(*this, 2, id, base.c_str());
                 CHellar outcrop(m_pProj, base.c_str());
-                if (outcrop.Init() == 0)
+                if (const int read = outcrop.Init(); read == 0)
                     check(outcrop.SaveToDbs(this), "outcrop SaveToDbs", base.c_str());
+                else
+                    check(read, "outcrop Init", base.c_str());
             } else if (strcasecmp(ext.c_str(), ".ODB") == 0) {
                 ++tunnlar;
                 if (dialog)

@@ -381,6 +381,10 @@ TEST_F(ConversionTest, FolderEntriesPointsAndAlignments) {
     TestDbs d(proj.get(), nullptr);
     EXPECT_EQ(d.Restore(win("HARNPLAN.DBS").c_str(), "PROJ1", nullptr), 1);
     EXPECT_EQ(d.ids(), "ab1@600 LANGHALLNAMN@0 LANGTNAMN123@0 P1@724 P3@848 VL1@972 VL2@1096");
+    // The objects whose files were not read are said, not dropped.
+    EXPECT_EQ(platform::FailureLog::entries(),
+              (std::vector<std::string>{"conversion: outcrop Init failed (-1) for LANGHALLNAMN",
+                                        "conversion: line Init failed (-1) for langtnamn123"}));
     std::map<std::string, dbstype> byId;
     for (const std::string& bytes : fileRecords())
         byId[at<dbstype>(bytes, 0).id] = at<dbstype>(bytes, 0);
