@@ -281,9 +281,11 @@ bool extentsFromSurvey(dbstype* rec, const char* path) {
             zn = z;
         }
     } catch (const CFileException&) {
-        // A read failure ends the survey; what was read so far counts.
+        // A read failure ends the survey; what was read so far counts, and the extent saved
+        // from it may be wrong: the caller and the tool learn of it from the failure log.
         std::snprintf(g_lineBuffer, kScratchSize, "Fel vid läsning av %s"_cp, path);
         ShowStatus(g_lineBuffer);
+        ReportFailure("borehole survey not read whole: cannot read %s", path);
     }
     file.Abort();
     rec->dx = kept[0];

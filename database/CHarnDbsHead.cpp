@@ -77,7 +77,11 @@ int CHarnDbs::SkrivHead(harnbhdtype* bhd, char* name) {
     }
     SkrivHead(f, bhd);
     std::fputs("*", f);
-    std::fclose(f);
+    // The file is written in place: a failed write (a full disk) leaves it short. The result
+    // stays 0 as described; the caller and the tool learn of it from the failure log.
+    const bool written = !std::ferror(f);
+    if (std::fclose(f) != 0 || !written)
+        ReportFailure("borehole head not written: cannot write %s", path);
     return 0;
 }
 
