@@ -94,6 +94,11 @@ bool failedMarked();
 // command failed.
 void reportDamaged(const std::string& cmd, const std::string& file, const std::string& what);
 
+// A data file the command needed that is there but was refused or could not be read (a
+// missing one is the caller's to judge): "harn CMD: cannot read FILE[: WHY]" on standard
+// error, and the command is marked failed. True when so.
+bool reportUnread(const std::string& cmd, const char* windowsPath, const std::string& why = "");
+
 // A path of the library (Windows form, CP1252) as the user writes it: POSIX, UTF-8.
 std::string userPath(const char* windowsPath);
 // UTF-8 text with its control characters escaped ("\n", "\t", "\xNN"), for text output.

@@ -199,6 +199,15 @@ void reportDamaged(const std::string& cmd, const std::string& file, const std::s
     markFailed();
 }
 
+bool reportUnread(const std::string& cmd, const char* windowsPath, const std::string& why) {
+    if (platform::access(windowsPath, 0) != 0)
+        return false;
+    std::cerr << "harn " << cmd << ": cannot read " << userPath(windowsPath)
+              << (why.empty() ? "" : ": ") << why << "\n";
+    markFailed();
+    return true;
+}
+
 std::string userPath(const char* windowsPath) {
     return escapeControls(platform::nativePath(windowsPath));
 }

@@ -101,7 +101,8 @@ std::vector<Pt> extentOf(const dbstype& r) {
 
 Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
     CLinjeData l(&proj, cli::terminatedField(r.filnamn).c_str(), -1);
-    if (l.Init(1) == 0 && l.Home() == 0) {
+    const int read = l.Init(1);
+    if (read == 0 && l.Home() == 0) {
         do {
             const lintype* p = l.Get_aktel();
             item.pts.push_back(plan(p->x, p->y));
@@ -115,7 +116,11 @@ Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
                       nullptr};
         return item;
     }
-    // No file (or no points): the record's extent, in the colour of its method flag.
+    // No file (or no points): the record's extent, in the colour of its method flag. A file
+    // that is there but could not be read fails the command.
+    if (read != 0)
+        cli::reportUnread("draw",
+                          proj.DataPath((cli::terminatedField(r.filnamn) + ".LJE").c_str()));
     const int metod = r.flagg & 0x40 ? CLinjeData::KR : r.flagg & 0x80 ? CLinjeData::SP : -1;
     const std::string m = metod < 0 ? "" : std::string(" ") + kMethods[metod];
     item.style = {58,         "line-extent" + m,   "line" + m + ", no points (extent)",
@@ -128,7 +133,8 @@ Item lineItem(CProjPath& proj, const dbstype& r, Item item) {
 Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
     CHellar h(&proj, cli::terminatedField(r.filnamn).c_str());
     CHkolista* punkter = nullptr;
-    if (h.Init() == 0 && h.Home() == 0)
+    const int read = h.Init();
+    if (read == 0 && h.Home() == 0)
         punkter = h.Get_aktel()->pPunkter;
     if (punkter && punkter->Home() == 0) {
         do {
@@ -138,6 +144,9 @@ Item outcropItem(CProjPath& proj, const dbstype& r, Item item) {
         item.style = {20, "outcrop", "outcrop", Kind::Polygon, kOutcropColour, nullptr};
         return item;
     }
+    if (read != 0)
+        cli::reportUnread("draw",
+                          proj.DataPath((cli::terminatedField(r.filnamn) + ".LAD").c_str()));
     item.style = {21,         "outcrop-extent", "outcrop, no outline (extent)",
                   Kind::Rect, kOutcropColour,   "5 3"};
     item.note = "no outline read";
@@ -204,6 +213,8 @@ Item tunnelItem(cli::TunnelSources& src, const dbstype& r, Item item) {
     std::string missing;
     if (!cli::readTunnel(src.proj, r, t)) {
         missing = t.present ? "tunnel database not readable" : "no tunnel database";
+        if (t.present)
+            cli::reportUnread("draw", t.odbPath.c_str());
     } else {
         cli::Alignment* a = name.empty() ? nullptr : &src.alignment(name);
         const std::vector<cli::TunnelStretch> stretches = cli::tunnelStretches(t, src.library());
@@ -252,6 +263,8 @@ Item alignmentItem(cli::TunnelSources& src, const dbstype& r, Item item) {
     item.style = {61,         "alignment-extent", "alignment without geometry (extent)",
                   Kind::Rect, kAlignmentColour,   "12 4 2 4"};
     item.note = a.present ? "geometry file not readable" : "no geometry file";
+    if (a.present)
+        cli::reportUnread("draw", a.path.c_str(), cli::toUtf8(a.error.c_str()));
     item.pts = extentOf(r);
     return item;
 }

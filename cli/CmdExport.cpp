@@ -96,7 +96,10 @@ void lineShape(CProjPath& proj, const dbstype& r, Shape& s) {
     if (s.points >= 2)
         return;
     // The diagonal of the record's extent: from the lower corner to the upper one.
-    s.data = s.points < 0 ? "missing" : "too few points";
+    s.data = s.points >= 0 ? "too few points"
+             : cli::reportUnread("export", proj.DataPath((cli::field(r.filnamn) + ".LJE").c_str()))
+                 ? "not readable"
+                 : "missing";
     s.extent = true;
     s.pos = {{r.x, r.y, r.z}, {r.x + r.dx, r.y + r.dy, r.z + r.dz}};
 }
@@ -123,7 +126,10 @@ void outcropShape(CProjPath& proj, const dbstype& r, Shape& s) {
         return;
     }
     extentRectangle(r, s);
-    s.data = s.points < 0 ? "missing" : "too few points";
+    s.data = s.points >= 0 ? "too few points"
+             : cli::reportUnread("export", proj.DataPath((cli::field(r.filnamn) + ".LAD").c_str()))
+                 ? "not readable"
+                 : "missing";
 }
 
 // A borehole's top is its record position. Its extents run from the top to the bottom:
@@ -158,6 +164,8 @@ void alignmentShape(cli::TunnelSources& src, const dbstype& r, Shape& s) {
     if (!a.loaded) {
         extentRectangle(r, s);
         s.data = a.present ? "not readable" : "missing";
+        if (a.present)
+            cli::reportUnread("export", a.path.c_str(), cli::toUtf8(a.error.c_str()));
         return;
     }
     CVaglinje& line = a.line;
@@ -177,6 +185,8 @@ std::vector<Shape> tunnelShapes(cli::TunnelSources& src, const dbstype& r) {
     if (!cli::readTunnel(src.proj, r, t)) {
         extentRectangle(r, s);
         s.data = t.present ? "not readable" : "missing";
+        if (t.present)
+            cli::reportUnread("export", t.odbPath.c_str());
         return {s};
     }
     const std::string name = cli::tunnelAlignmentName(r);

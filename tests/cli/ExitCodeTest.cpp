@@ -84,6 +84,26 @@ TEST_F(ExitCodeTest, DamagedInputsFailEveryCommand) {
          "harn library: damaged P/Forsttyp.bib: the head's end offset 2268 is not the end of a "
          "312-byte record within the file's 2268 bytes\n",
          true},
+        {"export, a line file that cannot be read",
+         [](const std::string& p) {
+             fs::remove(p + "/HARNDB/KV1.LJE");
+             fs::create_directory(p + "/HARNDB/KV1.LJE");
+         },
+         {"export", "P"},
+         false,
+         1,
+         "harn export: cannot read P/HARNDB/KV1.LJE\n",
+         true},
+        {"draw, an outcrop file that cannot be read",
+         [](const std::string& p) {
+             fs::remove(p + "/HARNDB/HALL1.LAD");
+             fs::create_directory(p + "/HARNDB/HALL1.LAD");
+         },
+         {"draw", "P"},
+         false,
+         1,
+         "harn draw: cannot read P/HARNDB/HALL1.LAD\n",
+         true},
         {"show, empty borehole file",
          [](const std::string& p) { writeBytes(p + "/HARNDB/BH1.SND", ""); },
          {"show", "P", "BH1"},
