@@ -65,13 +65,15 @@ int runInfo(const std::vector<std::string>& argsIn) {
     }
     std::ostream& o = std::cout;
     o << "database  " << cli::userPath(dbs.m_dbsfil.GetFilePath()) << "\n";
-    o << "version   " << text(h.version) << " (fraction " << cli::number(h.verdel) << ")\n";
-    o << "project   " << text(h.projnamn) << "\n";
-    o << "date      " << text(h.datum) << "\n";
+    // The head's texts with their control characters escaped, so that none breaks a line.
+    const auto shown = [](const std::string& t) { return cli::escapeControls(t); };
+    o << "version   " << shown(text(h.version)) << " (fraction " << cli::number(h.verdel) << ")\n";
+    o << "project   " << shown(text(h.projnamn)) << "\n";
+    o << "date      " << shown(text(h.datum)) << "\n";
     for (const auto& t : texts)
-        o << t.first << "     " << t.second << "\n";
-    o << "koordsys  " << text(h.koordsys) << "\n";
-    o << "riktning  " << text(h.riktning) << "\n";
+        o << t.first << "     " << shown(t.second) << "\n";
+    o << "koordsys  " << shown(text(h.koordsys)) << "\n";
+    o << "riktning  " << shown(text(h.riktning)) << "\n";
     o << "objects   " << h.antal << "\n";
     for (int t = 1; t <= 9; ++t)
         if (h.typantal[t - 1] != 0 || t <= 6)

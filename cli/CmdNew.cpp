@@ -30,7 +30,8 @@ int runNew(const std::vector<std::string>& argsIn) {
         return cli::kFailed;
     }
     std::cout << "created " << cli::userPath(dbs->m_dbsfil.GetFilePath()) << " (project "
-              << cli::toUtf8(dbs->m_hd.projnamn) << ", " << dbs->m_hd.datum << ")\n";
+              << cli::escapeControls(cli::toUtf8(dbs->m_hd.projnamn)) << ", " << dbs->m_hd.datum
+              << ")\n";
     return cli::kOk;
 }
 

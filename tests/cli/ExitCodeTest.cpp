@@ -343,6 +343,12 @@ TEST_F(ExitCodeTest, TextOutputEscapesControlsAndRoundsCoordinates) {
                  "--json"});
     EXPECT_TRUE(contains(r.out, "\"id\": \"A\\u0001B\"")) << r.out;
     EXPECT_TRUE(contains(r.out, "\"dx\": -2.5852888388776805e-12")) << r.out;
+    // The head's texts too, from the moment the project is made.
+    const std::string q = dir.path() + "/Q";
+    r = runTool({"new", q, "--name", "a\nb\tc"});
+    EXPECT_TRUE(contains(r.out, "(project a\\nb\\tc, ")) << r.out;
+    r = runTool({"info", q});
+    EXPECT_TRUE(contains(r.out, "\nproject   a\\nb\\tc\n")) << r.out;
 }
 
 } // namespace
