@@ -216,6 +216,7 @@ Item tunnelItem(cli::TunnelSources& src, const dbstype& r, Item item) {
         if (t.present)
             cli::reportUnread("draw", t.odbPath.c_str());
     } else {
+        cli::reportTunnelDamage("draw", t);
         cli::Alignment* a = name.empty() ? nullptr : &src.alignment(name);
         const std::vector<cli::TunnelStretch> stretches = cli::tunnelStretches(t, src.library());
         const cli::TunnelShape shape = cli::tunnelShape(t, stretches, a);

@@ -189,6 +189,7 @@ std::vector<Shape> tunnelShapes(cli::TunnelSources& src, const dbstype& r) {
             cli::reportUnread("export", t.odbPath.c_str());
         return {s};
     }
+    cli::reportTunnelDamage("export", t);
     const std::string name = cli::tunnelAlignmentName(r);
     const std::vector<cli::TunnelStretch> stretches = cli::tunnelStretches(t, src.library());
     const cli::TunnelShape shape =

@@ -93,16 +93,9 @@ void ProjectCheck::checkTunnel(const dbstype& r, const std::string& object,
                       "the tunnel database cannot be read");
         return;
     }
-    const int live = static_cast<int>(t.records.size());
-    const int positions = static_cast<int>(t.positions.size());
-    if (t.head.antal[0] != live)
-        m_out.add("tunnel-count", Severity::Error, object, odb, 0,
-                  "the head counts " + std::to_string(t.head.antal[0]) +
-                      " records, the file holds " + std::to_string(live));
-    if (t.head.antal[7] != positions)
-        m_out.add("tunnel-count", Severity::Error, object, odb, 0,
-                  "the head counts " + std::to_string(t.head.antal[7]) +
-                      " positions, the file holds " + std::to_string(positions));
+    for (const std::string& what : tunnelCountDamage(t.head, static_cast<int>(t.records.size()),
+                                                     static_cast<int>(t.positions.size())))
+        m_out.add("tunnel-count", Severity::Error, object, odb, 0, what);
     requireFile(object, name + ".LAT", "file-missing", Severity::Error);
 
     const std::string vl = tunnelAlignmentName(r);

@@ -262,6 +262,7 @@ int showTunnel(cli::ShowContext& ctx) {
                   << cli::userPath(c.tunnel.odbPath.c_str()) << "\n";
         return cli::kFailed;
     }
+    cli::reportTunnelDamage("show", c.tunnel);
     const std::string base = cli::terminatedField(rec.filnamn);
     c.latPath = ctx.proj.DataPath((base + ".LAT").c_str()).str();
     readLatHeader(c);

@@ -179,6 +179,23 @@ bool readTunnel(CProjPath& proj, const dbstype& rec, Tunnel& t) {
     return true;
 }
 
+std::vector<std::string> tunnelCountDamage(const tunhdtype& head, int records, int positions) {
+    std::vector<std::string> out;
+    if (head.antal[0] != records)
+        out.push_back("the head counts " + std::to_string(head.antal[0]) +
+                      " records, the file holds " + std::to_string(records));
+    if (head.antal[7] != positions)
+        out.push_back("the head counts " + std::to_string(head.antal[7]) +
+                      " positions, the file holds " + std::to_string(positions));
+    return out;
+}
+
+void reportTunnelDamage(const std::string& cmd, const Tunnel& t) {
+    for (const std::string& what : tunnelCountDamage(t.head, static_cast<int>(t.records.size()),
+                                                     static_cast<int>(t.positions.size())))
+        reportDamaged(cmd, userPath(t.odbPath.c_str()), what);
+}
+
 std::vector<TunnelStretch> tunnelStretches(const Tunnel& t, const SectionLibrary& lib) {
     std::vector<TunnelStretch> out;
     for (size_t i = 0; i < t.positions.size(); ++i) {

@@ -101,6 +101,12 @@ struct Tunnel {
 // Reads the tunnel of record `rec` (files named after its `filnamn`). The library's messages
 // go to the current user-interface sink. False when the file is missing or refused.
 bool readTunnel(CProjPath& proj, const dbstype& rec, Tunnel& t);
+// Where the head of a tunnel database and its records disagree ("the head counts N records,
+// the file holds M", and the same for positions, kind 7): one text each, none when they agree.
+std::vector<std::string> tunnelCountDamage(const tunhdtype& head, int records, int positions);
+// The same for a tunnel read by readTunnel; each told as "harn CMD: damaged FILE: WHAT" (the
+// command is then failed).
+void reportTunnelDamage(const std::string& cmd, const Tunnel& t);
 
 // One stretch of a tunnel: from a position to the next (the last position is a stretch of
 // no length, the tunnel's end), with the type that applies there.

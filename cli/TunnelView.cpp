@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/CountingConsole.h"
 #include "cli/DbsCli.h"
+#include "cli/TunnelGeometry.h"
 
 #include "database/CHarnDbs.h"
 #include "host/CProjPath.h"
@@ -86,11 +87,16 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
     if (tun.InitReadOnly() != 0)
         return kFailed; // the library's message is on standard error
     view.version = terminatedField(tun.m_hd.version);
+    int records = 0;
     if (tun.Home() == 0)
-        do
+        do {
+            ++records;
             if (tun.Get_aktel()->typ == 7)
                 view.positions.push_back(*tun.Get_aktel());
-        while (tun++);
+        } while (tun++);
+    for (const std::string& what :
+         tunnelCountDamage(tun.m_hd, records, static_cast<int>(view.positions.size())))
+        reportDamaged(cmdName, userPath(tun.Sokvag(".ODB")), what);
 
     // The springing levels of the types, as the sequence classifies at them.
     CTvarsnitt lib(proj.get());
