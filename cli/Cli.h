@@ -75,6 +75,9 @@ bool takeFlag(std::vector<std::string>& args, const std::string& flag);
 // The value after `option` ("--type T"), removed with it; empty when absent. `missing`
 // is set when the option is given without a value.
 std::string takeOption(std::vector<std::string>& args, const std::string& option, bool& missing);
+// The same for an option that names a file: an empty name counts as missing.
+std::string takeFileOption(std::vector<std::string>& args, const std::string& option,
+                           bool& missing);
 // Writes a command's output file (POSIX path) through platform::SafeReplace: the old file
 // stays until the new one is complete. On failure prints "harn CMD: cannot write FILE" and
 // returns false.

@@ -119,6 +119,14 @@ bool takeFlag(std::vector<std::string>& args, const std::string& flag) {
     return true;
 }
 
+std::string takeFileOption(std::vector<std::string>& args, const std::string& option,
+                           bool& missing) {
+    const size_t before = args.size();
+    std::string value = takeOption(args, option, missing);
+    missing = missing || (value.empty() && args.size() != before);
+    return value;
+}
+
 std::string takeOption(std::vector<std::string>& args, const std::string& option, bool& missing) {
     missing = false;
     for (size_t i = 0; i < args.size(); ++i) {

@@ -994,7 +994,7 @@ int runDraw(const std::vector<std::string>& argsIn) {
     std::vector<std::string> args = argsIn;
     const bool labels = !cli::takeFlag(args, "--no-labels");
     bool missing = false;
-    const std::string output = cli::takeOption(args, "-o", missing);
+    const std::string output = cli::takeFileOption(args, "-o", missing);
     if (missing)
         return cli::usageError(cmd, "-o needs a file name");
     const std::string widthText = cli::takeOption(args, "--width", missing);

@@ -387,9 +387,8 @@ int runExport(const std::vector<std::string>& argsIn) {
     std::string format = cli::takeOption(args, "--format", missing);
     if (missing)
         return cli::usageError(cmd, "--format needs a value");
-    const size_t before = args.size();
-    std::string output = cli::takeOption(args, "-o", missing);
-    if (missing || (output.empty() && args.size() != before))
+    std::string output = cli::takeFileOption(args, "-o", missing);
+    if (missing)
         return cli::usageError(cmd, "-o needs a file name");
     const int typ = cli::takeTypeOption(args, cmd);
     if (typ < 0)

@@ -212,7 +212,7 @@ int runReport(const std::vector<std::string>& argsIn) {
     const cli::Command& cmd = *cli::findCommand("report");
     std::vector<std::string> args = argsIn;
     bool missing = false;
-    const std::string output = cli::takeOption(args, "-o", missing);
+    const std::string output = cli::takeFileOption(args, "-o", missing);
     if (missing)
         return cli::usageError(cmd, "-o needs a file name");
     if (!cli::oneFolder(args, cmd))

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <iostream>
 #include <ostream>
+#include <set>
 
 namespace cli {
 
@@ -209,8 +210,11 @@ void readWithoutLockIfUnwritable(CHarnDbs& dbs, CProjPath& proj, int mode) {
     if (mode == 1 && platform::isDirectory(folder.c_str()) &&
         platform::access(folder.c_str(), 2) != 0 && platform::access(file.c_str(), 4) == 0) {
         dbs.SetReadWithoutLock(true);
-        std::cerr << "harn: the project folder " << userPath(folder.c_str())
-                  << " cannot be written: reading the database without the lock file\n";
+        // Once, however often the command opens the database.
+        static std::set<std::string> told;
+        if (told.insert(folder).second)
+            std::cerr << "harn: the project folder " << userPath(folder.c_str())
+                      << " cannot be written: reading the database without the lock file\n";
     }
 }
 

@@ -828,7 +828,7 @@ bool isLogRequest(const std::vector<std::string>& args) {
 
 int runDrawLogs(const Command& cmd, std::vector<std::string> args) {
     bool missing = false;
-    const std::string output = takeOption(args, "-o", missing);
+    const std::string output = takeFileOption(args, "-o", missing);
     if (missing)
         return usageError(cmd, "-o needs a file name");
     std::vector<std::string> ids = splitIds(takeOption(args, "--ids", missing));

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <set>
 
 namespace {
 
@@ -90,9 +91,12 @@ int main(int argc, char** argv) {
     int code = runCommand(*cmd, args);
     // Failures the library reported while going on (a database update after a save, a code
     // list or library file that could not be written): the command has failed.
+    // Each once: the same failure met again (a file two readers both tried) says nothing new.
     const std::vector<std::string> failures = platform::FailureLog::entries();
+    std::set<std::string> told;
     for (const std::string& f : failures)
-        std::cerr << "harn: " << cli::toUtf8(f.c_str()) << "\n";
+        if (told.insert(f).second)
+            std::cerr << "harn: " << cli::toUtf8(f.c_str()) << "\n";
     if (!failures.empty() && code == cli::kOk)
         code = cli::kFailed;
     // A command that read a damaged file, or during which the library showed a failure, has

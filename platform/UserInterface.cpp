@@ -86,7 +86,8 @@ int ConsoleUserInterface::messageBox(MessageCall, const char* text, const char* 
         m_drawn = 0; // a dialog drawn above is not redrawn over this message
         std::cerr << head << ": " << body << std::endl;
         for (const auto& [needle, line] : m_followUps)
-            if (text && std::string(text).find(needle) != std::string::npos)
+            if (text && std::string(text).find(needle) != std::string::npos &&
+                m_followedUp.insert(line).second)
                 std::cerr << line << std::endl;
     }
     if (!isYesNo(flags))

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <mutex>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -97,6 +98,7 @@ private:
     bool m_statusLine = false;
     int m_presetAnswer = 0;
     std::vector<std::pair<std::string, std::string>> m_followUps;
+    std::set<std::string> m_followedUp; // follow-up lines already given (each is given once)
     int m_dialogButton = 0;
     int m_inPlace = -1;
     bool m_terminal = false;

@@ -263,7 +263,8 @@ TEST_F(ExitCodeTest, WrongUsageShowsTheCommandsUsage) {
         "draw P --developed; draw P TUN1 --developed --within 1; tunnel P; tunnel P TUN1 --text; "
         "sections; sections P --text; sections P P; export; export P --format kml; "
         "export P --format; export P --type tree; export P -o; export P -o ''; export P P; "
-        "convert; report; check; check P --format xml";
+        "convert; report; report P -o ''; draw P -o ''; draw P BH1 -o ''; check; "
+        "check P --format xml";
     const std::string p = project(), none = dir.file("N");
     const auto run = [&](const std::string& line) {
         std::vector<std::string> args;
@@ -291,7 +292,7 @@ TEST_F(ExitCodeTest, WrongUsageShowsTheCommandsUsage) {
                     r.err.compare(r.err.size() - tail.size(), tail.size(), tail) == 0)
             << r.err;
     }
-    EXPECT_EQ(runs, 46);
+    EXPECT_EQ(runs, 49);
     for (const std::string line : {"draw N", "export N -o N.json", "report N"}) {
         SCOPED_TRACE(line);
         const auto r = run(line);
@@ -306,7 +307,7 @@ TEST_F(ExitCodeTest, WrongUsageShowsTheCommandsUsage) {
 TEST_F(ExitCodeTest, ReadOnlyProjectIsReadWithoutTheLock) {
     const std::string p = project();
     ::chmod(p.c_str(), 0555);
-    for (const char* cmd : {"info", "ls", "check"}) {
+    for (const char* cmd : {"info", "ls", "check", "report", "export"}) {
         SCOPED_TRACE(cmd);
         const auto r = testing_support::runToolUnprivileged({cmd, p});
         EXPECT_TRUE(contains(r.err, "harn: the project folder " + p +
