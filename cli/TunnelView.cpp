@@ -3,6 +3,7 @@
 #include "cli/Cli.h"
 #include "cli/CountingConsole.h"
 #include "cli/DbsCli.h"
+#include "cli/FileChecks.h"
 #include "cli/TunnelGeometry.h"
 
 #include "database/CHarnDbs.h"
@@ -27,12 +28,19 @@ namespace cli {
 
 namespace {
 
+// A bolt or drainage file that `check` finds damaged (a head whose end is not a record's end
+// within the file, a version the reader refuses) is said as `check` says it, and fails the
+// command: what was read of it is shown all the same.
 template <class File>
-void readList(File& file, const char* ext, const std::string& namn, BoltDrainList& out) {
+void readList(const std::string& cmdName, File& file, const char* ext, const std::string& namn,
+              BoltDrainList& out) {
     out.file = namn + ext;
     out.present = platform::access(file.Sokvag(), 0) == 0;
     if (!out.present)
         return;
+    FindingList found;
+    checkBoltDrainFile(file.Sokvag(), namn, found);
+    reportErrors(cmdName, found);
     out.read = file.InitReadOnly() == 0;
     out.head = file.m_hd;
     if (out.read && file.Home() == 0)
@@ -139,9 +147,9 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
             i + 1 < view.sections.size() ? view.sections[i + 1].sekt : view.sections[i].sekt;
 
     CTunBult bolts(proj.get(), view.filnamn.c_str());
-    readList(bolts, ".ODF", view.filnamn, view.bolts);
+    readList(cmdName, bolts, ".ODF", view.filnamn, view.bolts);
     CTunDran drains(proj.get(), view.filnamn.c_str());
-    readList(drains, ".ODD", view.filnamn, view.drains);
+    readList(cmdName, drains, ".ODD", view.filnamn, view.drains);
     view.drainGroups = drainsOf(view.drains.records);
     view.shown =
         console.shown + static_cast<int>(platform::FailureLog::entries().size() - failuresBefore);
