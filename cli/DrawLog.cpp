@@ -4,6 +4,7 @@
 #include "cli/DbsCli.h"
 #include "cli/DrawLabels.h"
 #include "cli/DrawSvg.h"
+#include "cli/FileChecks.h"
 #include "cli/Picture.h"
 
 #include "borehole/CKarnborr.h"
@@ -335,12 +336,24 @@ std::string fileDate(const char* path) {
     return buf;
 }
 
-Log readLog(CHarnDbs& dbs, CProjPath& proj, const dbstype& r) {
+Log readLog(CHarnDbs& dbs, CProjPath& proj, const dbstype& r, const char* failAs) {
     Log log;
     log.id = toUtf8(terminatedField(r.id).c_str());
     const std::string namn = field(r.filnamn);
     CRegBorr head(&proj, namn.c_str(), CRegBorr::BARABHD);
     const CString snd = borehole::sndPath(&proj, namn.c_str());
+    // A borehole file that is missing, cannot be read or that `check` finds damaged fails the
+    // command that asked for the log, said as `check` says it; the log shows what could be
+    // read all the same.
+    if (failAs) {
+        FindingList findings;
+        checkBoreholeFile(snd, "", findings);
+        reportErrors(failAs, findings);
+        if (platform::access(snd, 0) != 0) {
+            std::cerr << "harn " << failAs << ": missing " << userPath(snd) << "\n";
+            markFailed();
+        }
+    }
     if (head.Init(CRegBorr::BARABHD) != 0) {
         log.problem = "borehole file " + utf8(snd.str()) + " cannot be read";
         log.head = {"x " + shown(r.x) + "  y " + shown(r.y) + "  z " + shown(r.z) +
@@ -707,7 +720,7 @@ std::string codeColour(int i) {
 }
 
 bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& ids, std::string& out,
-              std::string& error) {
+              std::string& error, const char* failAs) {
     std::vector<Log> logs;
     for (const std::string& id : ids) {
         char key[sizeof dbstype::id] = {};
@@ -716,7 +729,7 @@ bool drawLogs(CHarnDbs& dbs, CProjPath& proj, const std::vector<std::string>& id
             error = "no borehole " + id + " in the project";
             return false;
         }
-        logs.push_back(readLog(dbs, proj, *dbs.Get_aktel()));
+        logs.push_back(readLog(dbs, proj, *dbs.Get_aktel(), failAs));
     }
     double depth = 1;
     for (const Log& l : logs)
@@ -847,7 +860,7 @@ int runDrawLogs(const Command& cmd, std::vector<std::string> args) {
     if (openDatabase(dbs, *proj, 1) != 0)
         return kFailed;
     std::string svg = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n", error;
-    if (!drawLogs(dbs, *proj, ids, svg, error)) {
+    if (!drawLogs(dbs, *proj, ids, svg, error, cmd.name.c_str())) {
         std::cerr << "harn " << cmd.name << ": " << error << "\n";
         return kFailed;
     }

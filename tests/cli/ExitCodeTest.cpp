@@ -139,6 +139,13 @@ TEST_F(ExitCodeTest, DamagedInputsFailEveryCommand) {
          1,
          "harn show: damaged P/HARNDB/BH1.SND: the head block is not ended by a '*' line\n",
          true},
+        {"draw, borehole head without its end",
+         [](const std::string& p) { writeBytes(p + "/HARNDB/BH1.SND", "BH1\r\n1000\r\nx\r\n"); },
+         {"draw", "P", "BH1"},
+         false,
+         1,
+         "harn draw: damaged P/HARNDB/BH1.SND: the head block is not ended by a '*' line\n",
+         true},
         {"show, line point without its numbers",
          [](const std::string& p) {
              std::string s = readBytes(p + "/HARNDB/KV1.LJE");
