@@ -190,10 +190,15 @@ std::vector<std::string> tunnelCountDamage(const tunhdtype& head, int records, i
     return out;
 }
 
+void reportTunnelDamage(const std::string& cmd, const char* odbPath, const tunhdtype& head,
+                        int records, int positions) {
+    for (const std::string& what : tunnelCountDamage(head, records, positions))
+        reportDamaged(cmd, userPath(odbPath), what);
+}
+
 void reportTunnelDamage(const std::string& cmd, const Tunnel& t) {
-    for (const std::string& what : tunnelCountDamage(t.head, static_cast<int>(t.records.size()),
-                                                     static_cast<int>(t.positions.size())))
-        reportDamaged(cmd, userPath(t.odbPath.c_str()), what);
+    reportTunnelDamage(cmd, t.odbPath.c_str(), t.head, static_cast<int>(t.records.size()),
+                       static_cast<int>(t.positions.size()));
 }
 
 std::vector<TunnelStretch> tunnelStretches(const Tunnel& t, const SectionLibrary& lib) {

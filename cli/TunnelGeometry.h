@@ -104,8 +104,10 @@ bool readTunnel(CProjPath& proj, const dbstype& rec, Tunnel& t);
 // Where the head of a tunnel database and its records disagree ("the head counts N records,
 // the file holds M", and the same for positions, kind 7): one text each, none when they agree.
 std::vector<std::string> tunnelCountDamage(const tunhdtype& head, int records, int positions);
-// The same for a tunnel read by readTunnel; each told as "harn CMD: damaged FILE: WHAT" (the
-// command is then failed).
+// Each of those told as "harn CMD: damaged FILE: WHAT" (the command is then failed), for the
+// database `odbPath` (Windows form); the second for a tunnel read by readTunnel.
+void reportTunnelDamage(const std::string& cmd, const char* odbPath, const tunhdtype& head,
+                        int records, int positions);
 void reportTunnelDamage(const std::string& cmd, const Tunnel& t);
 
 // One stretch of a tunnel: from a position to the next (the last position is a stretch of

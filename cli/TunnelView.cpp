@@ -102,9 +102,8 @@ int readTunnelView(const std::string& cmdName, const std::string& dir, const std
             if (tun.Get_aktel()->typ == 7)
                 view.positions.push_back(*tun.Get_aktel());
         } while (tun++);
-    for (const std::string& what :
-         tunnelCountDamage(tun.m_hd, records, static_cast<int>(view.positions.size())))
-        reportDamaged(cmdName, userPath(tun.Sokvag(".ODB")), what);
+    reportTunnelDamage(cmdName, tun.Sokvag(".ODB"), tun.m_hd, records,
+                       static_cast<int>(view.positions.size()));
 
     // The springing levels of the types, as the sequence classifies at them.
     CTvarsnitt lib(proj.get());

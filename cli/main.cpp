@@ -44,10 +44,6 @@ int runCommand(const cli::Command& cmd, const std::vector<std::string>& args) {
     return cli::kFailed;
 }
 
-} // namespace
-
-namespace {
-
 // The exit code once what was printed has reached standard output, or 1 with a line saying
 // that it could not (a full disk, a closed file).
 int written(const std::string& name, int code) {

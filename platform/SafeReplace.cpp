@@ -40,17 +40,18 @@ FILE* SafeReplace::open(const char* mode) {
     m_failure = Failure::None;
     // A link is followed: the file it names is replaced, the link stays. What is not a file
     // (a device, a pipe) is not replaced by one; nor is a file this program may not write.
-    const std::string native = nativePath(m_target.c_str());
+    std::string native = nativePath(m_target.c_str());
     struct stat st;
     if (::lstat(native.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         if (char* real = ::realpath(native.c_str(), nullptr)) {
-            m_target = windowsPath(real);
+            native = real;
+            m_target = windowsPath(native);
             std::free(real);
         }
     }
-    const bool standing = ::stat(nativePath(m_target.c_str()).c_str(), &st) == 0;
+    const bool standing = ::stat(native.c_str(), &st) == 0;
     if ((standing && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) ||
-        (platform::access(m_target.c_str(), 2) != 0 && (errno == EACCES || errno == EPERM))) {
+        (::access(native.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM))) {
         m_failure = Failure::Protected;
         return nullptr;
     }
